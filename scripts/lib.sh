@@ -1,0 +1,99 @@
+# Shared helpers for the Tamblo scripts. Source it; do not run it.
+set -euo pipefail
+
+TAMBLO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+TAMBLO_SYSDBA_PASSWORD="plumtree7"
+TAMBLO_FB_PORT=3050
+
+# Debian packages every build, run and test needs.
+TAMBLO_PACKAGES=(
+  build-essential cmake ninja-build ccache pkg-config
+  firebird3.0-server firebird3.0-utils firebird-dev libfbclient2
+  qt6-base-dev libasio-dev libssl-dev openssl nlohmann-json3-dev libsimpleini-dev
+  libgtest-dev libgmock-dev xvfb xauth fonts-dejavu-core
+)
+
+log() { printf '[tamblo] %s\n' "$*" >&2; }
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs the Debian packages that are missing; does nothing when all are there.
+install_packages() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  log "installing: ${missing[*]}"
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+firebird_listening() {
+  (exec 3<>/dev/tcp/127.0.0.1/$TAMBLO_FB_PORT) 2>/dev/null
+}
+
+# Starts the Firebird server on 127.0.0.1:3050 (no systemd here) and sets SYSDBA's
+# password. Reuses a server that is already running.
+start_firebird() {
+  if ! firebird_listening; then
+    log "starting the Firebird server"
+    as_root mkdir -p /run/firebird3.0
+    as_root chown firebird:firebird /run/firebird3.0
+    as_root su -s /bin/sh firebird -c '/usr/sbin/fbguard -daemon -forever'
+    local i
+    for i in $(seq 1 100); do
+      firebird_listening && break
+      sleep 0.1
+    done
+    firebird_listening || { log "the Firebird server did not start"; return 1; }
+  fi
+  set_sysdba_password
+}
+
+fb_isql() { isql-fb -q "$@"; }
+
+# Sets SYSDBA's password to the one the data module uses. The package writes a
+# random first password to SYSDBA.password; a scratch database opened with it
+# lets us change it.
+set_sysdba_password() {
+  local probe=/tmp/tamblo-firebird/password-probe.fdb
+  as_root mkdir -p /tmp/tamblo-firebird
+  as_root chown firebird:firebird /tmp/tamblo-firebird
+  as_root chmod 0777 /tmp/tamblo-firebird
+  if [ ! -e "$probe" ]; then
+    local pw
+    pw="$(. /etc/firebird/3.0/SYSDBA.password 2>/dev/null; echo "${ISC_PASSWORD:-}")"
+    local p
+    for p in "$TAMBLO_SYSDBA_PASSWORD" "$pw" masterkey; do
+      [ -n "$p" ] || continue
+      if printf "CREATE DATABASE '127.0.0.1/%s:%s' USER 'SYSDBA' PASSWORD '%s';\n" \
+          "$TAMBLO_FB_PORT" "$probe" "$p" | fb_isql >/dev/null 2>&1; then
+        break
+      fi
+    done
+  fi
+  local p
+  for p in "$TAMBLO_SYSDBA_PASSWORD" "$(. /etc/firebird/3.0/SYSDBA.password 2>/dev/null; echo "${ISC_PASSWORD:-}")" masterkey; do
+    [ -n "$p" ] || continue
+    if printf "ALTER USER SYSDBA PASSWORD '%s';\nCOMMIT;\n" "$TAMBLO_SYSDBA_PASSWORD" |
+        fb_isql -user SYSDBA -password "$p" "127.0.0.1/$TAMBLO_FB_PORT:$probe" >/dev/null 2>&1; then
+      return 0
+    fi
+  done
+  log "could not set the SYSDBA password"
+  return 1
+}
+
+# Configures and builds a build directory: build_tree DIR [cmake args...]
+build_tree() {
+  local dir="$1"; shift
+  if [ ! -f "$TAMBLO_ROOT/$dir/build.ninja" ]; then
+    cmake -S "$TAMBLO_ROOT" -B "$TAMBLO_ROOT/$dir" -G Ninja "$@" >/dev/null
+  else
+    cmake "$TAMBLO_ROOT/$dir" "$@" >/dev/null
+  fi
+  cmake --build "$TAMBLO_ROOT/$dir"
+}
