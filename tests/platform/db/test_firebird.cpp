@@ -1,0 +1,177 @@
+// Queries against a real Firebird database, through the embedded engine and
+// through the server on 127.0.0.1:3050.
+#include <gtest/gtest.h>
+
+#include "platform/db/FireBird.h"
+#include "tests/support/TestDatabase.h"
+
+using namespace db;
+using testing_support::TAccess;
+using testing_support::TTestDatabase;
+
+namespace {
+
+class FirebirdTest : public ::testing::TestWithParam<TAccess> {
+ protected:
+  FirebirdTest() : database(GetParam()) {
+    database.Configure(con);
+    con.Open();
+    qry.SetName("qrySituacao");
+    qry.SetConnection(&con);
+    qry.SQL().SetText("SELECT\n  SIT.*\nFROM\n  SITUACAO SIT\nORDER BY\n  SIT.ID_SITUACAO");
+    TField& id = qry.AddField("ID_SITUACAO", TFieldType::ftLargeint);
+    id.Required = true;
+    id.AutoGenerateValue = true;
+    id.ProviderFlags = pfInUpdate | pfInWhere | pfInKey;
+    id.DisplayLabel = "Id Situacao";
+    TField& name = qry.AddField("NOME_SITUACAO", TFieldType::ftString, 100);
+    name.Required = true;
+    name.DisplayLabel = "Situação";
+    name.ProviderFlags = pfInUpdate;
+    qry.AddField("LOGO_SITUACAO", TFieldType::ftBlob).ProviderFlags = pfInUpdate;
+    qry.AddField("COR_SITUACAO", TFieldType::ftString, 100).ProviderFlags = pfInUpdate;
+  }
+
+  std::string Count() { return database.Scalar("SELECT COUNT(*) FROM SITUACAO"); }
+
+  TTestDatabase database;
+  TConnection con;
+  TQuery qry;
+};
+
+}  // namespace
+
+TEST_P(FirebirdTest, InsertReadsBackTheKeyAndCommitsAtOnce) {
+  qry.Open();
+  ASSERT_EQ(qry.RecordCount(), 4);
+  qry.Append();
+  qry.FieldByName("NOME_SITUACAO").SetAsString("Arquivada");
+  qry.Post();
+  EXPECT_EQ(qry.FieldByName("ID_SITUACAO").AsLargeInt(), 5);
+  // Another connection sees the row: the post was committed.
+  EXPECT_EQ(database.Scalar("SELECT NOME_SITUACAO FROM SITUACAO WHERE ID_SITUACAO = 5"),
+            "Arquivada");
+}
+
+TEST_P(FirebirdTest, EditWritesOnlyTheRowByItsKeyAndCancelWritesNothing) {
+  qry.Open();
+  qry.Locate("ID_SITUACAO", int64_t{2});
+  qry.Edit();
+  qry.FieldByName("COR_SITUACAO").SetAsString("#ff0000");
+  qry.Post();
+  EXPECT_EQ(database.Scalar("SELECT COR_SITUACAO FROM SITUACAO WHERE ID_SITUACAO = 2"), "#ff0000");
+  EXPECT_EQ(database.Scalar("SELECT COR_SITUACAO FROM SITUACAO WHERE ID_SITUACAO = 1"), "#0d6efd");
+
+  qry.Edit();
+  qry.FieldByName("NOME_SITUACAO").SetAsString("Não deve ser gravado");
+  qry.Cancel();
+  EXPECT_EQ(qry.FieldByName("NOME_SITUACAO").AsString(), "Em andamento");
+  EXPECT_EQ(database.Scalar("SELECT NOME_SITUACAO FROM SITUACAO WHERE ID_SITUACAO = 2"),
+            "Em andamento");
+}
+
+TEST_P(FirebirdTest, Win1252TextRoundTripsAndOtherTextIsRefusedWithNothingStored) {
+  qry.Open();
+  qry.Append();
+  qry.FieldByName("NOME_SITUACAO").SetAsString("Ação € “pública”");
+  qry.Post();
+  qry.Close();
+  qry.Open();
+  qry.Last();
+  EXPECT_EQ(qry.FieldByName("NOME_SITUACAO").AsString(), "Ação € “pública”");
+
+  std::string before = Count();
+  qry.Append();
+  try {
+    qry.FieldByName("NOME_SITUACAO").SetAsString("Resolvida 😀");
+    FAIL() << "text outside WIN1252 must be refused";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("WIN1252"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(qry.State(), TDataSetState::dsInsert);
+  EXPECT_TRUE(qry.FieldByName("NOME_SITUACAO").IsNull());
+  qry.Cancel();
+  EXPECT_EQ(Count(), before);
+}
+
+TEST_P(FirebirdTest, TextLongerThanTheColumnIsRefusedClearly) {
+  qry.Open();
+  qry.Append();
+  EXPECT_THROW(qry.FieldByName("NOME_SITUACAO").SetAsString(std::string(101, 'a')), EDatabaseError);
+  qry.FieldByName("NOME_SITUACAO").SetAsString(std::string(100, 'a'));
+  qry.Post();
+  EXPECT_EQ(Count(), "5");
+}
+
+TEST_P(FirebirdTest, BlobRoundTrip) {
+  TBytes picture(200000);
+  for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<uint8_t>(i * 31 + 7);
+  qry.Open();
+  qry.First();
+  qry.Edit();
+  qry.FieldByName("LOGO_SITUACAO").SetAsBytes(picture);
+  qry.Post();
+  qry.Close();
+  qry.Open();
+  EXPECT_EQ(qry.FieldByName("LOGO_SITUACAO").AsBytes(), picture);
+}
+
+TEST_P(FirebirdTest, ParametersDynamicFieldsAndEmptyResults) {
+  TQuery q;
+  q.SetConnection(&con);
+  q.SQL().SetText(
+      "SELECT ID_SOLICITACAO, SOLICITACAO, DATA_SOLICITACAO FROM SOLICITACAO "
+      "WHERE ID_SITUACAO = :SIT AND SOLICITACAO <> ':NAO_E_PARAMETRO' ORDER BY ID_SOLICITACAO");
+  ASSERT_EQ(q.Params().Count(), 1);
+  q.ParamByName("SIT").SetAsLargeInt(99);
+  q.Open();
+  EXPECT_TRUE(q.IsEmpty());
+  EXPECT_EQ(q.FieldCount(), 3);
+  EXPECT_EQ(q.FieldByName("DATA_SOLICITACAO").DataType(), TFieldType::ftDateTime);
+  q.Close();
+  q.ParamByName("SIT").SetAsLargeInt(1);
+  q.Open();
+  EXPECT_GT(q.RecordCount(), 0);
+  EXPECT_THROW(q.ParamByName("OUTRO"), EDatabaseError);
+}
+
+TEST_P(FirebirdTest, ServerErrorsComeBackAsDatabaseErrors) {
+  TQuery q;
+  q.SetConnection(&con);
+  q.SQL().SetText("SELECT NAO_EXISTE FROM SITUACAO");
+  try {
+    q.Open();
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("NAO_EXISTE"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(q.Active());
+}
+
+INSTANTIATE_TEST_SUITE_P(Access, FirebirdTest,
+                         ::testing::Values(TAccess::Embedded, TAccess::Server),
+                         [](const auto& info) { return testing_support::AccessName(info.param); });
+
+TEST(Connection, UnreachableServerGivesTheConnectionError) {
+  TConnection con;
+  con.Params.Server = "127.0.0.1";
+  con.Params.Port = 1;  // nothing listens there
+  con.Params.Database = "/tmp/nao-existe.fdb";
+  con.Params.Password = "plumtree7";
+  try {
+    con.Open();
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    std::string msg = e.what();
+    EXPECT_EQ(msg.rfind("Não foi possível conectar ao banco de dados 127.0.0.1/1:/tmp/nao-existe.fdb", 0), 0u) << msg;
+  }
+  EXPECT_FALSE(con.Connected());
+}
+
+TEST(Connection, WrongPasswordIsRefused) {
+  TTestDatabase database(TAccess::Server, false);
+  TConnection con;
+  database.Configure(con);
+  con.Params.Password = "errada";
+  EXPECT_THROW(con.Open(), EDatabaseError);
+}
