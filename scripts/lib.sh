@@ -10,7 +10,7 @@ TAMBLO_PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
   firebird3.0-server firebird3.0-utils firebird-dev libfbclient2
   qt6-base-dev libasio-dev libssl-dev openssl nlohmann-json3-dev libsimpleini-dev
-  libgtest-dev libgmock-dev xvfb xauth fonts-dejavu-core
+  libgtest-dev libgmock-dev xvfb xauth fonts-dejavu-core libpng-dev
 )
 
 log() { printf '[tamblo] %s\n' "$*" >&2; }

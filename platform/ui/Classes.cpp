@@ -4,7 +4,9 @@
 
 namespace ui {
 
-void Abort() { throw EAbort(); }
+void Abort() {
+  throw EAbort();
+}
 
 bool SameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -66,8 +68,7 @@ const TClassInfo& TComponent::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TComponent", nullptr, FactoryOf<TComponent>());
     c.AddProperty(MakeProp<TComponent, std::string>(
-        "Name", TPropKind::String, "TComponentName",
-        [](const TComponent& o) { return o.Name(); },
+        "Name", TPropKind::String, "TComponentName", [](const TComponent& o) { return o.Name(); },
         [](TComponent& o, std::string v) { o.SetName(v); }));
     c.AddProperty(MakeProp<TComponent, int64_t>(
         "Tag", TPropKind::Integer, "NativeInt", [](const TComponent& o) { return int64_t(o.Tag); },
@@ -98,8 +99,13 @@ void TComponent::DestroyComponents() {
   while (!FComponents.empty()) {
     TComponent* child = FComponents.back();
     // The child's destructor removes it from our list.
-    delete child;
+    child->Free();
   }
+}
+
+void TComponent::Free() {
+  if (!FDestroying) BeforeDestruction();
+  delete this;
 }
 
 int TComponent::ComponentIndex() const {
@@ -113,8 +119,7 @@ void TComponent::SetName(const std::string& AName) {
   if (AName == FName) return;
   if (!AName.empty() && FOwner) {
     TComponent* other = FOwner->FindComponent(AName);
-    if (other && other != this)
-      throw EToolkitError("Já existe um componente chamado " + AName);
+    if (other && other != this) throw EToolkitError("Já existe um componente chamado " + AName);
   }
   FName = AName;
 }

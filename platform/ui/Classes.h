@@ -96,11 +96,11 @@ TClassInfo::TFactory FactoryOf() {
 }
 
 // Declares the class-information accessors inside a component class.
-#define UI_DECLARE_CLASS()                                  \
- public:                                                    \
-  static const ::ui::TClassInfo& StaticClass();             \
-  const ::ui::TClassInfo& ClassType() const override {      \
-    return StaticClass();                                   \
+#define UI_DECLARE_CLASS()                             \
+ public:                                               \
+  static const ::ui::TClassInfo& StaticClass();        \
+  const ::ui::TClassInfo& ClassType() const override { \
+    return StaticClass();                              \
   }
 
 // Typed helpers for property tables.
@@ -148,6 +148,15 @@ TPropInfo MakeProp(std::string AName, TPropKind AKind, std::string ATypeName,
   return info;
 }
 
+// Shorthand for a property read and written through a getter and a setter.
+#define UI_PROP(T, V, NAME, KIND, TYPE, GETTER, SETTER)                             \
+  ::ui::MakeProp<T, V>(                                                             \
+      NAME, KIND, TYPE, [](const T& o) -> V { return static_cast<V>(o.GETTER()); }, \
+      [](T& o, V v) { o.SETTER(v); })
+#define UI_PROP_RO(T, V, NAME, KIND, TYPE, GETTER) \
+  ::ui::MakeProp<T, V>(                            \
+      NAME, KIND, TYPE, [](const T& o) -> V { return static_cast<V>(o.GETTER()); }, nullptr)
+
 // ---------------------------------------------------------------------------
 // Components
 
@@ -188,6 +197,15 @@ class TComponent {
   void FreeNotification(TComponent* AComponent);
   void RemoveFreeNotification(TComponent* AComponent);
 
+  // Construction and destruction hooks. ui::Create calls AfterConstruction
+  // once the object is complete (forms and data modules fire OnCreate there);
+  // Free and the owner's DestroyComponents call BeforeDestruction while the
+  // whole object still exists (OnDestroy fires there).
+  virtual void AfterConstruction() {}
+  virtual void BeforeDestruction() { FDestroying = true; }
+  // BeforeDestruction followed by delete.
+  void Free();
+
   bool Destroying() const { return FDestroying; }
   // Called by subclasses' destructors before they tear down their own state,
   // so that notifications sent during destruction see the flag.
@@ -215,6 +233,28 @@ class TComponent {
   std::vector<TComponent*> FFreeNotifies;
   bool FDestroying = false;
 };
+
+// Creates a component the way the toolkit does: construct with the owner, then
+// AfterConstruction. Use it for forms and data modules.
+template <class T>
+T* Create(TComponent* AOwner) {
+  T* obj = new T(AOwner);
+  try {
+    obj->AfterConstruction();
+  } catch (...) {
+    obj->Free();
+    throw;
+  }
+  return obj;
+}
+
+// Frees the component (BeforeDestruction, then delete) and clears the pointer.
+template <class T>
+void FreeAndNil(T*& AComponent) {
+  T* obj = AComponent;
+  AComponent = nullptr;
+  if (obj) obj->Free();
+}
 
 // Returns AComponent cast to T or nullptr.
 template <class T>
