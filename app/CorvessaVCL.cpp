@@ -1,13 +1,13 @@
-// The program start: sets the title, creates the data module through the
-// application (which publishes DM before the module's creation handler
-// runs) and enters the message loop.
+// The program start: reads where the database is and runs the desktop
+// application.
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "app/uConfig.h"
-#include "app/uDM.h"
+#include "app/uProgram.h"
+#include "platform/ui/Forms.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -17,21 +17,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tamblo: %s\n", e.what());
     return 2;
   }
-
-  ui::Application->SetTitle("Tamblo");
-  try {
-    ui::Application->CreateForm(app::DM);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "tamblo: %s\n", e.what());
-    ui::Application->HandleException(std::current_exception());
-    return 1;
+  if (!args.empty()) {
+    std::fprintf(stderr, "tamblo: opção desconhecida: %s\n", args.front().c_str());
+    return 2;
   }
-
-  std::printf("Tamblo: banco de dados %s aberto.\n", app::DM->conBD->ConnectionString().c_str());
-  for (db::TQuery* q : {app::DM->qryPrefeitura, app::DM->qrySituacao, app::DM->qryTipoSolicitacao,
-                        app::DM->qryUnidades, app::DM->qryTipoUnidade, app::DM->qryLisSolicitacao})
-    if (q->Active())
-      std::printf("  %-20s %d registro(s)\n", q->Name().c_str(), q->RecordCount());
-  ui::Application->Run();
-  return 0;
+  // Without native windows the standard report goes to standard error.
+  if (!ui::Application->HasNativeBackend())
+    ui::Application->OnException = [](ui::TComponent*, std::exception_ptr e) {
+      try {
+        std::rethrow_exception(e);
+      } catch (const ui::EAbort&) {
+      } catch (const std::exception& ex) {
+        std::fprintf(stderr, "tamblo: %s\n", ex.what());
+      }
+    };
+  return app::ProgramStart();
 }

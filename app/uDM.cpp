@@ -1,6 +1,7 @@
 #include "app/uDM.h"
 
 #include "app/uConfig.h"
+#include "app/uLogin.h"
 
 namespace app {
 
@@ -183,6 +184,14 @@ TDM::~TDM() {
 
 void TDM::DataModuleCreate(ui::TComponent*) {
   conBD->SetConnected(true);
+  if (fLogin == nullptr) fLogin = ui::Create<TfLogin>(this);
+  // The login closes itself only on valid credentials; "Sair" ends the
+  // program, which also ends this modal run.
+  fLogin->ShowModal();
+  TfLogin* login = fLogin;
+  fLogin = nullptr;
+  login->Free();
+
   qryPrefeitura->Open();
   qrySituacao->Open();
   qryTipoSolicitacao->Open();

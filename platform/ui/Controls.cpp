@@ -444,7 +444,13 @@ void TControl::ClickByUser() {
   if (!CanTakeInput())
     throw EToolkitError("O controle " + Name() +
                         " não pode ser clicado: está oculto ou desabilitado");
-  UserClick();
+  // As in the message loop: what the handler did not catch goes to the
+  // standard exception report (a silent abort shows nothing).
+  try {
+    UserClick();
+  } catch (...) {
+    Application->HandleException(std::current_exception());
+  }
 }
 
 void TControl::DblClick() {
@@ -885,7 +891,13 @@ void TWinControl::KeyUpFromUser(uint16_t AKey, TShiftState AShift) {
 }
 
 void TWinControl::TypeText(const std::string& AText) {
-  for (char32_t c : DecodeUTF8(AText)) KeyPressFromUser(c);
+  for (char32_t c : DecodeUTF8(AText)) {
+    try {
+      KeyPressFromUser(c);
+    } catch (...) {
+      Application->HandleException(std::current_exception());
+    }
+  }
 }
 
 void TWinControl::EnableAlign() {

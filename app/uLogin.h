@@ -1,0 +1,33 @@
+// The login window: the first window of the program. It closes itself only
+// on one of the two accounts; "Sair" ends the program.
+#pragma once
+
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/StdCtrls.h"
+#include "vexlo/Vexlo.Forms.h"
+
+namespace app {
+
+class TfLogin : public vexlo::TVexloForm {
+  UI_DECLARE_CLASS()
+ public:
+  explicit TfLogin(ui::TComponent* AOwner);
+
+  ui::TImage* Image2;
+  ui::TLabel* Label1;
+  ui::TLabel* lblLogin;
+  ui::TEdit* edtLogin;
+  ui::TLabel* lblSenha;
+  ui::TEdit* edtSenha;
+  ui::TButton* btnEntrar;
+  ui::TButton* Button1;
+  ui::TImage* Image1;
+
+  void FormCreate(ui::TComponent* Sender);
+  void btnEntrarClick(ui::TComponent* Sender);
+  void Button1Click(ui::TComponent* Sender);
+};
+
+extern TfLogin* fLogin;
+
+}  // namespace app

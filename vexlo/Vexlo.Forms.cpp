@@ -1,0 +1,146 @@
+#include "vexlo/Vexlo.Forms.h"
+
+#include <algorithm>
+
+#include "vexlo/Vexlo.Manager.h"
+#include "vexlo/Vexlo.h"
+
+namespace vexlo {
+
+const ui::TClassInfo& TVexloForm::StaticClass() {
+  static ui::TClassInfo info = [] {
+    ui::TClassInfo c("TVexloForm", &ui::TForm::StaticClass(), ui::FactoryOf<TVexloForm>());
+    using ui::MakeProp;
+    using ui::TPropKind;
+    c.AddProperty(MakeProp<TVexloForm, std::string>(
+        "Title", TPropKind::String, "string", [](const TVexloForm& f) { return f.Title(); },
+        [](TVexloForm& f, std::string v) { f.SetTitle(v); }));
+    c.AddProperty(MakeProp<TVexloForm, std::string>(
+        "SubTitle", TPropKind::String, "string", [](const TVexloForm& f) { return f.SubTitle(); },
+        [](TVexloForm& f, std::string v) { f.SetSubTitle(v); }));
+    c.AddProperty(MakeProp<TVexloForm, bool>(
+        "ShowingModal", TPropKind::Bool, "Boolean",
+        [](const TVexloForm& f) { return f.ShowingModal(); },
+        [](TVexloForm& f, bool v) { f.SetShowingModal(v); }));
+    c.AddProperty(MakeProp<TVexloForm, TVexloForm*>(
+        "PriorVexlo", TPropKind::Component, "TVexloForm",
+        [](const TVexloForm& f) { return f.PriorVexlo(); },
+        [](TVexloForm& f, TVexloForm* v) { f.SetPriorVexlo(v); }));
+    c.AddProperty(MakeProp<TVexloForm, bool>(
+        "UsedVexloInstance", TPropKind::Bool, "Boolean",
+        [](const TVexloForm& f) { return f.UsedVexloInstance(); },
+        [](TVexloForm& f, bool v) { f.SetUsedVexloInstance(v); }));
+    return c;
+  }();
+  return info;
+}
+
+TVexloForm::TVexloForm(ui::TComponent* AOwner) : ui::TForm(AOwner) {}
+
+TVexloForm::TVexloForm(TVexloInstance& AOwner) : ui::TForm(AOwner.Owner()) {}
+
+TVexloForm::~TVexloForm() {
+  // A form registered through a registry takes its class out of the global
+  // registry (always the global one).
+  if (FUsedVexloInstance) GlobalVexloInstance().RemoveInstance(this);
+}
+
+void TVexloForm::SetPriorVexlo(TVexloForm* AValue) {
+  if (FPriorVexlo == AValue) return;
+  if (FPriorVexlo) RemoveFreeNotification(FPriorVexlo);
+  FPriorVexlo = AValue;
+  if (FPriorVexlo) FreeNotification(FPriorVexlo);
+}
+
+void TVexloForm::Notification(ui::TComponent* AComponent, ui::TOperation AOperation) {
+  ui::TForm::Notification(AComponent, AOperation);
+  if (AOperation == ui::TOperation::opRemove && AComponent == FPriorVexlo) FPriorVexlo = nullptr;
+}
+
+void TVexloForm::DoPageLoaded() {
+  if (IVexloManager* manager = VexloManager())
+    if (manager->GetPrimaryFormClass() == &ClassType()) FShowing = true;
+  if (OnShow) OnShow(this);
+  Activate();
+  if (FPriorVexlo && FPriorVexlo != this && !FPriorVexlo->ShowingModal())
+    FPriorVexlo->DoCloseShowmodal();
+  if (FOnPageLoaded) FOnPageLoaded(this);
+}
+
+void TVexloForm::DoUpload(const std::vector<std::string>& AFiles, ui::TComponent* Sender) {
+  if (FOnUpload) FOnUpload(AFiles, Sender);
+}
+
+void TVexloForm::DoRenderOrvaneControl(orvane::TOrvaneControl* AOrvaneControl,
+                                       std::string& HTMLControl) {
+  RenderVexlo(AOrvaneControl, HTMLControl);
+}
+
+void TVexloForm::DoInitOrvaneControl(orvane::TOrvaneControl* AOrvaneControl) {
+  InitControlsVexlo(AOrvaneControl);
+}
+
+void TVexloForm::DoTagHTML(const std::string& TagString, std::string& ReplaceTag) {
+  if (FOnTagHTML) FOnTagHTML(TagString, ReplaceTag);
+}
+
+void TVexloForm::DestroyInstance() { Free(); }
+
+void TVexloForm::Release() { Free(); }
+
+void TVexloForm::ShowMessage(const std::string& Msg) { ui::ShowMessagePos(Msg, -1, -1); }
+
+ui::TModalResult TVexloForm::MessageDlg(const std::string& Msg, ui::TMsgDlgType DlgType,
+                                        ui::TMsgDlgButtons Buttons, int HelpCtx) {
+  return ui::MessageDlgPosHelp(Msg, DlgType, Buttons, HelpCtx, -1, -1, "");
+}
+
+ui::TModalResult TVexloForm::MessageDlg(const std::string& Msg, ui::TMsgDlgType DlgType,
+                                        ui::TMsgDlgButtons Buttons, int HelpCtx,
+                                        const std::function<void(ui::TModalResult)>&) {
+  return MessageDlg(Msg, DlgType, Buttons, HelpCtx);
+}
+
+void TVexloForm::ShowPopup(const std::string&) {}
+
+void TVexloForm::ClosePopup(const std::string&) {}
+
+void TVexloForm::PopupOpened(const std::string& AName) {
+  if (FOnShowPopup) FOnShowPopup(AName, "");
+}
+
+void TVexloForm::PopupClosed(const std::string& AName) {
+  auto it = std::find(FPopupsShowing.begin(), FPopupsShowing.end(), AName);
+  if (it != FPopupsShowing.end()) FPopupsShowing.erase(it);
+  if (FOnClosePopup) FOnClosePopup(AName, "");
+}
+
+std::string TVexloForm::Language() const { return FVexlo ? FVexlo->GetLanguage() : ""; }
+
+void TVexloForm::SetLanguage(const std::string& AValue) {
+  if (FVexlo) FVexlo->SetLanguage(AValue);
+}
+
+void TVexloForm::Clear() {
+  if (FVexlo) FVexlo->Clear();
+}
+
+void TVexloForm::Render() {
+  if (FVexlo) FVexlo->Render();
+}
+
+void TVexloForm::DoCloseShowmodal() {
+  if (FVexlo) FVexlo->UnLockSession(FVexlo->GetFormUUID() + "_showmodal");
+  FShowingModal = false;
+}
+
+void TVexloForm::ExportVexloAllControls() {
+  if (!FVexlo) return;
+  for (int i = 0; i < ControlCount(); ++i) {
+    ui::TControl* c = Controls(i);
+    if (FVexlo->ObjectExported(c->Name())) continue;
+    if (FVexlo->SupportsControl(*c)) FVexlo->AddControlItem(*c);
+  }
+}
+
+}  // namespace vexlo

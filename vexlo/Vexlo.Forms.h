@@ -1,0 +1,149 @@
+// The form base every application form derives from. On the desktop it is the
+// toolkit's form: messages go to native dialogs, popups do nothing and no
+// bridge object is attached. In web mode the engine calls back into the form
+// through the hooks declared here.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Forms.h"
+#include "vexlo/Vexlo.HTML.CSS.h"
+#include "vexlo/Vexlo.Instance.h"
+
+namespace orvane {
+class IOrvaneSession;
+class TOrvaneControl;
+class TOrvaneDBGrid;
+class TOrvaneDBGridColumnButton;
+}  // namespace orvane
+
+namespace vexlo {
+
+class TVexlo;
+
+// Called with the popup's name and a second string the caller passes empty.
+using TOnPopup = std::function<void(const std::string& AName, const std::string& AValue)>;
+using TOnTagHTML = std::function<void(const std::string& TagString, std::string& ReplaceTag)>;
+using TOnUpload = std::function<void(const std::vector<std::string>& AFiles, ui::TComponent* Sender)>;
+
+class TVexloForm : public ui::TForm {
+  UI_DECLARE_CLASS()
+ public:
+  explicit TVexloForm(ui::TComponent* AOwner);
+  // Constructed for a registry: the registry's owner owns the form.
+  explicit TVexloForm(TVexloInstance& AOwner);
+  ~TVexloForm() override;
+
+  // --- the bridge's virtual operations, in slot order ---
+  // Declares the page; the base declares nothing.
+  virtual void ExportVexlo() {}
+  virtual void InitControlsVexlo(orvane::TOrvaneControl* /*AOrvaneControl*/) {}
+  virtual void RenderVexlo(orvane::TOrvaneControl* /*AOrvaneControl*/, std::string& /*HTMLControl*/) {}
+  virtual void CellButtonClick(orvane::TOrvaneDBGrid* /*AOrvaneDBGrid*/,
+                               orvane::TOrvaneDBGridColumnButton* /*AOrvaneCellButton*/,
+                               int /*ARow*/, int /*AColIndex*/) {}
+  virtual void SetupVexlo() {}
+  virtual void DoPageLoaded();
+  virtual void DoUpload(const std::vector<std::string>& AFiles, ui::TComponent* Sender);
+  virtual void DoRenderOrvaneControl(orvane::TOrvaneControl* AOrvaneControl, std::string& HTMLControl);
+  virtual void DoInitOrvaneControl(orvane::TOrvaneControl* AOrvaneControl);
+  virtual void DoTagHTML(const std::string& TagString, std::string& ReplaceTag);
+
+  // Frees the form at once (Release is not deferred here).
+  void DestroyInstance();
+  void Release();
+
+  // True only while the form serves a web session.
+  bool IsVexloContext() const { return FVexlo != nullptr; }
+
+  // The native information box, centred on the screen.
+  void ShowMessage(const std::string& Msg);
+  // The native message dialog, centred; returns the pressed button's result.
+  ui::TModalResult MessageDlg(const std::string& Msg, ui::TMsgDlgType DlgType,
+                              ui::TMsgDlgButtons Buttons, int HelpCtx);
+  // The trailing argument is used in web mode only.
+  ui::TModalResult MessageDlg(const std::string& Msg, ui::TMsgDlgType DlgType,
+                              ui::TMsgDlgButtons Buttons, int HelpCtx,
+                              const std::function<void(ui::TModalResult)>& AWebResult);
+  // Popups exist only in web mode.
+  void ShowPopup(const std::string& AName);
+  void ClosePopup(const std::string& AName);
+  // Called by the web engine's dispatch when the browser opened or closed a popup.
+  void PopupOpened(const std::string& AName);
+  void PopupClosed(const std::string& AName);
+
+  ui::TComponentClass GetTemplateClassForm() const { return FTemplateClassForm; }
+
+  // The application's primary form class has loaded its page.
+  bool Showing() const { return FShowing; }
+
+  // Class operations on the global registry.
+  template <class T>
+  static T* CreateInstance() {
+    return GlobalVexloInstance().CreateInstance<T>();
+  }
+  template <class T>
+  static T* GetInstance() {
+    return GlobalVexloInstance().GetInstance<T>();
+  }
+
+  // Published properties.
+  TVexlo* Vexlo() const { return FVexlo; }
+  void SetVexlo(TVexlo* AValue) { FVexlo = AValue; }
+  ui::TComponentClass TemplateClassForm() const { return FTemplateClassForm; }
+  void SetTemplateClassForm(ui::TComponentClass AValue) { FTemplateClassForm = AValue; }
+  const std::string& Title() const { return FTitle; }
+  void SetTitle(const std::string& AValue) { FTitle = AValue; }
+  const std::string& SubTitle() const { return FSubTitle; }
+  void SetSubTitle(const std::string& AValue) { FSubTitle = AValue; }
+  TCSSClass& CSSClass() { return FCSSClass; }
+  std::vector<std::string>& PopupsShowing() { return FPopupsShowing; }
+  TOnPopup& OnShowPopup() { return FOnShowPopup; }
+  TOnPopup& OnClosePopup() { return FOnClosePopup; }
+  ui::TNotifyEvent& OnPageLoaded() { return FOnPageLoaded; }
+  TOnTagHTML& OnTagHTML() { return FOnTagHTML; }
+  TOnUpload& OnUpload() { return FOnUpload; }
+  bool ShowingModal() const { return FShowingModal; }
+  void SetShowingModal(bool AValue) { FShowingModal = AValue; }
+  TVexloForm* PriorVexlo() const { return FPriorVexlo; }
+  void SetPriorVexlo(TVexloForm* AValue);
+  bool UsedVexloInstance() const { return FUsedVexloInstance; }
+  void SetUsedVexloInstance(bool AValue) { FUsedVexloInstance = AValue; }
+  int MessageResponse() const { return FMessageResponse; }
+
+  // Web-mode operations, carried out by the bridge object; on the desktop
+  // there is none and they do nothing.
+  std::string Language() const;
+  void SetLanguage(const std::string& AValue);
+  void Clear();
+  void Render();
+  void DoCloseShowmodal();
+  void ExportVexloAllControls();
+
+ protected:
+  void Notification(ui::TComponent* AComponent, ui::TOperation AOperation) override;
+
+ private:
+  TVexlo* FVexlo = nullptr;
+  int FMessageResponse = 0;
+  ui::TComponentClass FTemplateClassForm = nullptr;
+  std::string FTitle;
+  std::string FSubTitle;
+  TCSSClass FCSSClass;
+  bool FShowing = false;
+  std::vector<std::string> FPopupsShowing;
+  TOnPopup FOnShowPopup;
+  TOnPopup FOnClosePopup;
+  ui::TNotifyEvent FOnPageLoaded;
+  TOnTagHTML FOnTagHTML;
+  TOnUpload FOnUpload;
+  bool FUsedVexloInstance = false;
+  bool FShowingModal = false;
+  TVexloForm* FPriorVexlo = nullptr;
+};
+
+}  // namespace vexlo

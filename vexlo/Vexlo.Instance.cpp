@@ -1,0 +1,133 @@
+#include "vexlo/Vexlo.Instance.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "vexlo/Vexlo.Forms.h"
+
+namespace vexlo {
+
+// Hears of the destruction of registered objects, so that no entry is left
+// pointing at a freed object (a form of a session registry is freed while the
+// registry lives on).
+class TVexloInstance::TWatcher : public ui::TComponent {
+ public:
+  explicit TWatcher(TVexloInstance& ARegistry) : FRegistry(ARegistry) {}
+
+ protected:
+  void Notification(ui::TComponent* AComponent, ui::TOperation AOperation) override {
+    ui::TComponent::Notification(AComponent, AOperation);
+    if (AOperation != ui::TOperation::opRemove) return;
+    auto& list = FRegistry.FObjectInstance;
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [&](const auto& e) { return e.second == AComponent; }),
+               list.end());
+  }
+
+ private:
+  TVexloInstance& FRegistry;
+};
+
+TVexloInstance::TVexloInstance(ui::TComponent* AOwner)
+    : FWatcher(std::make_unique<TWatcher>(*this)), FOwner(AOwner) {}
+
+TVexloInstance::~TVexloInstance() = default;
+
+void TVexloInstance::Register(ui::TComponent* AObject) {
+  if (!AObject) return;
+  ui::TComponentClass cls = &AObject->ClassType();
+  if (GetInstance(cls)) return;  // the first instance of a class stays
+  FObjectInstance.emplace_back(cls, AObject);
+  FWatcher->FreeNotification(AObject);
+}
+
+ui::TComponent* TVexloInstance::CreateInstance(ui::TComponentClass AClass) {
+  return CreateInstance(AClass, FOwner);
+}
+
+ui::TComponent* TVexloInstance::CreateInstance(ui::TComponentClass AClass,
+                                               ui::TComponent* AOwner) {
+  ui::TComponent* obj = AClass->Create(AOwner);
+  try {
+    // Forms and data modules fire OnCreate once they are whole.
+    obj->AfterConstruction();
+  } catch (...) {
+    obj->Free();
+    throw;
+  }
+  AddInstace(obj);
+  return obj;
+}
+
+void TVexloInstance::AddInstace(ui::TComponent* AObject) {
+  if (auto* form = dynamic_cast<TVexloForm*>(AObject)) form->SetUsedVexloInstance(true);
+  Register(AObject);
+}
+
+void TVexloInstance::CreateInstanceComponent(ui::TComponent* AObject) { Register(AObject); }
+
+ui::TComponent* TVexloInstance::GetInstance(ui::TComponentClass AClass) const {
+  for (const auto& [cls, obj] : FObjectInstance)
+    if (cls == AClass) return obj;
+  return nullptr;
+}
+
+std::string TVexloInstance::FixInstanceObjectName(const ui::TComponent* AObject) {
+  if (!AObject) return "";
+  const std::string& name = AObject->Name();
+  std::string base = AObject->ClassName().substr(1);
+  std::string suffix = name.size() > base.size() ? name.substr(base.size()) : "";
+  if (!suffix.empty() && suffix.front() == '_' &&
+      std::isdigit(static_cast<unsigned char>(suffix.back())))
+    return base;
+  return name;
+}
+
+ui::TComponent* TVexloInstance::GetInstanceByObjectName(const std::string& AName) const {
+  for (const auto& entry : FObjectInstance)
+    if (ui::SameText(entry.second->Name(), AName)) return entry.second;
+  for (const auto& entry : FObjectInstance)
+    if (ui::SameText(FixInstanceObjectName(entry.second), AName)) return entry.second;
+  return nullptr;
+}
+
+void TVexloInstance::RemoveClass(ui::TComponentClass AClass) {
+  FObjectInstance.erase(std::remove_if(FObjectInstance.begin(), FObjectInstance.end(),
+                                       [&](const auto& e) { return e.first == AClass; }),
+                        FObjectInstance.end());
+}
+
+void TVexloInstance::RemoveInstance(const ui::TComponent* AForm) {
+  if (AForm) RemoveClass(&AForm->ClassType());
+}
+
+void TVexloInstance::DestroyInstance(ui::TComponentClass AClass) {
+  ui::TComponent* obj = GetInstance(AClass);
+  if (!obj) return;
+  // Drop the key first: the object's destructor must find nothing to remove.
+  RemoveClass(AClass);
+  try {
+    if (auto* form = dynamic_cast<TVexloForm*>(obj)) {
+      form->SetUsedVexloInstance(false);
+      form->Free();
+    } else if (auto* other = dynamic_cast<ui::TCustomForm*>(obj)) {
+      other->Hide();
+      other->Free();
+    } else {
+      obj->Free();
+    }
+  } catch (...) {
+    // Errors while freeing an instance are swallowed; the key is gone anyway.
+  }
+}
+
+void TVexloInstance::DestroyAllInstances() {
+  while (!FObjectInstance.empty()) DestroyInstance(FObjectInstance.back().first);
+}
+
+TVexloInstance& GlobalVexloInstance() {
+  static TVexloInstance instance(ui::Application);
+  return instance;
+}
+
+}  // namespace vexlo

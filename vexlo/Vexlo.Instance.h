@@ -1,0 +1,82 @@
+// The registry of form and data-module instances: at most one instance per
+// exact class. One global registry (owned by the application) and one per web
+// session.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/ui/Forms.h"
+
+namespace orvane {
+class IOrvaneSession;
+}
+
+namespace vexlo {
+
+class IVexloInstance {
+ public:
+  virtual ~IVexloInstance() = default;
+  virtual std::shared_ptr<orvane::IOrvaneSession> GetOrvaneSession() = 0;
+};
+
+class TVexloInstance : public IVexloInstance {
+ public:
+  explicit TVexloInstance(ui::TComponent* AOwner);
+  // Frees the dictionary only; the registered instances stay alive.
+  ~TVexloInstance() override;
+
+  // Constructs a form (or data module, or any creatable class) with the
+  // registry's owner, or an explicit one, and registers it.
+  ui::TComponent* CreateInstance(ui::TComponentClass AClass);
+  ui::TComponent* CreateInstance(ui::TComponentClass AClass, ui::TComponent* AOwner);
+  template <class T>
+  T* CreateInstance() {
+    return static_cast<T*>(CreateInstance(&T::StaticClass()));
+  }
+  // Registers an existing form or data module.
+  void CreateInstance(ui::TComponent* AObject) { AddInstace(AObject); }
+  void AddInstace(ui::TComponent* AObject);
+  // Registers under the object's class unless that class is already a key.
+  void CreateInstanceComponent(ui::TComponent* AObject);
+
+  // The instance of exactly that class, or nil.
+  ui::TComponent* GetInstance(ui::TComponentClass AClass) const;
+  template <class T>
+  T* GetInstance() const {
+    return static_cast<T*>(GetInstance(&T::StaticClass()));
+  }
+  ui::TComponent* GetInstanceByObjectName(const std::string& AName) const;
+  static std::string FixInstanceObjectName(const ui::TComponent* AObject);
+
+  // Removes the key of the form's class; the form is not freed.
+  void RemoveInstance(const ui::TComponent* AForm);
+  void RemoveClass(ui::TComponentClass AClass);
+  // Frees the instance of the class (errors swallowed) and removes its key.
+  void DestroyInstance(ui::TComponentClass AClass);
+  void DestroyAllInstances();
+
+  bool IsVexloContext() const { return false; }
+  std::shared_ptr<orvane::IOrvaneSession> GetOrvaneSession() override { return FOrvaneSession; }
+  void SetOrvaneSession(std::shared_ptr<orvane::IOrvaneSession> ASession) {
+    FOrvaneSession = std::move(ASession);
+  }
+  ui::TComponent* Owner() const { return FOwner; }
+  int Count() const { return static_cast<int>(FObjectInstance.size()); }
+
+ private:
+  class TWatcher;
+  void Register(ui::TComponent* AObject);
+  // Keyed by exact class, in registration order.
+  std::vector<std::pair<ui::TComponentClass, ui::TComponent*>> FObjectInstance;
+  std::shared_ptr<orvane::IOrvaneSession> FOrvaneSession;
+  std::unique_ptr<TWatcher> FWatcher;
+  ui::TComponent* FOwner;
+};
+
+// The application's registry; the desktop flow never registers in it.
+TVexloInstance& GlobalVexloInstance();
+
+}  // namespace vexlo
