@@ -67,10 +67,13 @@ class TCustomTabControl : public TCustomControl {
   TNotifyEvent OnChange;
   TDrawTabEvent OnDrawTab;
 
+  // A user chooses a tab: OnChanging may refuse, then the tab shows and
+  // OnChange runs.
+  virtual void SelectTabByUser(int AIndex) = 0;
+
  protected:
   // A user's click selects the tab under the mouse before the mouse events run.
   void WndProc(TMessage& AMessage) override;
-  virtual void SelectTabByUser(int AIndex) = 0;
 
  private:
   bool FOwnerDraw = false;
@@ -129,9 +132,9 @@ class TPageControl : public TCustomTabControl {
   int TabIndex() const override;
   // The sheet of a visible tab index.
   TTabSheet* PageOfTab(int ATabIndex) const;
+  void SelectTabByUser(int AIndex) override;
 
  protected:
-  void SelectTabByUser(int AIndex) override;
   void AlignControls() override;
 
  private:

@@ -633,7 +633,7 @@ void TControl::BringToFront() {
   auto& v = FParent->FControls;
   v.erase(std::find(v.begin(), v.end(), this));
   v.push_back(this);
-  Changed(TControlChange::Bounds);
+  Changed(TControlChange::ZOrder);
   FParent->Realign();
 }
 
@@ -642,7 +642,7 @@ void TControl::SendToBack() {
   auto& v = FParent->FControls;
   v.erase(std::find(v.begin(), v.end(), this));
   v.insert(v.begin(), this);
-  Changed(TControlChange::Bounds);
+  Changed(TControlChange::ZOrder);
   FParent->Realign();
 }
 
@@ -847,10 +847,10 @@ bool TWinControl::KeyDownFromUser(uint16_t AKey, TShiftState AShift) {
   TCustomForm* form = GetParentForm();
   if (form && form != this && form->KeyPreview()) {
     static_cast<TWinControl*>(form)->KeyDown(AKey, AShift);
-    if (AKey == 0) return false;
+    if (AKey == 0) return true;
   }
   KeyDown(AKey, AShift);
-  if (AKey == 0) return false;
+  if (AKey == 0) return true;
   // Shortcuts: the context menus up the parent chain, then the form's menu.
   TShortCut sc = ShortCut(AKey, AShift);
   if ((AShift & (ssCtrl | ssAlt)) || (AKey >= VK_F1 && AKey <= VK_F12) || AKey == VK_DELETE ||
@@ -866,17 +866,21 @@ bool TWinControl::KeyDownFromUser(uint16_t AKey, TShiftState AShift) {
     }
     if (form->DialogKey(AKey, AShift)) return true;
   }
-  return true;
+  return false;
 }
 
-bool TWinControl::KeyPressFromUser(char32_t AKey) {
+bool TWinControl::DoKeyPress(char32_t& AKey) {
   TCustomForm* form = GetParentForm();
   if (form && form != this && form->KeyPreview()) {
     static_cast<TWinControl*>(form)->KeyPress(AKey);
     if (AKey == 0) return false;
   }
   KeyPress(AKey);
-  if (AKey == 0) return false;
+  return AKey != 0;
+}
+
+bool TWinControl::KeyPressFromUser(char32_t AKey) {
+  if (!DoKeyPress(AKey)) return false;
   AcceptChar(AKey);
   return true;
 }

@@ -210,6 +210,7 @@ enum class TControlChange {
   ActivePage,
   Focus,
   Repaint,
+  ZOrder,
 };
 
 // A backend's mirror of one control (a native widget). The control owns it.
@@ -431,9 +432,15 @@ class TWinControl : public TControl {
 
   // Key input as a user gives it: fires OnKeyDown / OnKeyPress / OnKeyUp
   // (the form first when it previews keys) and then the control's own
-  // handling. Returns false when a handler swallowed the key.
+  // handling. KeyDownFromUser returns true when the key was consumed: a
+  // handler cleared it, or it moved the focus (Tab), ran a menu shortcut or
+  // pressed the form's default or cancel button. KeyPressFromUser returns
+  // false when a handler swallowed the character.
   bool KeyDownFromUser(uint16_t AKey, TShiftState AShift);
   bool KeyPressFromUser(char32_t AKey);
+  // Only the OnKeyPress handlers (form preview first); AKey may be changed or
+  // cleared. Backends whose native widgets edit the text themselves use it.
+  bool DoKeyPress(char32_t& AKey);
   void KeyUpFromUser(uint16_t AKey, TShiftState AShift);
   // Typing a text: KeyPress for each character, then the control takes it.
   void TypeText(const std::string& AText);

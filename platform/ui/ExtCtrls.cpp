@@ -135,20 +135,17 @@ void TImage::SetTransparent(bool AValue) {
   Changed(TControlChange::Picture);
 }
 
-TRect TImage::DestRect() const {
-  int w = FPicture.Width(), h = FPicture.Height();
-  int cw = ClientWidth(), ch = ClientHeight();
+TRect PictureDestRect(int w, int h, int cw, int ch, bool AStretch, bool ACenter,
+                      bool AProportional) {
   if (w <= 0 || h <= 0) return Rect(0, 0, 0, 0);
-  if (FStretch || (FProportional && (w > cw || h > ch))) {
-    if (FProportional) {
+  if (AStretch || (AProportional && (w > cw || h > ch))) {
+    if (AProportional) {
       // Fit inside keeping the aspect ratio.
       if (static_cast<long long>(cw) * h > static_cast<long long>(ch) * w) {
-        int nw = static_cast<int>(static_cast<long long>(ch) * w / h);
-        w = nw;
+        w = static_cast<int>(static_cast<long long>(ch) * w / h);
         h = ch;
       } else {
-        int nh = static_cast<int>(static_cast<long long>(cw) * h / w);
-        h = nh;
+        h = static_cast<int>(static_cast<long long>(cw) * h / w);
         w = cw;
       }
     } else {
@@ -157,11 +154,16 @@ TRect TImage::DestRect() const {
     }
   }
   int l = 0, t = 0;
-  if (FCenter) {
+  if (ACenter) {
     l = (cw - w) / 2;
     t = (ch - h) / 2;
   }
   return Rect(l, t, l + w, t + h);
+}
+
+TRect TImage::DestRect() const {
+  return PictureDestRect(FPicture.Width(), FPicture.Height(), ClientWidth(), ClientHeight(),
+                         FStretch, FCenter, FProportional);
 }
 
 }  // namespace ui

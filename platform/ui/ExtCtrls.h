@@ -52,9 +52,22 @@ class TPanel : public TCustomPanel {
   explicit TPanel(TComponent* AOwner);
 };
 
+// Where a picture of PW x PH goes in a CW x CH area.
+TRect PictureDestRect(int APictureWidth, int APictureHeight, int AClientWidth, int AClientHeight,
+                      bool AStretch, bool ACenter, bool AProportional);
+
+// A control that shows a picture (images and data-aware images); backends
+// draw PictureRect of ShownPicture.
+class TPictureView {
+ public:
+  virtual ~TPictureView() = default;
+  virtual const TPicture& ShownPicture() const = 0;
+  virtual TRect PictureRect() const = 0;
+};
+
 // Shows a picture: at its size from the top left, centred, stretched, or
 // stretched keeping its proportions.
-class TImage : public TGraphicControl {
+class TImage : public TGraphicControl, public TPictureView {
   UI_DECLARE_CLASS()
  public:
   explicit TImage(TComponent* AOwner);
@@ -70,6 +83,8 @@ class TImage : public TGraphicControl {
   void SetTransparent(bool AValue);
   // Where the picture is drawn inside the control.
   TRect DestRect() const;
+  const TPicture& ShownPicture() const override { return FPicture; }
+  TRect PictureRect() const override { return DestRect(); }
 
  private:
   TPicture FPicture;

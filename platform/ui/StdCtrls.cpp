@@ -182,6 +182,24 @@ void TCustomEdit::SetTextHint(const std::string& AValue) {
   Changed(TControlChange::Style);
 }
 
+void TCustomEdit::SetTextByUser(const std::string& AValue) {
+  if (FReadOnly) {
+    Changed(TControlChange::Text);  // the widget shows the model's text again
+    return;
+  }
+  std::string t = ApplyCharCase(AValue);
+  if (FMaxLength > 0 && UTF8Length(t) > FMaxLength) {
+    // Cut at the code point boundary.
+    int n = 0;
+    size_t i = 0;
+    for (; i < t.size(); ++i)
+      if ((static_cast<unsigned char>(t[i]) & 0xC0) != 0x80 && n++ == FMaxLength) break;
+    t.resize(i);
+  }
+  SetText(t);
+  if (t != AValue) Changed(TControlChange::Text);
+}
+
 void TCustomEdit::AcceptChar(char32_t AKey) {
   if (FReadOnly) return;
   if (AKey == 8) {  // backspace removes the last character

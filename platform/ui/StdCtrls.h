@@ -73,6 +73,9 @@ class TCustomEdit : public TWinControl {
   void SetModified(bool AValue) { FModified = AValue; }
   void Clear() { SetText(""); }
   void SelectAll() {}
+  // A text a user typed in a native widget: refused when read-only, cut to
+  // MaxLength and cased by CharCase, then set (OnChange fires).
+  void SetTextByUser(const std::string& AValue);
   TNotifyEvent OnChange;
 
  protected:

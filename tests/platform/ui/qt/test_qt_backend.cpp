@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/qt/QtBackend.h"
+
+using namespace ui;
+using ui::qt::WidgetOf;
+
+namespace {
+
+// One QApplication for the whole run, with the Qt backend installed.
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "test_ui_qt";
+    static char* argv[] = {name, nullptr};
+    app = new QApplication(argc, argv);
+    ui::qt::InstallQtBackend();
+  }
+  void TearDown() override {
+    Application->Shutdown();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    delete app;
+  }
+  QApplication* app = nullptr;
+};
+const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+template <class T>
+T* Make(TComponent* owner, TWinControl* parent, const std::string& name, int l, int t, int w,
+        int h) {
+  T* c = new T(owner);
+  c->SetName(name);
+  c->SetBounds(l, t, w, h);
+  c->SetParent(parent);
+  return c;
+}
+
+// A login-like window laid out in code.
+class TfJanela : public TForm {
+ public:
+  explicit TfJanela(TComponent* AOwner) : TForm(AOwner) {
+    SetName("fJanela");
+    SetCaption("Login");
+    SetBorderStyle(bsNone);
+    SetPosition(poScreenCenter);
+    SetClientWidth(919);
+    SetClientHeight(535);
+    SetColor(clWhite);
+    edtLogin = Make<TEdit>(this, this, "edtLogin", 110, 303, 247, 23);
+    edtLogin->SetText("ketil");
+    btnEntrar = Make<TButton>(this, this, "btnEntrar", 110, 408, 247, 33);
+    btnEntrar->SetCaption("Entrar");
+    edtSenha = Make<TEdit>(this, this, "edtSenha", 110, 359, 247, 23);
+    edtSenha->SetPasswordChar('*');
+    edtSenha->SetText("ketil");
+    Button1 = Make<TButton>(this, this, "Button1", 840, 496, 71, 31);
+    Button1->SetCaption("Sair");
+    btnEntrar->SetTabOrder(1);
+  }
+  TEdit* edtLogin;
+  TButton* btnEntrar;
+  TEdit* edtSenha;
+  TButton* Button1;
+};
+
+class QtTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Application->ResetTerminate(); }
+  void TearDown() override {
+    Application->ResetTerminate();
+    QCoreApplication::processEvents();
+  }
+};
+
+QRect ScreenArea() {
+  return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+// Runs AAction from the event loop as soon as a modal message box shows.
+void AnswerMessageBox(std::function<void(QMessageBox*)> AAction) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, AAction] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      AAction(box);
+    }
+  });
+  timer->start(10);
+}
+
+}  // namespace
+
+TEST_F(QtTest, FormRealizesWithItsGeometryFontAndColour) {
+  auto* f = Create<TfJanela>(nullptr);
+  f->Show();
+  QWidget* w = WidgetOf(f);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(w->windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(w->size(), QSize(919, 535));
+  EXPECT_EQ(w->pos(), QPoint(ScreenArea().x() + (ScreenArea().width() - 919) / 2,
+                             ScreenArea().y() + (ScreenArea().height() - 535) / 2));
+  QWidget* e = WidgetOf(f->edtLogin);
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->geometry(), QRect(110, 303, 247, 23));
+  EXPECT_EQ(WidgetOf(f->Button1)->geometry(), QRect(840, 496, 71, 31));
+  QString expected = QFontDatabase::families().contains("Segoe UI") ? "Segoe UI" : "DejaVu Sans";
+  EXPECT_EQ(e->font().family(), expected);
+  EXPECT_EQ(e->font().pointSize(), 9);
+  QImage shot = w->grab().toImage();
+  EXPECT_EQ(QColor(shot.pixel(5, 5)), QColor(Qt::white));
+
+  // Changes in the model reach the widgets.
+  f->edtLogin->SetText("bryn");
+  EXPECT_EQ(static_cast<QLineEdit*>(e)->text(), "bryn");
+  f->btnEntrar->SetCaption("Acessar");
+  EXPECT_EQ(static_cast<QPushButton*>(WidgetOf(f->btnEntrar))->text(), "Acessar");
+  f->Button1->SetEnabled(false);
+  EXPECT_FALSE(WidgetOf(f->Button1)->isEnabled());
+  f->Button1->Hide();
+  EXPECT_FALSE(WidgetOf(f->Button1)->isVisible());
+  // A control added later gets its widget at once.
+  auto* lbl = Make<TLabel>(f, f, "lblNovo", 10, 10, 80, 15);
+  lbl->SetCaption("Senha");
+  ASSERT_NE(WidgetOf(lbl), nullptr);
+  EXPECT_TRUE(WidgetOf(lbl)->isVisible());
+  f->Free();
+}
+
+TEST_F(QtTest, PasswordEchoAndTypingGoThroughTheModel) {
+  auto* f = Create<TfJanela>(nullptr);
+  f->Show();
+  auto* le = static_cast<QLineEdit*>(WidgetOf(f->edtSenha));
+  EXPECT_EQ(le->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(le->displayText(), "*****");
+  EXPECT_EQ(f->edtSenha->Text(), "ketil");
+
+  int changes = 0;
+  f->edtSenha->OnChange = [&](TComponent*) { ++changes; };
+  f->edtSenha->OnKeyPress = [](TComponent*, char32_t& k) {
+    if (k == '!') k = 0;
+  };
+  f->edtSenha->SetFocus();
+  le->setCursorPosition(5);
+  QTest::keyClicks(le, "x!y");
+  EXPECT_EQ(f->edtSenha->Text(), "ketilxy");
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(le->displayText(), "*******");
+  f->Free();
+}
+
+TEST_F(QtTest, KeyboardOrderFollowsTabOrder) {
+  auto* f = Create<TfJanela>(nullptr);
+  f->Show();
+  QApplication::setActiveWindow(WidgetOf(f));
+  EXPECT_EQ(f->ActiveControl(), f->edtLogin);
+  EXPECT_EQ(QApplication::focusWidget(), WidgetOf(f->edtLogin));
+  std::vector<std::string> order;
+  for (int i = 0; i < 4; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    order.push_back(f->ActiveControl()->Name());
+    EXPECT_EQ(QApplication::focusWidget(), WidgetOf(f->ActiveControl()));
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"btnEntrar", "edtSenha", "Button1", "edtLogin"}));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(f->ActiveControl(), f->Button1);
+  f->Free();
+}
+
+TEST_F(QtTest, ModalRunAndCentredMessageBoxNatively) {
+  auto* f = Create<TfJanela>(nullptr);
+  TModalResult answer = mrNone;
+  f->btnEntrar->OnClick = [&](TComponent*) {
+    answer = MessageDlg("Usuário ou Senha não confere!", mtWarning, {mbOK}, 0);
+    f->Close();
+  };
+  QString text;
+  QRect boxRect;
+  AnswerMessageBox([&](QMessageBox* box) {
+    text = box->text();
+    boxRect = box->frameGeometry();
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    QTest::mouseClick(box->buttons().front(), Qt::LeftButton);
+  });
+  QTimer::singleShot(0, [&] {
+    QTest::mouseClick(static_cast<QPushButton*>(WidgetOf(f->btnEntrar)), Qt::LeftButton);
+  });
+  EXPECT_EQ(f->ShowModal(), mrCancel);
+  EXPECT_EQ(text, "Usuário ou Senha não confere!");
+  EXPECT_EQ(answer, mrOk);
+  EXPECT_LE(std::abs(boxRect.center().x() - ScreenArea().center().x()), 2);
+  EXPECT_LE(std::abs(boxRect.center().y() - ScreenArea().center().y()), 2);
+  EXPECT_FALSE(WidgetOf(f)->isVisible());
+  f->Free();
+}
+
+TEST_F(QtTest, PendingTerminationEndsANativeModalRunAndErrorsAreReported) {
+  auto* f = Create<TfJanela>(nullptr);
+  f->Button1->OnClick = [](TComponent*) {
+    Application->Terminate();
+    throw std::runtime_error("Falha ao sair");
+  };
+  QString reported;
+  AnswerMessageBox([&](QMessageBox* box) {
+    reported = box->text();
+    box->buttons().front()->click();
+  });
+  QTimer::singleShot(0, [&] {
+    QTest::mouseClick(static_cast<QPushButton*>(WidgetOf(f->Button1)), Qt::LeftButton);
+  });
+  EXPECT_EQ(f->ShowModal(), mrCancel);
+  EXPECT_EQ(reported, "Falha ao sair");  // the standard exception report
+  f->Free();
+}
+
+TEST_F(QtTest, MaximisedWindowSizesTheModelAndItsAlignedChildren) {
+  auto* f = Create<TForm>(nullptr);
+  f->SetWindowState(wsMaximized);
+  auto* top = Make<TPanel>(f, f, "Panel1", 0, 0, 100, 41);
+  top->SetAlign(alTop);
+  auto* menu = new TMainMenu(f);
+  auto* sair = new TMenuItem(f);
+  sair->SetCaption("Sair");
+  int clicked = 0;
+  sair->OnClick = [&](TComponent*) { ++clicked; };
+  menu->Items()->Add(sair);
+  f->SetMenu(menu);
+  f->Show();
+  QCoreApplication::processEvents();
+  QWidget* w = WidgetOf(f);
+  EXPECT_TRUE(w->isMaximized());
+  EXPECT_EQ(f->Width(), w->width());
+  EXPECT_EQ(top->Width(), f->ClientWidth());
+  auto* bar = w->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(bar->actions().size(), 1);
+  EXPECT_EQ(bar->actions().front()->text(), "Sair");
+  bar->actions().front()->trigger();
+  EXPECT_EQ(clicked, 1);
+  f->Free();
+}
