@@ -107,6 +107,8 @@ void TfLogin::btnEntrarClick(ui::TComponent*) {
   }
 }
 
-void TfLogin::Button1Click(ui::TComponent*) { ui::Application->Terminate(); }
+void TfLogin::Button1Click(ui::TComponent*) {
+  ui::Application->Terminate();
+}
 
 }  // namespace app

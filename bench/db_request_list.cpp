@@ -17,7 +17,8 @@
 namespace {
 
 const char* kListSql =
-    "SELECT\n  SOL.ID_SOLICITACAO,\n  SOL.DATA_SOLICITACAO,\n  SOL.SOLICITACAO,\n  SOL.ID_USUARIO,\n"
+    "SELECT\n  SOL.ID_SOLICITACAO,\n  SOL.DATA_SOLICITACAO,\n  SOL.SOLICITACAO,\n  "
+    "SOL.ID_USUARIO,\n"
     "  SOL.ID_PREFEITURA,\n  SOL.ID_SITUACAO,\n  SOL.ID_TIPO,\n  SOL.ID_UNIDADE,\n"
     "  USU.NOME_USUARIO,\n  SIT.NOME_SITUACAO,\n  TPS.NOME_TIPO,\n  UNI.NOME_UNIDADE\nFROM\n"
     "  SOLICITACAO SOL\n"
@@ -39,7 +40,9 @@ long RssKb() {
   return 0;
 }
 
-int Run(const std::string& cmd) { return std::system(cmd.c_str()); }
+int Run(const std::string& cmd) {
+  return std::system(cmd.c_str());
+}
 
 }  // namespace
 

@@ -84,11 +84,17 @@ void TVexloForm::DoTagHTML(const std::string& TagString, std::string& ReplaceTag
   if (FOnTagHTML) FOnTagHTML(TagString, ReplaceTag);
 }
 
-void TVexloForm::DestroyInstance() { Free(); }
+void TVexloForm::DestroyInstance() {
+  Free();
+}
 
-void TVexloForm::Release() { Free(); }
+void TVexloForm::Release() {
+  Free();
+}
 
-void TVexloForm::ShowMessage(const std::string& Msg) { ui::ShowMessagePos(Msg, -1, -1); }
+void TVexloForm::ShowMessage(const std::string& Msg) {
+  ui::ShowMessagePos(Msg, -1, -1);
+}
 
 ui::TModalResult TVexloForm::MessageDlg(const std::string& Msg, ui::TMsgDlgType DlgType,
                                         ui::TMsgDlgButtons Buttons, int HelpCtx) {
@@ -115,7 +121,9 @@ void TVexloForm::PopupClosed(const std::string& AName) {
   if (FOnClosePopup) FOnClosePopup(AName, "");
 }
 
-std::string TVexloForm::Language() const { return FVexlo ? FVexlo->GetLanguage() : ""; }
+std::string TVexloForm::Language() const {
+  return FVexlo ? FVexlo->GetLanguage() : "";
+}
 
 void TVexloForm::SetLanguage(const std::string& AValue) {
   if (FVexlo) FVexlo->SetLanguage(AValue);

@@ -28,7 +28,8 @@ class TVexlo;
 // Called with the popup's name and a second string the caller passes empty.
 using TOnPopup = std::function<void(const std::string& AName, const std::string& AValue)>;
 using TOnTagHTML = std::function<void(const std::string& TagString, std::string& ReplaceTag)>;
-using TOnUpload = std::function<void(const std::vector<std::string>& AFiles, ui::TComponent* Sender)>;
+using TOnUpload =
+    std::function<void(const std::vector<std::string>& AFiles, ui::TComponent* Sender)>;
 
 class TVexloForm : public ui::TForm {
   UI_DECLARE_CLASS()
@@ -42,14 +43,16 @@ class TVexloForm : public ui::TForm {
   // Declares the page; the base declares nothing.
   virtual void ExportVexlo() {}
   virtual void InitControlsVexlo(orvane::TOrvaneControl* /*AOrvaneControl*/) {}
-  virtual void RenderVexlo(orvane::TOrvaneControl* /*AOrvaneControl*/, std::string& /*HTMLControl*/) {}
+  virtual void RenderVexlo(orvane::TOrvaneControl* /*AOrvaneControl*/,
+                           std::string& /*HTMLControl*/) {}
   virtual void CellButtonClick(orvane::TOrvaneDBGrid* /*AOrvaneDBGrid*/,
                                orvane::TOrvaneDBGridColumnButton* /*AOrvaneCellButton*/,
                                int /*ARow*/, int /*AColIndex*/) {}
   virtual void SetupVexlo() {}
   virtual void DoPageLoaded();
   virtual void DoUpload(const std::vector<std::string>& AFiles, ui::TComponent* Sender);
-  virtual void DoRenderOrvaneControl(orvane::TOrvaneControl* AOrvaneControl, std::string& HTMLControl);
+  virtual void DoRenderOrvaneControl(orvane::TOrvaneControl* AOrvaneControl,
+                                     std::string& HTMLControl);
   virtual void DoInitOrvaneControl(orvane::TOrvaneControl* AOrvaneControl);
   virtual void DoTagHTML(const std::string& TagString, std::string& ReplaceTag);
 

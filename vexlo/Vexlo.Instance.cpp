@@ -45,8 +45,7 @@ ui::TComponent* TVexloInstance::CreateInstance(ui::TComponentClass AClass) {
   return CreateInstance(AClass, FOwner);
 }
 
-ui::TComponent* TVexloInstance::CreateInstance(ui::TComponentClass AClass,
-                                               ui::TComponent* AOwner) {
+ui::TComponent* TVexloInstance::CreateInstance(ui::TComponentClass AClass, ui::TComponent* AOwner) {
   ui::TComponent* obj = AClass->Create(AOwner);
   try {
     // Forms and data modules fire OnCreate once they are whole.
@@ -64,7 +63,9 @@ void TVexloInstance::AddInstace(ui::TComponent* AObject) {
   Register(AObject);
 }
 
-void TVexloInstance::CreateInstanceComponent(ui::TComponent* AObject) { Register(AObject); }
+void TVexloInstance::CreateInstanceComponent(ui::TComponent* AObject) {
+  Register(AObject);
+}
 
 ui::TComponent* TVexloInstance::GetInstance(ui::TComponentClass AClass) const {
   for (const auto& [cls, obj] : FObjectInstance)

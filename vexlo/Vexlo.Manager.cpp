@@ -9,8 +9,12 @@ std::shared_ptr<IVexloManager>& Holder() {
 }
 }  // namespace
 
-IVexloManager* VexloManager() { return Holder().get(); }
+IVexloManager* VexloManager() {
+  return Holder().get();
+}
 
-void SetVexloManager(std::shared_ptr<IVexloManager> AManager) { Holder() = std::move(AManager); }
+void SetVexloManager(std::shared_ptr<IVexloManager> AManager) {
+  Holder() = std::move(AManager);
+}
 
 }  // namespace vexlo

@@ -20,9 +20,13 @@ bool IsFloatType(TFieldType t) {
          t == TFieldType::ftDateTime;
 }
 
-bool IsTextType(TFieldType t) { return t == TFieldType::ftString || t == TFieldType::ftMemo; }
+bool IsTextType(TFieldType t) {
+  return t == TFieldType::ftString || t == TFieldType::ftMemo;
+}
 
-std::string Quoted(const std::string& s) { return "'" + s + "'"; }
+std::string Quoted(const std::string& s) {
+  return "'" + s + "'";
+}
 
 EDatabaseError ConversionError(const TField& f, const std::string& text) {
   return EDatabaseError("'" + text + "' não é um valor válido para o campo " +
@@ -57,7 +61,9 @@ bool ParseIntText(const std::string& text, int64_t& out) {
 
 }  // namespace
 
-bool IsNullValue(const TValue& v) { return std::holds_alternative<std::monostate>(v); }
+bool IsNullValue(const TValue& v) {
+  return std::holds_alternative<std::monostate>(v);
+}
 
 const char* StateName(TDataSetState AState) {
   switch (AState) {
@@ -258,11 +264,12 @@ std::vector<TValue> TRecord::Decode(const std::vector<TFieldType>& ATypes) const
 
 TField::TField(TDataSet& ADataSet, std::string AFieldName, TFieldType ADataType, int ASize)
     : FDataSet(ADataSet), FFieldName(std::move(AFieldName)), FDataType(ADataType), FSize(ASize) {
-  if (IsIntegerType(ADataType) || IsFloatType(ADataType))
-    Alignment = TAlignment::taRightJustify;
+  if (IsIntegerType(ADataType) || IsFloatType(ADataType)) Alignment = TAlignment::taRightJustify;
 }
 
-TValue TField::Value() const { return FDataSet.GetFieldValue(*this); }
+TValue TField::Value() const {
+  return FDataSet.GetFieldValue(*this);
+}
 
 void TField::SetValue(const TValue& AValue) {
   TValue v = AValue;
@@ -271,16 +278,22 @@ void TField::SetValue(const TValue& AValue) {
     if (IsTextType(FDataType)) {
       if (!std::holds_alternative<std::string>(v)) {
         TValue saved = v;
-        if (auto i = std::get_if<int64_t>(&saved)) v = std::to_string(*i);
-        else if (auto d = std::get_if<double>(&saved)) v = FloatToStr(*d);
-        else if (auto b = std::get_if<bool>(&saved)) v = std::string(*b ? "True" : "False");
-        else if (auto by = std::get_if<TBytes>(&saved)) v = std::string(by->begin(), by->end());
+        if (auto i = std::get_if<int64_t>(&saved))
+          v = std::to_string(*i);
+        else if (auto d = std::get_if<double>(&saved))
+          v = FloatToStr(*d);
+        else if (auto b = std::get_if<bool>(&saved))
+          v = std::string(*b ? "True" : "False");
+        else if (auto by = std::get_if<TBytes>(&saved))
+          v = std::string(by->begin(), by->end());
       }
       // An empty text is no value: required checks treat it as missing.
       if (std::get<std::string>(v).empty()) v = TValue{};
     } else if (IsIntegerType(FDataType)) {
-      if (auto d = std::get_if<double>(&v)) v = static_cast<int64_t>(std::llround(*d));
-      else if (auto b = std::get_if<bool>(&v)) v = int64_t(*b);
+      if (auto d = std::get_if<double>(&v))
+        v = static_cast<int64_t>(std::llround(*d));
+      else if (auto b = std::get_if<bool>(&v))
+        v = int64_t(*b);
       else if (auto s = std::get_if<std::string>(&v)) {
         int64_t i;
         if (!ParseIntText(*s, i)) throw ConversionError(*this, *s);
@@ -289,18 +302,22 @@ void TField::SetValue(const TValue& AValue) {
         throw ConversionError(*this, "?");
       }
     } else if (IsFloatType(FDataType)) {
-      if (auto i = std::get_if<int64_t>(&v)) v = static_cast<double>(*i);
+      if (auto i = std::get_if<int64_t>(&v))
+        v = static_cast<double>(*i);
       else if (auto s = std::get_if<std::string>(&v)) {
         double d;
-        bool ok = FDataType == TFieldType::ftFloat ? ParseFloatText(*s, d) : TryStrToDateTime(*s, d);
+        bool ok =
+            FDataType == TFieldType::ftFloat ? ParseFloatText(*s, d) : TryStrToDateTime(*s, d);
         if (!ok) throw ConversionError(*this, *s);
         v = d;
       } else if (!std::holds_alternative<double>(v)) {
         throw ConversionError(*this, "?");
       }
     } else if (FDataType == TFieldType::ftBoolean) {
-      if (auto i = std::get_if<int64_t>(&v)) v = *i != 0;
-      else if (auto s = std::get_if<std::string>(&v)) v = ui::SameText(*s, "True") || *s == "1";
+      if (auto i = std::get_if<int64_t>(&v))
+        v = *i != 0;
+      else if (auto s = std::get_if<std::string>(&v))
+        v = ui::SameText(*s, "True") || *s == "1";
     } else if (FDataType == TFieldType::ftBlob) {
       if (auto s = std::get_if<std::string>(&v)) v = TBytes(s->begin(), s->end());
       if (std::get<TBytes>(v).empty()) v = TValue{};
@@ -309,7 +326,9 @@ void TField::SetValue(const TValue& AValue) {
   FDataSet.SetFieldValue(*this, v);
 }
 
-bool TField::IsNull() const { return IsNullValue(Value()); }
+bool TField::IsNull() const {
+  return IsNullValue(Value());
+}
 
 std::string TField::AsString() const {
   TValue v = Value();
@@ -353,7 +372,9 @@ int64_t TField::AsLargeInt() const {
   return 0;
 }
 
-void TField::SetAsLargeInt(int64_t AValue) { SetValue(AValue); }
+void TField::SetAsLargeInt(int64_t AValue) {
+  SetValue(AValue);
+}
 
 double TField::AsFloat() const {
   TValue v = Value();
@@ -367,7 +388,9 @@ double TField::AsFloat() const {
   return 0;
 }
 
-void TField::SetAsFloat(double AValue) { SetValue(AValue); }
+void TField::SetAsFloat(double AValue) {
+  SetValue(AValue);
+}
 
 TDateTime TField::AsDateTime() const {
   TValue v = Value();
@@ -380,7 +403,9 @@ TDateTime TField::AsDateTime() const {
   return 0;
 }
 
-void TField::SetAsDateTime(TDateTime AValue) { SetValue(AValue); }
+void TField::SetAsDateTime(TDateTime AValue) {
+  SetValue(AValue);
+}
 
 bool TField::AsBoolean() const {
   TValue v = Value();
@@ -389,7 +414,9 @@ bool TField::AsBoolean() const {
   return false;
 }
 
-void TField::SetAsBoolean(bool AValue) { SetValue(AValue); }
+void TField::SetAsBoolean(bool AValue) {
+  SetValue(AValue);
+}
 
 TBytes TField::AsBytes() const {
   TValue v = Value();
@@ -398,7 +425,9 @@ TBytes TField::AsBytes() const {
   return {};
 }
 
-void TField::SetAsBytes(const TBytes& AValue) { SetValue(AValue); }
+void TField::SetAsBytes(const TBytes& AValue) {
+  SetValue(AValue);
+}
 
 std::string TField::DisplayText() const {
   TValue v = Value();
@@ -413,7 +442,9 @@ std::string TField::DisplayText() const {
   return AsString();
 }
 
-void TField::SetText(const std::string& AText) { SetAsString(AText); }
+void TField::SetText(const std::string& AText) {
+  SetAsString(AText);
+}
 
 bool TField::CanModify() const {
   return !ReadOnly && FDataSet.Active();
@@ -422,7 +453,9 @@ bool TField::CanModify() const {
 // ---------------------------------------------------------------------------
 // TDataLink
 
-TDataLink::~TDataLink() { SetDataSource(nullptr); }
+TDataLink::~TDataLink() {
+  SetDataSource(nullptr);
+}
 
 void TDataLink::SetDataSource(TDataSource* ADataSource) {
   if (ADataSource == FDataSource) return;
@@ -435,7 +468,9 @@ void TDataLink::SetDataSource(TDataSource* ADataSource) {
   UpdateState();
 }
 
-TDataSet* TDataLink::DataSet() const { return FDataSource ? FDataSource->DataSet() : nullptr; }
+TDataSet* TDataLink::DataSet() const {
+  return FDataSource ? FDataSource->DataSet() : nullptr;
+}
 
 void TDataLink::UpdateState() {
   bool active = FDataSource && FDataSource->Enabled() && FDataSource->DataSet() &&
@@ -445,8 +480,8 @@ void TDataLink::UpdateState() {
     ActiveChanged();
   }
   TDataSetState st = active ? FDataSource->DataSet()->State() : TDataSetState::dsInactive;
-  bool editing = active && !ReadOnly &&
-                 (st == TDataSetState::dsEdit || st == TDataSetState::dsInsert);
+  bool editing =
+      active && !ReadOnly && (st == TDataSetState::dsEdit || st == TDataSetState::dsInsert);
   if (editing != FEditing) {
     FEditing = editing;
     EditingChanged();
@@ -514,7 +549,9 @@ void TFieldDataLink::UpdateField() {
   if (OnDataChange) OnDataChange();
 }
 
-bool TFieldDataLink::CanModify() const { return !ReadOnly && FField && FField->CanModify(); }
+bool TFieldDataLink::CanModify() const {
+  return !ReadOnly && FField && FField->CanModify();
+}
 
 void TFieldDataLink::Reset() {
   FModified = false;
@@ -530,7 +567,9 @@ void TFieldDataLink::EditingChanged() {
   if (OnEditingChange) OnEditingChange();
 }
 
-void TFieldDataLink::LayoutChanged() { UpdateField(); }
+void TFieldDataLink::LayoutChanged() {
+  UpdateField();
+}
 
 void TFieldDataLink::RecordChanged(TField* AField) {
   if (AField == nullptr || AField == FField) {
@@ -649,7 +688,8 @@ TDataSet::~TDataSet() {
 }
 
 TField& TDataSet::AddField(const std::string& AFieldName, TFieldType ADataType, int ASize) {
-  if (Active()) throw EDatabaseError("Não é possível incluir campos com o conjunto de dados aberto");
+  if (Active())
+    throw EDatabaseError("Não é possível incluir campos com o conjunto de dados aberto");
   if (FindField(AFieldName)) throw EDatabaseError("Campo duplicado: " + Quoted(AFieldName));
   // Persistent fields stay in front of dynamic ones.
   auto f = std::make_unique<TField>(*this, AFieldName, ADataType, ASize);
@@ -675,8 +715,7 @@ TField* TDataSet::FindField(std::string_view AFieldName) const {
 TField& TDataSet::FieldByName(std::string_view AFieldName) const {
   TField* f = FindField(AFieldName);
   if (!f)
-    throw EDatabaseError(Name() + ": campo " + Quoted(std::string(AFieldName)) +
-                         " não encontrado");
+    throw EDatabaseError(Name() + ": campo " + Quoted(std::string(AFieldName)) + " não encontrado");
   return *f;
 }
 
@@ -688,7 +727,8 @@ std::vector<TFieldType> TDataSet::FieldTypes() const {
 }
 
 void TDataSet::CheckActive() const {
-  if (!Active()) throw EDatabaseError(Name() + ": operação não permitida com o conjunto de dados fechado");
+  if (!Active())
+    throw EDatabaseError(Name() + ": operação não permitida com o conjunto de dados fechado");
 }
 
 void TDataSet::Open() {
@@ -827,9 +867,13 @@ void TDataSet::SetFiltered(bool AValue) {
   }
 }
 
-bool TDataSet::IsEmpty() const { return FView.empty() && FState != TDataSetState::dsInsert; }
+bool TDataSet::IsEmpty() const {
+  return FView.empty() && FState != TDataSetState::dsInsert;
+}
 
-int TDataSet::RecordCount() const { return static_cast<int>(FView.size()); }
+int TDataSet::RecordCount() const {
+  return static_cast<int>(FView.size());
+}
 
 int TDataSet::RecNo() const {
   if (FState == TDataSetState::dsInsert) return 0;
@@ -927,8 +971,9 @@ bool TDataSet::Locate(std::string_view AFieldName, const TValue& AValue, bool AC
     bool match;
     if (IsTextType(f.DataType()) && std::holds_alternative<std::string>(AValue) &&
         std::holds_alternative<std::string>(v)) {
-      match = ACaseInsensitive ? ui::SameText(std::get<std::string>(v), std::get<std::string>(AValue))
-                               : std::get<std::string>(v) == std::get<std::string>(AValue);
+      match = ACaseInsensitive
+                  ? ui::SameText(std::get<std::string>(v), std::get<std::string>(AValue))
+                  : std::get<std::string>(v) == std::get<std::string>(AValue);
     } else if (auto a = std::get_if<int64_t>(&v); a && std::holds_alternative<int64_t>(AValue)) {
       match = *a == std::get<int64_t>(AValue);
     } else if (auto d = std::get_if<double>(&v); d && std::holds_alternative<int64_t>(AValue)) {
@@ -984,7 +1029,8 @@ void TDataSet::SetFieldValue(TField& AField, const TValue& AValue) {
   if (FState != TDataSetState::dsEdit && FState != TDataSetState::dsInsert)
     throw EDatabaseError(Name() + ": o conjunto de dados não está em modo de edição ou inserção");
   if (AField.ReadOnly)
-    throw EDatabaseError("O campo " + Quoted(AField.GetDisplayLabel()) + " não pode ser modificado");
+    throw EDatabaseError("O campo " + Quoted(AField.GetDisplayLabel()) +
+                         " não pode ser modificado");
   ValidateFieldValue(AField, AValue);
   FBuffer[static_cast<size_t>(AField.Index())] = AValue;
   FModified = true;
@@ -1004,9 +1050,13 @@ void TDataSet::StartInsert(bool AAppend) {
   if (AfterInsert) AfterInsert(*this);
 }
 
-void TDataSet::Append() { StartInsert(true); }
+void TDataSet::Append() {
+  StartInsert(true);
+}
 
-void TDataSet::Insert() { StartInsert(false); }
+void TDataSet::Insert() {
+  StartInsert(false);
+}
 
 void TDataSet::Edit() {
   if (FState == TDataSetState::dsEdit || FState == TDataSetState::dsInsert) return;
@@ -1062,7 +1112,8 @@ void TDataSet::Post() {
   if (vi < 0) {
     // The posted row does not pass the filter: stay near it.
     auto it = std::lower_bound(FView.begin(), FView.end(), rowIndex);
-    vi = it == FView.end() ? static_cast<int>(FView.size()) - 1 : static_cast<int>(it - FView.begin());
+    vi = it == FView.end() ? static_cast<int>(FView.size()) - 1
+                           : static_cast<int>(it - FView.begin());
   }
   FCursor = vi;
   FBof = FEof = FView.empty();

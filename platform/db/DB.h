@@ -28,8 +28,8 @@ class EDatabaseError : public std::runtime_error {
 
 enum class TFieldType {
   ftUnknown,
-  ftString,     // text (UTF-8 in memory)
-  ftMemo,       // text BLOB
+  ftString,  // text (UTF-8 in memory)
+  ftMemo,    // text BLOB
   ftSmallint,
   ftInteger,
   ftLargeint,

@@ -79,9 +79,9 @@ class TLexer {
         static_cast<unsigned char>(c) >= 0x80) {
       t.Kind = TTok::Ident;
       size_t b = I;
-      while (I < S.size() && (std::isalnum(static_cast<unsigned char>(S[I])) || S[I] == '_' ||
-                              S[I] == '.' || S[I] == '$' ||
-                              static_cast<unsigned char>(S[I]) >= 0x80))
+      while (I < S.size() &&
+             (std::isalnum(static_cast<unsigned char>(S[I])) || S[I] == '_' || S[I] == '.' ||
+              S[I] == '$' || static_cast<unsigned char>(S[I]) >= 0x80))
         ++I;
       t.Text = std::string(S.substr(b, I - b));
       return t;
@@ -130,7 +130,9 @@ bool IsKeyword(const TToken& t, const char* kw) {
 
 enum class T3 { False, True, Unknown };
 
-T3 Not3(T3 v) { return v == T3::Unknown ? v : (v == T3::True ? T3::False : T3::True); }
+T3 Not3(T3 v) {
+  return v == T3::Unknown ? v : (v == T3::True ? T3::False : T3::True);
+}
 
 // An operand's value during evaluation, without copying stored text.
 struct TOperand {
@@ -251,7 +253,8 @@ struct TFilterExpression::TNode {
       int c = a.Str.compare(b.Str);
       return c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
-    if (a.Kind == TOperand::KBool && b.Kind == TOperand::KBool) return int(a.BoolVal) - int(b.BoolVal);
+    if (a.Kind == TOperand::KBool && b.Kind == TOperand::KBool)
+      return int(a.BoolVal) - int(b.BoolVal);
     // Number against text: compare as numbers when the text is one.
     if ((a.Kind == TOperand::KNum && b.Kind == TOperand::KStr) ||
         (a.Kind == TOperand::KStr && b.Kind == TOperand::KNum)) {
@@ -303,8 +306,12 @@ struct TFilterExpression::TNode {
         bool ok;
         int c = CompareOperands(a, b, ok);
         if (!ok) return T3::Unknown;
-        bool res = Op == "=" ? c == 0 : Op == "<>" ? c != 0 : Op == "<" ? c < 0 : Op == ">" ? c > 0
-                   : Op == "<=" ? c <= 0 : c >= 0;
+        bool res = Op == "="    ? c == 0
+                   : Op == "<>" ? c != 0
+                   : Op == "<"  ? c < 0
+                   : Op == ">"  ? c > 0
+                   : Op == "<=" ? c <= 0
+                                : c >= 0;
         return res ? T3::True : T3::False;
       }
       case In: {
@@ -355,7 +362,8 @@ class TParser {
  private:
   void Advance() { Cur = Lex.Next(); }
 
-  std::unique_ptr<TNode> Binary(TNode::TKind k, std::unique_ptr<TNode> a, std::unique_ptr<TNode> b) {
+  std::unique_ptr<TNode> Binary(TNode::TKind k, std::unique_ptr<TNode> a,
+                                std::unique_ptr<TNode> b) {
     auto n = std::make_unique<TNode>(k);
     n->Kids.push_back(std::move(a));
     n->Kids.push_back(std::move(b));
@@ -469,8 +477,8 @@ class TParser {
       n->Lit.Kind = TOperand::KNum;
       if (!ParseNumber(Cur.Text, n->Lit.Num)) Lex.Fail("número inválido " + Cur.Text, Cur.Pos);
       if (Cur.Text.find_first_of(".eE") == std::string::npos) {
-        auto [ptr, ec] = std::from_chars(Cur.Text.data(), Cur.Text.data() + Cur.Text.size(),
-                                         n->Lit.Int);
+        auto [ptr, ec] =
+            std::from_chars(Cur.Text.data(), Cur.Text.data() + Cur.Text.size(), n->Lit.Int);
         n->Lit.IsInt = ec == std::errc();
       }
       Advance();

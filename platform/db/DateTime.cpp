@@ -57,8 +57,8 @@ TDateTime EncodeDateTime(int AYear, int AMonth, int ADay, int AHour, int AMinute
   return EncodeDate(AYear, AMonth, ADay) + EncodeTime(AHour, AMinute, ASecond, AMilliSecond);
 }
 
-void DecodeDateTime(TDateTime AValue, int& AYear, int& AMonth, int& ADay, int& AHour,
-                    int& AMinute, int& ASecond, int& AMilliSecond) {
+void DecodeDateTime(TDateTime AValue, int& AYear, int& AMonth, int& ADay, int& AHour, int& AMinute,
+                    int& ASecond, int& AMilliSecond) {
   // Work in whole milliseconds so 23:59:59.9995 does not round into a
   // 24th hour of the same day.
   long long ms = std::llround(AValue * kMsPerDay);

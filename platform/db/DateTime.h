@@ -14,8 +14,8 @@ TDateTime EncodeDate(int AYear, int AMonth, int ADay);
 TDateTime EncodeTime(int AHour, int AMinute, int ASecond, int AMilliSecond = 0);
 TDateTime EncodeDateTime(int AYear, int AMonth, int ADay, int AHour, int AMinute, int ASecond,
                          int AMilliSecond = 0);
-void DecodeDateTime(TDateTime AValue, int& AYear, int& AMonth, int& ADay, int& AHour,
-                    int& AMinute, int& ASecond, int& AMilliSecond);
+void DecodeDateTime(TDateTime AValue, int& AYear, int& AMonth, int& ADay, int& AHour, int& AMinute,
+                    int& ASecond, int& AMilliSecond);
 // The current local date and time.
 TDateTime Now();
 

@@ -321,7 +321,9 @@ std::vector<TColumn> DescribeColumns(IMessageMetadata* AMeta) {
   return cols;
 }
 
-double ScaleDown(int64_t v, int scale) { return static_cast<double>(v) * std::pow(10.0, scale); }
+double ScaleDown(int64_t v, int scale) {
+  return static_cast<double>(v) * std::pow(10.0, scale);
+}
 
 TValue ReadColumn(const TColumn& c, const unsigned char* buf, IAttachment* AAtt,
                   ITransaction* ATra) {
@@ -389,7 +391,8 @@ TValue ReadColumn(const TColumn& c, const unsigned char* buf, IAttachment* AAtt,
       ISC_QUAD id;
       std::memcpy(&id, p, sizeof id);
       TBytes bytes = ReadBlob(AAtt, ATra, &id);
-      if (c.SubType == 1) return text(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+      if (c.SubType == 1)
+        return text(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
       return bytes;
     }
     default:
@@ -424,9 +427,13 @@ TConnection::~TConnection() {
   for (TQuery* q : FQueries) q->FConnection = nullptr;
 }
 
-TConnection::TImpl& TConnection::Impl() const { return *FImpl; }
+TConnection::TImpl& TConnection::Impl() const {
+  return *FImpl;
+}
 
-bool TConnection::Connected() const { return FImpl->Attachment != nullptr; }
+bool TConnection::Connected() const {
+  return FImpl->Attachment != nullptr;
+}
 
 std::string TConnection::ConnectionString() const {
   if (Params.Server.empty()) return Params.Database;
@@ -436,7 +443,8 @@ std::string TConnection::ConnectionString() const {
 void TConnection::Open() {
   if (Connected()) return;
   if (Params.Database.empty())
-    throw EDatabaseError("Não foi possível conectar: o caminho do banco de dados não foi informado");
+    throw EDatabaseError(
+        "Não foi possível conectar: o caminho do banco de dados não foi informado");
   std::string where = ConnectionString();
   FImpl->Attachment = Guard("Não foi possível conectar ao banco de dados " + where, [&] {
     TStatus st;
@@ -446,8 +454,7 @@ void TConnection::Open() {
     if (!Params.Password.empty()) dpb->insertString(&st, isc_dpb_password, Params.Password.c_str());
     dpb->insertString(&st, isc_dpb_lc_ctype, Params.CharacterSet.c_str());
     TRef<IProvider> prov(Master()->getDispatcher());
-    return prov->attachDatabase(&st, where.c_str(), dpb->getBufferLength(&st),
-                                dpb->getBuffer(&st));
+    return prov->attachDatabase(&st, where.c_str(), dpb->getBufferLength(&st), dpb->getBuffer(&st));
   });
   if (AfterConnect) AfterConnect(this);
 }
@@ -466,7 +473,9 @@ void TConnection::Close() {
   if (AfterDisconnect && !Destroying()) AfterDisconnect(this);
 }
 
-void TConnection::AttachQuery(TQuery* AQuery) { FQueries.push_back(AQuery); }
+void TConnection::AttachQuery(TQuery* AQuery) {
+  FQueries.push_back(AQuery);
+}
 
 void TConnection::DetachQuery(TQuery* AQuery) {
   FQueries.erase(std::remove(FQueries.begin(), FQueries.end(), AQuery), FQueries.end());
@@ -482,10 +491,9 @@ void TConnection::ExecSQL(const std::string& ASQL, const std::vector<TValue>& AP
     TTransaction tra(att, true);
     TMessage in;
     BuildInput(att, tra.Get(), typed, in);
-    TRef<IStatement> stmt(att->prepare(&st, tra.Get(), 0, Utf8ToWin1252(ASQL).c_str(),
-                                       SQL_DIALECT_V6, 0));
-    stmt->execute(&st, tra.Get(), in.Meta, in.Meta ? in.Buffer.data() : nullptr, nullptr,
-                  nullptr);
+    TRef<IStatement> stmt(
+        att->prepare(&st, tra.Get(), 0, Utf8ToWin1252(ASQL).c_str(), SQL_DIALECT_V6, 0));
+    stmt->execute(&st, tra.Get(), in.Meta, in.Meta ? in.Buffer.data() : nullptr, nullptr, nullptr);
     tra.Commit();
   });
 }
@@ -545,7 +553,9 @@ TParam& TParams::Add(const std::string& AName, TFieldType ADataType) {
 
 namespace {
 
-bool IdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+bool IdentStart(char c) {
+  return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
 bool IdentChar(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$';
 }
@@ -767,13 +777,16 @@ std::string TQuery::EffectiveUpdateTable() const {
 }
 
 namespace {
-std::string QuoteIdent(const std::string& s) { return "\"" + s + "\""; }
+std::string QuoteIdent(const std::string& s) {
+  return "\"" + s + "\"";
+}
 }  // namespace
 
 void TQuery::InternalPost(const std::vector<TValue>* AOld, std::vector<TValue>& AValues) {
   TConnection& con = CheckConnection();
   std::string table = EffectiveUpdateTable();
-  if (table.empty()) throw EDatabaseError(Name() + ": não foi possível determinar a tabela a gravar");
+  if (table.empty())
+    throw EDatabaseError(Name() + ": não foi possível determinar a tabela a gravar");
   std::vector<TField*> keys;
   for (int i = 0; i < FieldCount(); ++i)
     if (Fields(i).ProviderFlags & pfInKey) keys.push_back(&Fields(i));
@@ -801,7 +814,8 @@ void TQuery::InternalPost(const std::vector<TValue>* AOld, std::vector<TValue>& 
         sql += (k ? ", " : "") + QuoteIdent(keys[k]->FieldName());
     }
   } else {
-    if (keys.empty()) throw EDatabaseError(Name() + ": não há campo chave para identificar o registro");
+    if (keys.empty())
+      throw EDatabaseError(Name() + ": não há campo chave para identificar o registro");
     std::string sets;
     for (int i = 0; i < FieldCount(); ++i) {
       TField& f = Fields(i);
@@ -832,7 +846,8 @@ void TQuery::InternalPost(const std::vector<TValue>* AOld, std::vector<TValue>& 
     stmt->execute(&st, tra.Get(), in.Meta, in.Meta ? in.Buffer.data() : nullptr,
                   returning ? out.Meta : nullptr, returning ? out.Buffer.data() : nullptr);
     if (AOld && stmt->getAffectedRecords(&st) == 0)
-      throw EDatabaseError("O registro não foi encontrado: foi excluído ou alterado por outro usuário");
+      throw EDatabaseError(
+          "O registro não foi encontrado: foi excluído ou alterado por outro usuário");
     if (returning) {
       std::vector<TColumn> cols = DescribeColumns(out.Meta);
       for (size_t k = 0; k < keys.size() && k < cols.size(); ++k) {
@@ -856,7 +871,8 @@ void TQuery::InternalDelete(const std::vector<TValue>& AValues) {
     sql += QuoteIdent(f.FieldName()) + " = ?";
     params.emplace_back(f.DataType(), AValues[i]);
   }
-  if (params.empty()) throw EDatabaseError(Name() + ": não há campo chave para identificar o registro");
+  if (params.empty())
+    throw EDatabaseError(Name() + ": não há campo chave para identificar o registro");
   Guard(Name() + ": erro ao excluir o registro", [&] {
     TStatus st;
     IAttachment* att = con.Impl().Attachment;
@@ -891,10 +907,9 @@ void TQuery::ExecSQL() {
     TTransaction tra(att, true);
     TMessage in;
     BuildInput(att, tra.Get(), params, in);
-    TRef<IStatement> stmt(att->prepare(&st, tra.Get(), 0, Utf8ToWin1252(sql).c_str(),
-                                       SQL_DIALECT_V6, 0));
-    stmt->execute(&st, tra.Get(), in.Meta, in.Meta ? in.Buffer.data() : nullptr, nullptr,
-                  nullptr);
+    TRef<IStatement> stmt(
+        att->prepare(&st, tra.Get(), 0, Utf8ToWin1252(sql).c_str(), SQL_DIALECT_V6, 0));
+    stmt->execute(&st, tra.Get(), in.Meta, in.Meta ? in.Buffer.data() : nullptr, nullptr, nullptr);
     tra.Commit();
   });
 }

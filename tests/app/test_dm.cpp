@@ -38,8 +38,8 @@ std::vector<std::string> FieldNames(db::TDataSet& ds) {
 TEST_P(DataModuleTest, StoredStateConnectsAndOpensTheFiveReferenceDataSets) {
   auto dm = NewModule();
   EXPECT_TRUE(dm->conBD->Connected());
-  for (db::TQuery* q : {dm->qryPrefeitura, dm->qrySituacao, dm->qryTipoSolicitacao,
-                        dm->qryUnidades, dm->qryTipoUnidade})
+  for (db::TQuery* q : {dm->qryPrefeitura, dm->qrySituacao, dm->qryTipoSolicitacao, dm->qryUnidades,
+                        dm->qryTipoUnidade})
     EXPECT_TRUE(q->Active()) << q->Name();
   for (db::TQuery* q : {dm->qryLisSolicitacao, dm->qrySolicitacao, dm->qrySql})
     EXPECT_FALSE(q->Active()) << q->Name();
@@ -70,7 +70,9 @@ TEST_P(DataModuleTest, FieldsLabelsAndUpdateFlags) {
       {dm->qryUnidades,
        {"ID_UNIDADE", "NOME_UNIDADE", "ID_TIPO_UNIDADE"},
        {"Id Unidade", "Nome da Unidade", "Tipo de Unidade"}},
-      {dm->qryTipoUnidade, {"ID_TIPO_UNIDADE", "TIPO_UNIDADE"}, {"Id Tipo Unidade", "Tipo de Unidade"}},
+      {dm->qryTipoUnidade,
+       {"ID_TIPO_UNIDADE", "TIPO_UNIDADE"},
+       {"Id Tipo Unidade", "Tipo de Unidade"}},
       {dm->qryLisSolicitacao,
        {"ID_SOLICITACAO", "DATA_SOLICITACAO", "SOLICITACAO", "ID_USUARIO", "ID_PREFEITURA",
         "ID_SITUACAO", "ID_TIPO", "ID_UNIDADE", "NOME_USUARIO", "NOME_SITUACAO", "NOME_TIPO",

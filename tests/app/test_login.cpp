@@ -62,8 +62,10 @@ TEST_F(LoginTest, WindowLayoutAndKeyboardOrder) {
   struct Geometry {
     ui::TControl* c;
     int left, top, width, height;
-  } geometry[] = {{f->Image2, 180, 57, 105, 105},   {f->Label1, 110, 184, 247, 73},
-                  {f->btnEntrar, 110, 408, 247, 33}, {f->Button1, 840, 496, 71, 31}};
+  } geometry[] = {{f->Image2, 180, 57, 105, 105},
+                  {f->Label1, 110, 184, 247, 73},
+                  {f->btnEntrar, 110, 408, 247, 33},
+                  {f->Button1, 840, 496, 71, 31}};
   for (auto& g : geometry) {
     EXPECT_EQ(g.c->Left(), g.left) << g.c->Name();
     EXPECT_EQ(g.c->Top(), g.top) << g.c->Name();

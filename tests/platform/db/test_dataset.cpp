@@ -44,7 +44,8 @@ struct Requests {
   }
   std::vector<int64_t> Ids() {
     std::vector<int64_t> ids;
-    for (ds.First(); !ds.Eof(); ds.Next()) ids.push_back(ds.FieldByName("ID_SOLICITACAO").AsLargeInt());
+    for (ds.First(); !ds.Eof(); ds.Next())
+      ids.push_back(ds.FieldByName("ID_SOLICITACAO").AsLargeInt());
     return ids;
   }
 };
@@ -190,7 +191,8 @@ TEST(Filter, LanguageCases) {
 }
 
 TEST(Filter, ErrorsAreClearAndLeaveTheDataSetUsable) {
-  const char* bad[] = {"SOLICITACAO LIKE 'aberto", "NAO_EXISTE = 1", "ID_SITUACAO = ", "(ID_SITUACAO = 1"};
+  const char* bad[] = {"SOLICITACAO LIKE 'aberto", "NAO_EXISTE = 1",
+                       "ID_SITUACAO = ", "(ID_SITUACAO = 1"};
   Requests r;
   r.ds.SetFiltered(true);
   for (const char* f : bad) {
@@ -222,9 +224,9 @@ TEST(Format, DisplayFormats) {
     double value;
     const char* text;
   } cases[] = {
-      {"00000000", 42, "00000042"},   {"00000000", 123456789, "123456789"},
+      {"00000000", 42, "00000042"},     {"00000000", 123456789, "123456789"},
       {"#,##0.00", 1234.5, "1.234,50"}, {"0.##", 2.5, "2,5"},
-      {"R$ #,##0.00", -7, "R$ -7,00"}, {"0", 0, "0"},
+      {"R$ #,##0.00", -7, "R$ -7,00"},  {"0", 0, "0"},
   };
   for (const Case& c : cases) EXPECT_EQ(FormatFloat(c.fmt, c.value), c.text) << c.fmt;
   EXPECT_EQ(FormatInteger("00000000", 42), "00000042");

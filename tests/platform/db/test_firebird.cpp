@@ -163,7 +163,10 @@ TEST(Connection, UnreachableServerGivesTheConnectionError) {
     FAIL();
   } catch (const EDatabaseError& e) {
     std::string msg = e.what();
-    EXPECT_EQ(msg.rfind("Não foi possível conectar ao banco de dados 127.0.0.1/1:/tmp/nao-existe.fdb", 0), 0u) << msg;
+    EXPECT_EQ(
+        msg.rfind("Não foi possível conectar ao banco de dados 127.0.0.1/1:/tmp/nao-existe.fdb", 0),
+        0u)
+        << msg;
   }
   EXPECT_FALSE(con.Connected());
 }
