@@ -1,6 +1,7 @@
 // The program start: reads where the database is and runs the desktop
-// application.
+// application in native windows.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
@@ -8,6 +9,42 @@
 #include "app/uConfig.h"
 #include "app/uProgram.h"
 #include "platform/ui/Forms.h"
+
+#ifdef TAMBLO_QT
+#include <QApplication>
+
+#include "platform/ui/qt/QtBackend.h"
+#endif
+
+namespace {
+
+bool HasDisplay() {
+  for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    if (const char* v = std::getenv(var); v && *v) return true;
+  return false;
+}
+
+int RunDesktop(int argc, char** argv) {
+#ifdef TAMBLO_QT
+  if (HasDisplay()) {
+    QApplication qtApp(argc, argv);
+    ui::qt::InstallQtBackend();
+    int code = app::ProgramStart();
+    // The forms and the data module go before the native toolkit does.
+    ui::Application->Shutdown();
+    return code;
+  }
+#else
+  (void)argc;
+  (void)argv;
+#endif
+  std::fprintf(stderr,
+               "tamblo: não há tela disponível para as janelas. Rode com uma tela (por exemplo "
+               "xvfb-run scripts/run) ou use o modo web: scripts/run --web\n");
+  return 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -21,15 +58,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tamblo: opção desconhecida: %s\n", args.front().c_str());
     return 2;
   }
-  // Without native windows the standard report goes to standard error.
-  if (!ui::Application->HasNativeBackend())
-    ui::Application->OnException = [](ui::TComponent*, std::exception_ptr e) {
-      try {
-        std::rethrow_exception(e);
-      } catch (const ui::EAbort&) {
-      } catch (const std::exception& ex) {
-        std::fprintf(stderr, "tamblo: %s\n", ex.what());
-      }
-    };
-  return app::ProgramStart();
+  return RunDesktop(argc, argv);
 }

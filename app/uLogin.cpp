@@ -51,12 +51,14 @@ TfLogin::TfLogin(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   Label1->SetWordWrap(true);
   Label1->SetCaption("Digite seu nome de usuário e senha para entrar");
 
-  lblLogin = Make<ui::TLabel>(this, "lblLogin", 110, 284, 94, 15);
+  lblLogin = Make<ui::TLabel>(this, "lblLogin", 110, 284, 150, 15);
+  lblLogin->SetAutoSize(false);
   lblLogin->SetCaption("Nome de Usuário");
   edtLogin = Make<ui::TEdit>(this, "edtLogin", 110, 303, 247, 23);
   edtLogin->SetText("ketil");
 
-  lblSenha = Make<ui::TLabel>(this, "lblSenha", 110, 340, 32, 15);
+  lblSenha = Make<ui::TLabel>(this, "lblSenha", 110, 340, 120, 15);
+  lblSenha->SetAutoSize(false);
   lblSenha->SetCaption("Senha");
   edtSenha = Make<ui::TEdit>(this, "edtSenha", 110, 359, 247, 23);
   edtSenha->SetPasswordChar(U'*');
