@@ -138,11 +138,12 @@ void TypeInto(TWinControl& AControl, const std::string& AText) {
   if (!AControl.CanTakeInput())
     throw EToolkitError("O controle " + AControl.Name() + " não aceita digitação agora");
   AControl.SetFocus();
+  // Typing over the selected text: first the selection goes.
   if (auto* e = dynamic_cast<TCustomEdit*>(&AControl)) {
     if (e->ReadOnly()) return;
-    e->SetText("");  // typing over a selected text
+    e->SetTextByUser("");
   } else if (auto* cb = dynamic_cast<TCustomComboBox*>(&AControl)) {
-    if (cb->Style() != csDropDownList) cb->SetText("");
+    cb->SetTextByUser("");
   }
   AControl.TypeText(AText);
 }

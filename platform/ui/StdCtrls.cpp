@@ -183,7 +183,8 @@ void TCustomEdit::SetTextHint(const std::string& AValue) {
 }
 
 void TCustomEdit::SetTextByUser(const std::string& AValue) {
-  if (FReadOnly) {
+  if (AValue == FText) return;
+  if (!CanEditByUser()) {
     Changed(TControlChange::Text);  // the widget shows the model's text again
     return;
   }
@@ -201,7 +202,8 @@ void TCustomEdit::SetTextByUser(const std::string& AValue) {
 }
 
 void TCustomEdit::AcceptChar(char32_t AKey) {
-  if (FReadOnly) return;
+  if (AKey != 8 && (AKey < 32 || AKey == 127)) return;
+  if (!CanEditByUser()) return;
   if (AKey == 8) {  // backspace removes the last character
     if (FText.empty()) return;
     size_t i = FText.size() - 1;
@@ -535,6 +537,10 @@ void TCustomComboBox::SetStyle(TComboBoxStyle AValue) {
 void TCustomComboBox::SelectByUser(int AIndex) {
   if (AIndex < 0 || AIndex >= FItems.Count())
     throw EToolkitError("Índice de item fora dos limites: " + std::to_string(AIndex));
+  if (!CanEditByUser()) {
+    Changed(TControlChange::ItemIndex);  // the widget shows the model's choice again
+    return;
+  }
   SetItemIndex(AIndex);
   Click();
   Select();
@@ -556,8 +562,19 @@ void TCustomComboBox::Select() {
     Change();
 }
 
+void TCustomComboBox::SetTextByUser(const std::string& AValue) {
+  if (FStyle == csDropDownList || AValue == FText) return;
+  if (!CanEditByUser()) {
+    Changed(TControlChange::Text);
+    return;
+  }
+  SetText(AValue);
+}
+
 void TCustomComboBox::AcceptChar(char32_t AKey) {
   if (FStyle == csDropDownList) return;
+  if (AKey != 8 && AKey < 32) return;
+  if (!CanEditByUser()) return;
   if (AKey == 8) {
     if (FText.empty()) return;
     size_t i = FText.size() - 1;

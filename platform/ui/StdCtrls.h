@@ -81,6 +81,9 @@ class TCustomEdit : public TWinControl {
  protected:
   virtual void Change();
   void AcceptChar(char32_t AKey) override;
+  // Whether a user's typing may change the text now (data-aware edits put
+  // their dataset into editing here).
+  virtual bool CanEditByUser() { return !FReadOnly; }
   // Applies CharCase to a text.
   std::string ApplyCharCase(const std::string& AText) const;
 
@@ -228,6 +231,8 @@ class TCustomComboBox : public TWinControl {
   void SetCharCase(TEditCharCase AValue) { FCharCase = AValue; }
   // A user picks an entry from the list.
   virtual void SelectByUser(int AIndex);
+  // A text a user typed into the edit part (refused for drop-down lists).
+  virtual void SetTextByUser(const std::string& AValue);
   void Clear();
 
   TNotifyEvent OnChange;
@@ -239,6 +244,8 @@ class TCustomComboBox : public TWinControl {
   virtual void Change();
   virtual void Select();
   void AcceptChar(char32_t AKey) override;
+  // Whether a user may change the selection or text now.
+  virtual bool CanEditByUser() { return true; }
   void ItemsChanged();
 
   TStrings FItems;

@@ -26,12 +26,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTimer>
 #include <cstring>
 #include <map>
 
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ComCtrls.h"
+#include "platform/ui/DBGrids.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Menus.h"
@@ -497,6 +499,7 @@ class TQtPeer : public TControlPeer {
 
  private:
   void Sync(TControlChange AWhat);
+  void SyncGrid(TDBGrid& AGrid, QTableWidget* ATable);
   void SyncBounds();
   void SyncText();
   void SyncStyle();
@@ -517,6 +520,44 @@ bool IsSyncing(const QObject* o) {
   return !p || p->Syncing;
 }
 }  // namespace
+
+void TQtPeer::SyncGrid(TDBGrid& g, QTableWidget* tw) {
+  std::vector<TColumn*> cols = g.VisibleColumns();
+  tw->setColumnCount(static_cast<int>(cols.size()));
+  QStringList titles;
+  for (size_t i = 0; i < cols.size(); ++i) {
+    db::TField* f = cols[i]->Field();
+    std::string title = cols[i]->Title().Caption;
+    if (title.empty()) title = f ? f->GetDisplayLabel() : cols[i]->FieldName();
+    titles << Q(title);
+    tw->setColumnWidth(static_cast<int>(i), cols[i]->Width());
+  }
+  tw->setHorizontalHeaderLabels(titles);
+  tw->horizontalHeader()->setVisible(g.Options() & dgTitles);
+  tw->verticalHeader()->setVisible(g.Options() & dgIndicator);
+  tw->setRowCount(g.RowCount());
+  for (int r = 0; r < g.RowCount(); ++r)
+    for (int col = 0; col < static_cast<int>(cols.size()); ++col) {
+      QTableWidgetItem* item = tw->item(r, col);
+      if (!item) {
+        item = new QTableWidgetItem;
+        tw->setItem(r, col, item);
+      }
+      item->setText(Q(g.CellText(r, col)));
+      Qt::Alignment a = cols[col]->Alignment() == taRightJustify ? Qt::AlignRight
+                        : cols[col]->Alignment() == taCenter     ? Qt::AlignHCenter
+                                                                 : Qt::AlignLeft;
+      item->setTextAlignment(a | Qt::AlignVCenter);
+      Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+      if (g.CanEditCell(col)) flags |= Qt::ItemIsEditable;
+      item->setFlags(flags);
+    }
+  tw->setEditTriggers((g.Options() & dgEditing) && !g.ReadOnly()
+                          ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                QAbstractItemView::AnyKeyPressed
+                          : QAbstractItemView::NoEditTriggers);
+  Sync(TControlChange::ItemIndex);
+}
 
 void TQtPeer::SyncBounds() {
   TControl* c = FControl;
@@ -697,7 +738,7 @@ void TQtPeer::SyncStyle() {
       QObject::connect(le, &QLineEdit::textEdited, cb, [cb](const QString& text) {
         auto* model = dynamic_cast<TCustomComboBox*>(ModelOf(cb));
         if (!model || IsSyncing(cb)) return;
-        Guard([&] { model->SetText(S(text)); });
+        Guard([&] { model->SetTextByUser(S(text)); });
       });
     }
   } else if (auto* pnl = dynamic_cast<TCustomPanel*>(c)) {
@@ -749,6 +790,7 @@ void TQtPeer::Sync(TControlChange AWhat) {
         w->setFocusPolicy(wc->TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
       break;
     case TControlChange::ReadOnly:
+      if (auto* grid = dynamic_cast<TDBGrid*>(c)) SyncGrid(*grid, static_cast<QTableWidget*>(w));
       if (auto* memo = dynamic_cast<TCustomMemo*>(c))
         static_cast<QPlainTextEdit*>(w)->setReadOnly(memo->ReadOnly());
       else if (auto* e = dynamic_cast<TCustomEdit*>(c))
@@ -768,6 +810,8 @@ void TQtPeer::Sync(TControlChange AWhat) {
         Sync(TControlChange::ItemIndex);
       } else if (auto* form = dynamic_cast<TCustomForm*>(c)) {
         FBackend->RebuildMenuBar(*form);
+      } else if (auto* grid = dynamic_cast<TDBGrid*>(c)) {
+        SyncGrid(*grid, static_cast<QTableWidget*>(w));
       } else {
         w->update();
       }
@@ -777,6 +821,15 @@ void TQtPeer::Sync(TControlChange AWhat) {
         auto* cb = static_cast<QComboBox*>(w);
         if (cb->currentIndex() != combo->ItemIndex()) cb->setCurrentIndex(combo->ItemIndex());
         SyncText();
+      } else if (auto* grid = dynamic_cast<TDBGrid*>(c)) {
+        auto* tw = static_cast<QTableWidget*>(w);
+        if (grid->Row() >= 0 && grid->Row() < tw->rowCount()) {
+          int col = std::clamp(grid->SelectedIndex(), 0, std::max(0, tw->columnCount() - 1));
+          if (tw->currentRow() != grid->Row()) tw->setCurrentCell(grid->Row(), col);
+          tw->selectRow(grid->Row());
+        } else {
+          tw->clearSelection();
+        }
       }
       break;
     case TControlChange::Checked:
@@ -904,6 +957,33 @@ QWidget* TQtBackendPrivate::CreateWidget(TControl& c, QWidget* parent) {
     w = new TImageWidget(parent);
   } else if (dynamic_cast<TCustomTabControl*>(&c)) {
     w = new TTabStripWidget(parent);
+  } else if (dynamic_cast<TDBGrid*>(&c)) {
+    auto* tw = new QTableWidget(parent);
+    tw->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tw->setSelectionMode(QAbstractItemView::SingleSelection);
+    tw->verticalHeader()->setDefaultSectionSize(22);
+    tw->verticalHeader()->setMinimumSectionSize(18);
+    tw->horizontalHeader()->setHighlightSections(false);
+    QObject::connect(tw, &QTableWidget::currentCellChanged, tw, [tw](int row, int col, int, int) {
+      auto* grid = dynamic_cast<TDBGrid*>(ModelOf(tw));
+      if (!grid || IsSyncing(tw) || row < 0) return;
+      Guard([&] { grid->MoveToCellByUser(row, col); });
+    });
+    QObject::connect(tw, &QTableWidget::cellClicked, tw, [tw](int row, int col) {
+      auto* grid = dynamic_cast<TDBGrid*>(ModelOf(tw));
+      if (!grid || IsSyncing(tw)) return;
+      Guard([&] { grid->SelectCellByUser(row, col); });
+    });
+    QObject::connect(tw, &QTableWidget::itemChanged, tw, [tw](QTableWidgetItem* item) {
+      auto* grid = dynamic_cast<TDBGrid*>(ModelOf(tw));
+      if (!grid || IsSyncing(tw)) return;
+      std::string text = S(item->text());
+      int row = item->row(), col = item->column();
+      if (text == grid->CellText(row, col)) return;
+      Guard([&] { grid->EditCellByUser(row, col, text); });
+      if (TQtPeer* p = PeerOf(tw)) p->Changed(TControlChange::Items);
+    });
+    w = tw;
   } else if (dynamic_cast<TDateTimePicker*>(&c)) {
     auto* de = new QDateTimeEdit(parent);
     de->setCalendarPopup(true);

@@ -10,6 +10,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QTableWidget>
+
+#include "platform/ui/DBCtrls.h"
+#include "platform/ui/DBGrids.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
@@ -255,5 +259,51 @@ TEST_F(QtTest, MaximisedWindowSizesTheModelAndItsAlignedChildren) {
   EXPECT_EQ(bar->actions().front()->text(), "Sair");
   bar->actions().front()->trigger();
   EXPECT_EQ(clicked, 1);
+  f->Free();
+}
+
+TEST_F(QtTest, DataAwareControlsAndGridNatively) {
+  db::TMemDataSet ds;
+  ds.AddField("ID_SITUACAO", db::TFieldType::ftLargeint);
+  ds.AddField("NOME_SITUACAO", db::TFieldType::ftString, 100).DisplayLabel = "Situação";
+  db::TDataSource src;
+  src.SetDataSet(&ds);
+  ds.Open();
+  for (auto [id, nome] :
+       {std::pair{1, "Aberta"}, std::pair{2, "Em andamento"}, std::pair{3, "Fechada"}}) {
+    ds.Append();
+    ds.FieldByName("ID_SITUACAO").SetAsLargeInt(id);
+    ds.FieldByName("NOME_SITUACAO").SetAsString(nome);
+    ds.Post();
+  }
+  ds.First();
+  auto* f = Create<TForm>(nullptr);
+  f->SetBounds(0, 0, 600, 400);
+  auto* grid = Make<TDBGrid>(f, f, "DBGrid1", 0, 0, 338, 300);
+  grid->SetDataSource(&src);
+  grid->SetReadOnly(true);
+  auto* edt = Make<TDBEdit>(f, f, "edtNome", 350, 10, 200, 23);
+  edt->SetDataSource(&src);
+  edt->SetDataField("NOME_SITUACAO");
+  f->Show();
+  auto* table = qobject_cast<QTableWidget*>(WidgetOf(grid));
+  ASSERT_NE(table, nullptr);
+  ASSERT_EQ(table->rowCount(), 3);
+  EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "Situação");
+  EXPECT_EQ(table->item(2, 1)->text(), "Fechada");
+  // A click on a row moves the dataset; the edit follows.
+  QRect cell = table->visualItemRect(table->item(2, 1));
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+  EXPECT_EQ(ds.RecNo(), 3);
+  EXPECT_EQ(static_cast<QLineEdit*>(WidgetOf(edt))->text(), "Fechada");
+  // Typing in the native edit edits the record; posting shows in the grid.
+  auto* le = static_cast<QLineEdit*>(WidgetOf(edt));
+  edt->SetFocus();
+  le->setCursorPosition(7);
+  QTest::keyClicks(le, "!");
+  EXPECT_EQ(ds.State(), db::TDataSetState::dsEdit);
+  ds.Post();
+  EXPECT_EQ(table->item(2, 1)->text(), "Fechada!");
+  EXPECT_EQ(table->currentRow(), 2);
   f->Free();
 }

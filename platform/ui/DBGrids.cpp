@@ -1,0 +1,289 @@
+#include "platform/ui/DBGrids.h"
+
+#include <algorithm>
+
+namespace ui {
+
+void TColumn::SetFieldName(const std::string& AValue) {
+  FFieldName = AValue;
+  FGrid.ColumnsChanged();
+}
+
+db::TField* TColumn::Field() const {
+  db::TDataSet* ds = FGrid.FLink.DataSet();
+  if (!ds || FFieldName.empty()) return nullptr;
+  return ds->FindField(FFieldName);
+}
+
+int TColumn::Width() const {
+  if (FWidth >= 0) return FWidth;
+  // The toolkit's default: the field's display width in average characters.
+  db::TField* f = Field();
+  int chars =
+      f ? (f->DisplayWidth > 0 ? f->DisplayWidth : std::min(f->Size() > 0 ? f->Size() : 10, 40))
+        : 10;
+  int title = UTF8Length(FTitle.Caption.empty() && f ? f->GetDisplayLabel() : FTitle.Caption);
+  return std::max(chars, title) * 7 + 4;
+}
+
+void TColumn::SetWidth(int AValue) {
+  FWidth = AValue;
+  FGrid.ColumnsChanged();
+}
+
+void TColumn::SetVisible(bool AValue) {
+  FVisible = AValue;
+  FGrid.ColumnsChanged();
+}
+
+void TColumn::SetAlignment(TAlignment AValue) {
+  FAlignment = AValue;
+  FGrid.ColumnsChanged();
+}
+
+int TColumn::Index() const {
+  const auto& v = FGrid.FColumns.FItems;
+  for (size_t i = 0; i < v.size(); ++i)
+    if (v[i].get() == this) return static_cast<int>(i);
+  return -1;
+}
+
+TColumn* TDBGridColumns::Add() {
+  FCustomized = true;
+  FItems.push_back(std::make_unique<TColumn>(FGrid));
+  FGrid.ColumnsChanged();
+  return FItems.back().get();
+}
+
+void TDBGridColumns::Delete(int AIndex) {
+  if (AIndex < 0 || AIndex >= Count()) throw EToolkitError("Índice de coluna fora dos limites");
+  FItems.erase(FItems.begin() + AIndex);
+  FGrid.ColumnsChanged();
+}
+
+void TDBGridColumns::Clear() {
+  FItems.clear();
+  FCustomized = false;
+  FGrid.ColumnsChanged();
+}
+
+// ---------------------------------------------------------------------------
+
+const TClassInfo& TDBGrid::StaticClass() {
+  static TClassInfo info = [] {
+    TClassInfo c("TDBGrid", &TCustomControl::StaticClass(), FactoryOf<TDBGrid>());
+    c.AddProperty(MakeProp<TDBGrid, db::TDataSource*>(
+        "DataSource", TPropKind::Component, "TDataSource",
+        [](const TDBGrid& o) { return o.DataSource(); },
+        [](TDBGrid& o, db::TDataSource* v) { o.SetDataSource(v); }));
+    c.AddProperty(
+        UI_PROP(TDBGrid, bool, "ReadOnly", TPropKind::Bool, "Boolean", ReadOnly, SetReadOnly));
+    c.AddProperty(UI_PROP(TDBGrid, TDBGridOptions, "Options", TPropKind::Integer, "TDBGridOptions",
+                          Options, SetOptions));
+    return c;
+  }();
+  return info;
+}
+
+TDBGrid::TDBGrid(TComponent* AOwner) : TCustomControl(AOwner) {
+  FWidth = 320;
+  FHeight = 120;
+  FColor = clWindow;
+  SetTabStop(true);
+}
+
+TDBGrid::~TDBGrid() {
+  BeginDestroy();
+  FLink.SetDataSource(nullptr);
+}
+
+void TDBGrid::SetDataSource(db::TDataSource* AValue) {
+  FLink.SetDataSource(AValue);
+  RefreshRows();
+}
+
+void TDBGrid::SetOptions(TDBGridOptions AValue) {
+  FOptions = AValue;
+  Changed(TControlChange::Style);
+}
+
+void TDBGrid::SetReadOnly(bool AValue) {
+  FReadOnly = AValue;
+  Changed(TControlChange::ReadOnly);
+}
+
+std::vector<TColumn*> TDBGrid::VisibleColumns() const {
+  std::vector<TColumn*> out;
+  if (FColumns.Customized()) {
+    for (const auto& c : FColumns.FItems)
+      if (c->Visible()) out.push_back(c.get());
+  } else {
+    for (const auto& c : FDefaultColumns)
+      if (c->Visible()) out.push_back(c.get());
+  }
+  return out;
+}
+
+void TDBGrid::ColumnsChanged() {
+  if (Destroying()) return;
+  RefreshRows();
+}
+
+const std::string& TDBGrid::CellText(int ARow, int ACol) const {
+  static const std::string empty;
+  if (ARow < 0 || ARow >= RowCount()) return empty;
+  const auto& r = FRows[ARow];
+  if (ACol < 0 || ACol >= static_cast<int>(r.size())) return empty;
+  return r[ACol];
+}
+
+std::vector<std::string> TDBGrid::ReadCurrentRow() const {
+  std::vector<std::string> row;
+  for (TColumn* c : VisibleColumns()) {
+    db::TField* f = c->Field();
+    row.push_back(f ? f->DisplayText() : std::string());
+  }
+  return row;
+}
+
+void TDBGrid::RefreshRows() {
+  if (FReading || Destroying()) return;
+  db::TDataSet* ds = FLink.DataSet();
+  // Default columns follow the dataset's fields.
+  if (!FColumns.Customized()) {
+    FDefaultColumns.clear();
+    if (ds && FLink.Active())
+      for (int i = 0; i < ds->FieldCount(); ++i) {
+        db::TField& f = ds->Fields(i);
+        if (!f.Visible) continue;
+        auto c = std::make_unique<TColumn>(*this);
+        c->FFieldName = f.FieldName();
+        c->FTitle.Caption = f.GetDisplayLabel();
+        FDefaultColumns.push_back(std::move(c));
+      }
+  }
+  if (!ds || !FLink.Active()) {
+    FRows.clear();
+    FRow = -1;
+    Changed(TControlChange::Items);
+    return;
+  }
+  if (ds->State() != db::TDataSetState::dsBrowse) {
+    // While a record is edited the other rows stay as read; the current one
+    // shows the values being edited.
+    CurrentRowChanged();
+    return;
+  }
+  std::vector<std::vector<std::string>> rows;
+  FReading = true;
+  int rec = ds->RecNo();
+  ds->DisableControls();
+  try {
+    for (ds->First(); !ds->Eof(); ds->Next()) rows.push_back(ReadCurrentRow());
+    if (rec > 0) ds->SetRecNo(rec);
+  } catch (...) {
+    ds->EnableControls();
+    FReading = false;
+    throw;
+  }
+  ds->EnableControls();
+  FReading = false;
+  FRows = std::move(rows);
+  FRow = ds->IsEmpty() ? -1 : ds->RecNo() - 1;
+  Changed(TControlChange::Items);
+  Changed(TControlChange::ItemIndex);
+}
+
+void TDBGrid::Scrolled() {
+  if (FReading) return;
+  db::TDataSet* ds = FLink.DataSet();
+  int row = ds && !ds->IsEmpty() ? ds->RecNo() - 1 : -1;
+  if (row != FRow) {
+    FRow = row;
+    Changed(TControlChange::ItemIndex);
+  }
+}
+
+void TDBGrid::CurrentRowChanged() {
+  if (FReading) return;
+  db::TDataSet* ds = FLink.DataSet();
+  if (!ds || !FLink.Active()) return;
+  if (ds->State() == db::TDataSetState::dsInsert) {
+    // A new record shows as a row of its own until it is posted or cancelled.
+    if (FRow < 0 || FRow >= RowCount() || !FInsertRow) {
+      int at = std::clamp(ds->RecNo() > 0 ? ds->RecNo() - 1 : RowCount(), 0, RowCount());
+      FRows.insert(FRows.begin() + at, ReadCurrentRow());
+      FRow = at;
+      FInsertRow = true;
+    } else {
+      FRows[FRow] = ReadCurrentRow();
+    }
+    Changed(TControlChange::Items);
+    Changed(TControlChange::ItemIndex);
+    return;
+  }
+  if (FInsertRow && ds->State() == db::TDataSetState::dsBrowse) {
+    // Posted or cancelled: read everything again.
+    FInsertRow = false;
+    RefreshRows();
+    return;
+  }
+  FInsertRow = false;
+  int row = ds->IsEmpty() ? -1 : ds->RecNo() - 1;
+  if (row >= 0 && row < RowCount()) {
+    FRows[row] = ReadCurrentRow();
+    FRow = row;
+    Changed(TControlChange::Items);
+  }
+}
+
+void TDBGrid::SetSelectedIndex(int AValue) {
+  int n = static_cast<int>(VisibleColumns().size());
+  if (AValue < 0 || AValue >= n || AValue == FSelectedIndex) return;
+  if (OnColExit) OnColExit(this);
+  FSelectedIndex = AValue;
+  if (OnColEnter) OnColEnter(this);
+}
+
+db::TField* TDBGrid::SelectedField() const {
+  auto cols = VisibleColumns();
+  if (FSelectedIndex < 0 || FSelectedIndex >= static_cast<int>(cols.size())) return nullptr;
+  return cols[FSelectedIndex]->Field();
+}
+
+void TDBGrid::MoveToCellByUser(int ARow, int ACol) {
+  db::TDataSet* ds = FLink.DataSet();
+  if (!ds || !FLink.Active()) return;
+  if (ARow < 0 || ARow >= RowCount()) return;
+  if (ARow != FRow) {
+    // Moving off an edited record posts it first (the dataset's rule).
+    if (ds->State() == db::TDataSetState::dsInsert && FInsertRow && ARow > FRow) --ARow;
+    ds->SetRecNo(ARow + 1);
+  }
+  SetSelectedIndex(ACol);
+}
+
+void TDBGrid::SelectCellByUser(int ARow, int ACol) {
+  if (ARow < 0 || ARow >= RowCount()) return;
+  MoveToCellByUser(ARow, ACol);
+  auto cols = VisibleColumns();
+  if (OnCellClick && ACol >= 0 && ACol < static_cast<int>(cols.size())) OnCellClick(cols[ACol]);
+}
+
+bool TDBGrid::CanEditCell(int ACol) const {
+  if (!(FOptions & dgEditing) || FReadOnly || !FLink.Active()) return false;
+  auto cols = VisibleColumns();
+  if (ACol < 0 || ACol >= static_cast<int>(cols.size()) || cols[ACol]->ReadOnly()) return false;
+  db::TField* f = cols[ACol]->Field();
+  return f && f->CanModify();
+}
+
+void TDBGrid::EditCellByUser(int ARow, int ACol, const std::string& AText) {
+  if (!CanEditCell(ACol)) throw EToolkitError("Esta célula não pode ser alterada");
+  SelectCellByUser(ARow, ACol);
+  db::TDataSet* ds = FLink.DataSet();
+  if (ds->State() == db::TDataSetState::dsBrowse) ds->Edit();
+  VisibleColumns()[ACol]->Field()->SetText(AText);
+}
+
+}  // namespace ui
