@@ -18,11 +18,13 @@
 
 namespace {
 
+#ifdef TAMBLO_QT
 bool HasDisplay() {
   for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
     if (const char* v = std::getenv(var); v && *v) return true;
   return false;
 }
+#endif
 
 int RunDesktop(int argc, char** argv) {
 #ifdef TAMBLO_QT
