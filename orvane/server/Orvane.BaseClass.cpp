@@ -1,0 +1,303 @@
+#include "orvane/server/Orvane.BaseClass.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+
+namespace orvane {
+
+namespace fs = std::filesystem;
+
+std::atomic<TOrvaneBaseClass*> OrvaneBaseClassInstance{nullptr};
+
+namespace {
+// Static initialisation runs on the main thread.
+const std::thread::id gMainThreadID = std::this_thread::get_id();
+}  // namespace
+
+std::thread::id MainThreadID() { return gMainThreadID; }
+
+TOrvaneBaseClass* OrvaneBaseClass() { return OrvaneBaseClassInstance.load(); }
+
+// ---------------------------------------------------------------------------
+// TOrvaneOptions
+
+TOrvaneOptions::TOrvaneOptions() {
+  FDataBaseFormatSettings = TFormatSettings::Create("pt-BR");
+  FDataBaseFormatSettings.ShortDateFormat = "yyyy-mm-dd";
+  FDataBaseFormatSettings.DateSeparator = '-';
+  FDataBaseFormatSettings.DecimalSeparator = ',';
+  FDataBaseFormatSettings.ThousandSeparator = '.';
+  SetLanguage("pt-BR");
+}
+
+void TOrvaneOptions::SetLanguage(const std::string& AValue) {
+  FLang = AValue;
+  if (SameText(AValue, "pt") || SameText(AValue, "pt-br"))
+    FFormatSettings = TFormatSettings::Create("pt-BR");
+}
+
+// ---------------------------------------------------------------------------
+// TOrvaneINIConfig
+
+namespace {
+const char* const kSection = "Vexlo Server Config";
+
+std::string ExecutableFolder() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return ".";
+  return exe.parent_path().string();
+}
+}  // namespace
+
+TOrvaneINIConfig::TOrvaneINIConfig()
+    : FFileName((fs::path(ExecutableFolder()) / "Config.ini").string()) {
+  FIni.SetUnicode(true);
+}
+
+TOrvaneINIConfig::~TOrvaneINIConfig() = default;
+
+void TOrvaneINIConfig::SetFileName(const std::string& AFileName) { FFileName = AFileName; }
+
+CSimpleIniA& TOrvaneINIConfig::FileINIConfig() {
+  FIni.Reset();
+  FIni.LoadFile(FFileName.c_str());  // a missing file reads as empty
+  return FIni;
+}
+
+int TOrvaneINIConfig::ServerPort(int ADefaultPort) {
+  return static_cast<int>(FileINIConfig().GetLongValue(kSection, "Server Port", ADefaultPort));
+}
+
+std::string TOrvaneINIConfig::ServerName(const std::string& ADefaultServerName) {
+  return FileINIConfig().GetValue(kSection, "Server Name", ADefaultServerName.c_str());
+}
+
+std::string TOrvaneINIConfig::ServerDescription(const std::string& ADefaultServerDescription) {
+  return FileINIConfig().GetValue(kSection, "Server Description",
+                                  ADefaultServerDescription.c_str());
+}
+
+void TOrvaneINIConfig::WriteServerIdentity(int APort, const std::string& AName,
+                                           const std::string& ADescription) {
+  CSimpleIniA& ini = FileINIConfig();
+  ini.SetLongValue(kSection, "Server Port", APort);
+  ini.SetValue(kSection, "Server Name", AName.c_str());
+  ini.SetValue(kSection, "Server Description", ADescription.c_str());
+  if (ini.SaveFile(FFileName.c_str()) < 0)
+    throw EOrvaneError("Não foi possível gravar a configuração em \"" + FFileName + "\"");
+}
+
+// ---------------------------------------------------------------------------
+// TOrvaneBaseClass
+
+TOrvaneBaseClass::TOrvaneBaseClass(ui::TComponent* AOwner)
+    : ui::TComponent(AOwner), FOrvaneServerTCP(std::make_unique<TOrvaneServerTCP>()) {
+  TOrvaneServerTCP& s = *FOrvaneServerTCP;
+  s.DefaultPort = FServerPort;
+  s.MaxConnections = 0;
+  s.ListenQueue = 0;
+  s.OrvaneBaseClass = this;
+  s.OnGetHTML = [this](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r, TOrvaneWebSocketContext& c) {
+    if (GetHTML) GetHTML(q, r, c);
+  };
+  s.OnReceiveMessage = [this](const TOrvaneWebSocketMessage& m, TOrvaneWebSocketContext& c,
+                              std::string& a) {
+    if (ReceiveMessage) ReceiveMessage(m, c, a);
+  };
+  s.OnGetFile = [this](const std::string& f, std::string& rf, std::string& rc, std::string& rr,
+                       std::string& mt) {
+    if (GetFile) GetFile(f, rf, rc, rr, mt);
+  };
+  s.OnFinishedGetHTML = [this](TOrvaneWebSocketContext& c) {
+    if (FinishedGetHTML) FinishedGetHTML(c);
+  };
+  s.OnRESTData = [this](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r,
+                        TOrvaneWebSocketContext& c) {
+    if (RESTData) RESTData(q, r, c);
+  };
+  s.OnDownloadData = [this](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r,
+                            TOrvaneWebSocketContext& c) {
+    if (DownloadData) DownloadData(q, r, c);
+  };
+  OrvaneBaseClassInstance = this;
+}
+
+TOrvaneBaseClass::~TOrvaneBaseClass() {
+  BeginDestroy();
+  try {
+    StopServer();
+  } catch (...) {
+  }
+  FOrvaneServerTCP.reset();
+  {
+    std::lock_guard<std::recursive_mutex> g(CriticalSession);
+    FSessions.clear();
+  }
+  TOrvaneBaseClass* self = this;
+  OrvaneBaseClassInstance.compare_exchange_strong(self, nullptr);
+}
+
+int TOrvaneBaseClass::GetServerPort() const {
+  std::lock_guard<std::mutex> g(FLock);
+  return FServerPort;
+}
+
+void TOrvaneBaseClass::SetServerPort(int APort) {
+  if (APort < 0 || APort > 65535)
+    throw EOrvaneError("Porta inválida: " + std::to_string(APort) + " (use de 1 a 65535)");
+  std::lock_guard<std::mutex> g(FLock);
+  FServerPort = APort;
+  FOrvaneServerTCP->DefaultPort = APort;
+}
+
+std::shared_ptr<IOrvaneSession> TOrvaneBaseClass::SessionByUUID(const std::string& AUUID) {
+  std::lock_guard<std::recursive_mutex> g(CriticalSession);
+  auto it = FSessions.find(AUUID);
+  return it == FSessions.end() ? nullptr : it->second;
+}
+
+bool TOrvaneBaseClass::SessionValid(const std::string& AUUID) {
+  std::shared_ptr<IOrvaneSession> s = SessionByUUID(AUUID);
+  return s && !s->Closing() && std::chrono::system_clock::now() <= s->ExpireDate();
+}
+
+bool TOrvaneBaseClass::SessionValid(const std::string& AToken, const std::string& AUUID) {
+  std::shared_ptr<IOrvaneSession> s = SessionByUUID(AUUID);
+  return s && !s->Closing() && std::chrono::system_clock::now() <= s->ExpireDate() &&
+         s->GetToken() == AToken;
+}
+
+std::shared_ptr<IOrvaneSession> TOrvaneBaseClass::SessionByThreadID(std::thread::id FThreadID) {
+  return SessionByThreadID(FThreadID, true);
+}
+
+std::shared_ptr<IOrvaneSession> TOrvaneBaseClass::SessionByThreadID(std::thread::id FThreadID,
+                                                                    bool AAlertErrorThreadID) {
+  std::lock_guard<std::recursive_mutex> g(CriticalSession);
+  if (FThreadID == MainThreadID()) {
+    if (AAlertErrorThreadID)
+      throw EOrvaneError("Error in Thread becouse ID is Main Thread: Error 7001");
+    return nullptr;
+  }
+  for (const auto& [uuid, session] : FSessions) {
+    std::vector<std::thread::id> ids = session->GetThreadIDs();
+    if (std::find(ids.begin(), ids.end(), FThreadID) != ids.end()) return session;
+  }
+  if (AAlertErrorThreadID)
+    throw EOrvaneError("Error searching Session Thread, Session is nil: Error 7002");
+  return nullptr;
+}
+
+void TOrvaneBaseClass::InstancePrimaryForm(const std::shared_ptr<IOrvaneSession>& AOrvaneSession) {
+  if (auto c = ServerController()) c->InstancePrimaryForm(AOrvaneSession);
+}
+
+bool TOrvaneBaseClass::Started() const { return FOrvaneServerTCP->Active(); }
+
+std::shared_ptr<IVexloServerControllerBase> TOrvaneBaseClass::ServerController() const {
+  std::lock_guard<std::mutex> g(FLock);
+  return FServerController;
+}
+
+void TOrvaneBaseClass::SetServerController(
+    std::shared_ptr<IVexloServerControllerBase> AController) {
+  std::lock_guard<std::mutex> g(FLock);
+  FServerController = std::move(AController);
+}
+
+void TOrvaneBaseClass::AddSession(const std::shared_ptr<IOrvaneSession>& ASession) {
+  std::lock_guard<std::recursive_mutex> g(CriticalSession);
+  FSessions[ASession->GetUUID()] = ASession;
+}
+
+void TOrvaneBaseClass::RemoveSession(const std::string& AUUID) {
+  std::shared_ptr<IOrvaneSession> keep;  // released after the lock
+  std::lock_guard<std::recursive_mutex> g(CriticalSession);
+  auto it = FSessions.find(AUUID);
+  if (it != FSessions.end()) {
+    keep = it->second;
+    FSessions.erase(it);
+  }
+}
+
+net::TSSLOptions& TOrvaneBaseClass::SSLOptions() { return FOrvaneServerTCP->OpenSSL()->SSLOptions; }
+
+void TOrvaneBaseClass::DoNewSession(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
+                                    const std::shared_ptr<IOrvaneSession>& ASession) {
+  if (auto c = ServerController())
+    ASession->ExecThread(
+        true, [c, ASession] { c->DoSessionChange(TSessionChangeType::sctNewSession, ASession); });
+  if (OnNewSession)
+    ASession->ExecThread(true, [this, &ARequest, &AResponse, ASession] {
+      OnNewSession(ARequest, AResponse, ASession);
+    });
+}
+
+void TOrvaneBaseClass::DoCloseSession(const std::shared_ptr<IOrvaneSession>& ASession) {
+  if (auto c = ServerController())
+    ASession->ExecThread(
+        true, [c, ASession] { c->DoSessionChange(TSessionChangeType::sctCloseSession, ASession); });
+  if (OnCloseSession) ASession->ExecThread(true, [this, ASession] { OnCloseSession(ASession); });
+}
+
+void TOrvaneBaseClass::StartServer() {
+  std::unique_lock<std::mutex> g(FStartLock);
+  TOrvaneServerTCP& server = *FOrvaneServerTCP;
+  if (server.Active()) return;
+  const TOrvaneOptions& o = FOrvaneOptions;
+  const int port = GetServerPort();
+  if (o.UseINIConfig()) {
+    auto controller = ServerController();
+    std::string name = controller ? controller->ServerName() : "";
+    std::string description = controller ? controller->ServerDescription() : "";
+    FINIConfig.WriteServerIdentity(port, name, description);
+  }
+  if (o.UseSSL()) {
+    auto ssl = server.OpenSSL();
+    ssl->SSLOptions.VerifyPeer = false;
+    ssl->SSLOptions.VerifyDepth = 0;
+    ssl->Init();  // TLS 1.2 and later only
+    server.InitSSL(ssl);
+  }
+  server.ClearBindings();
+  server.DefaultPort = port;
+  std::string root = o.RootDirectory().empty() ? "./" : o.RootDirectory();
+  if (root.back() != '/') root += '/';
+  server.RootDirectory = root;
+  server.MaxContentLength = o.MaxContentLength();
+  server.SetActive(true);
+
+  auto ensure = [](const fs::path& p) {
+    std::error_code ec;
+    if (fs::is_directory(p, ec)) return;
+    fs::create_directories(p, ec);
+    if (ec || !fs::is_directory(p))
+      throw EOrvaneError("Não foi possível criar a pasta \"" + p.string() +
+                         "\": " + (ec ? ec.message() : "caminho ocupado por um arquivo"));
+  };
+  fs::path r(root);
+  ensure(r);
+  ensure(r / o.PathCSS());
+  ensure(r / o.PathJS());
+  ensure(r / "temp");
+  fs::path sessions = r / "temp" / "Sessions";
+  std::error_code ec, probe;
+  if (fs::exists(fs::symlink_status(sessions, probe))) fs::remove_all(sessions, ec);
+  if (ec)
+    throw EOrvaneError("Não foi possível esvaziar a pasta \"" + sessions.string() +
+                       "\": " + ec.message());
+  ensure(sessions);
+}
+
+void TOrvaneBaseClass::StopServer() {
+  std::lock_guard<std::mutex> g(FStartLock);
+  FOrvaneServerTCP->SetActive(false);
+  FOrvaneServerTCP->CloseAllConnection();
+  FOrvaneServerTCP->ClearBindings();
+}
+
+}  // namespace orvane

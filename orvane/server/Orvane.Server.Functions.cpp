@@ -1,0 +1,389 @@
+#include "orvane/server/Orvane.Server.Functions.h"
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "orvane/server/Orvane.BaseClass.h"
+#include "orvane/server/Orvane.CallBack.h"
+
+namespace orvane {
+
+namespace {
+
+// The session's forms guard, held for a scope.
+class TFormsGuardScope {
+ public:
+  explicit TFormsGuardScope(IOrvaneSession& ASession) : FSession(&ASession) {
+    FSession->EnterFormsGuard();
+  }
+  ~TFormsGuardScope() { Leave(); }
+  void Leave() {
+    if (FSession) FSession->LeaveFormsGuard();
+    FSession = nullptr;
+  }
+  TFormsGuardScope(const TFormsGuardScope&) = delete;
+  TFormsGuardScope& operator=(const TFormsGuardScope&) = delete;
+
+ private:
+  IOrvaneSession* FSession;
+};
+
+// The value of a message parameter (the name matched exactly, else ignoring
+// case); a missing one breaks the protocol.
+const std::string& Param(const TOrvaneWebSocketMessage& AMessage, const std::string& AName) {
+  auto it = AMessage.Parameters.find(AName);
+  if (it != AMessage.Parameters.end()) return it->second;
+  for (const auto& [name, value] : AMessage.Parameters)
+    if (SameText(name, AName)) return value;
+  throw EOrvaneProtocolError("Mensagem inválida: falta o parâmetro \"" + AName + "\"");
+}
+
+bool IsQuote(char C) { return C == '\'' || C == '"'; }
+
+// The end (one past) of the JSON array or object that starts at AStart, when
+// it is followed by "&" or the end of the text and parses as JSON; else npos.
+size_t JSONExtent(const std::string& AText, size_t AStart) {
+  int depth = 0;
+  bool inString = false;
+  for (size_t i = AStart; i < AText.size(); ++i) {
+    char c = AText[i];
+    if (inString) {
+      if (c == '\\')
+        ++i;
+      else if (c == '"')
+        inString = false;
+      continue;
+    }
+    if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      ++depth;
+    } else if (c == ']' || c == '}') {
+      if (--depth == 0) {
+        size_t end = i + 1;
+        if (end < AText.size() && AText[end] != '&') return std::string::npos;
+        if (!nlohmann::json::accept(AText.substr(AStart, end - AStart))) return std::string::npos;
+        return end;
+      }
+    }
+  }
+  return std::string::npos;
+}
+
+std::string UpperID(const std::string& AText) { return UpperCase(AText); }
+
+// The first control event of the form with that id, walking the controls in
+// order and each control's events in order.
+std::shared_ptr<IOrvaneControlEvent> FindEvent(IOrvaneForm& AForm, const std::string& AEventID,
+                                               IOrvaneControl*& AOwner) {
+  AOwner = nullptr;
+  for (IOrvaneControl* control : AForm.GetControls()) {
+    auto events = control ? control->GetEvents() : nullptr;
+    if (!events) continue;
+    if (auto event = events->FindByID(AEventID)) {
+      AOwner = control;
+      return event;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TStringList TOrvaneServerFunctions::ProcessParameters(const std::string& Parameters) {
+  std::string text = Parameters;
+  if (text.size() >= 2 && IsQuote(text[0]) && IsQuote(text[1]))
+    text.erase(0, 2);
+  else if (!text.empty() && IsQuote(text[0]))
+    text.erase(0, 1);
+  TStringList items;
+  if (text.empty()) return items;
+  std::string current;
+  bool inName = true;
+  size_t i = 0;
+  while (i < text.size()) {
+    char c = text[i];
+    if (c == '&') {
+      items.push_back(current);
+      current.clear();
+      inName = true;
+      ++i;
+      continue;
+    }
+    current += c;
+    ++i;
+    if (inName && c == '=') {
+      inName = false;
+      if (i < text.size() && (text[i] == '[' || text[i] == '{')) {
+        size_t end = JSONExtent(text, i);
+        if (end != std::string::npos) {
+          current.append(text, i, end - i);
+          i = end;
+        }
+      }
+    }
+  }
+  items.push_back(current);
+  return items;
+}
+
+void TOrvaneServerFunctions::UnLockClient(const std::shared_ptr<IOrvaneSession>& ASession) {
+  if (ASession && !ASession->Destroying() && !ASession->Closing())
+    ASession->ExecJS("UnLockThreadClient();");
+}
+
+std::shared_ptr<IOrvaneSession> TOrvaneServerFunctions::CheckedSession(const std::string& UUID,
+                                                                       const std::string& Token) {
+  if (!FRoot || UUID.empty() || Token.empty()) return nullptr;
+  if (!FRoot->SessionValid(UUID)) return nullptr;
+  auto session = FRoot->SessionByUUID(UUID);
+  if (!session || session->GetToken() != Token) return nullptr;
+  return session;
+}
+
+void TOrvaneServerFunctions::ReceiveMessage(const TOrvaneWebSocketMessage& AMessage,
+                                            TOrvaneWebSocketContext& /*AContext*/,
+                                            std::string& AAnswer) {
+  if (!AMessage.IsFormatted) return;
+  auto lockClient = [&] { return SameText(Param(AMessage, "LockClient"), "true"); };
+  if (AMessage.MessageType == TWebSocketMessageType::wsMsgProcedure &&
+      SameText(AMessage.Name, "ExecEvent")) {
+    ExecEvent(Param(AMessage, "UUID"), Param(AMessage, "Token"), Param(AMessage, "FormUUID"),
+              Param(AMessage, "ID"), Param(AMessage, "EventID"), Param(AMessage, "Parameters"),
+              lockClient());
+  } else if (AMessage.MessageType == TWebSocketMessageType::wsMsgFunction &&
+             SameText(AMessage.Name, "CallBack")) {
+    CallBack(Param(AMessage, "UUID"), Param(AMessage, "Token"), Param(AMessage, "FormUUID"),
+             Param(AMessage, "CallBackID"), Param(AMessage, "Parameters"), lockClient());
+  } else if (AMessage.MessageType == TWebSocketMessageType::wsMsgFunction &&
+             SameText(AMessage.Name, "GetFromEvent")) {
+    AAnswer = GetFromEvent(Param(AMessage, "UUID"), Param(AMessage, "Token"),
+                           Param(AMessage, "FormUUID"), Param(AMessage, "ID"),
+                           Param(AMessage, "EventID"), Param(AMessage, "Parameters"), lockClient());
+  }
+}
+
+void TOrvaneServerFunctions::ExecEvent(const std::string& UUID, const std::string& Token,
+                                       const std::string& FormUUID, const std::string& ID,
+                                       const std::string& EventID, const std::string& Parameters,
+                                       bool LockClient) {
+  ProcessEvent(TEventProcType::ExecEventProc, UUID, Token, FormUUID, ID, EventID, Parameters,
+               LockClient);
+}
+
+std::string TOrvaneServerFunctions::GetFromEvent(const std::string& UUID, const std::string& Token,
+                                                 const std::string& FormUUID, const std::string& ID,
+                                                 const std::string& EventID,
+                                                 const std::string& Parameters, bool LockClient) {
+  return ProcessEvent(TEventProcType::GetFromEventProc, UUID, Token, FormUUID, ID, EventID,
+                      Parameters, LockClient);
+}
+
+void TOrvaneServerFunctions::ApplyComponentStates(IOrvaneForm& AForm, const std::string& AStates) {
+  AForm.onComponentsUpdating();
+  try {
+    nlohmann::json records = nlohmann::json::parse(AStates, nullptr, false);
+    if (records.is_array()) {
+      std::vector<IOrvaneControl*> controls = AForm.GetControls();
+      for (const nlohmann::json& record : records) {
+        if (!record.is_object()) continue;
+        auto id = record.find("id");
+        if (id == record.end() || !id->is_string()) continue;
+        std::string wanted = UpperID(id->get<std::string>());
+        for (IOrvaneControl* control : controls) {
+          if (!control || UpperID(control->GetNamePrefix()) != wanted) continue;
+          try {
+            if (control->GetEnabled() && control->GetVisible() && !control->GetReadOnly())
+              control->ProcessComponentState(record);
+          } catch (...) {
+            // A state a control cannot take is skipped; the others still apply.
+          }
+          break;
+        }
+      }
+    }
+  } catch (...) {
+  }
+  AForm.onComponentsUpdated();
+}
+
+void TOrvaneServerFunctions::FormEvent(const std::shared_ptr<IOrvaneSession>& ASession,
+                                       IOrvaneForm& AForm, const std::string& EventID,
+                                       const TStringList& AParameters, bool LockClient) {
+  // Work items find the form again when they run: it may be gone by then.
+  std::string formUUID = AForm.GetFormUUID();
+  if (EventID == "AfterPageLoad") {
+    ASession->ExecThread(true, [ASession, formUUID] {
+      IOrvaneForm* form = ASession->ActiveFormByFormUUID(formUUID);
+      if (!form) return;
+      form->OnAfterPageLoad();
+      if (IOrvaneVexloClass* vexlo = form->GetVexloClass())
+        for (IOrvaneVexloClass* nested : vexlo->GetNestedVexlos()) {
+          IOrvaneForm* nestedForm = nested ? nested->GetOrvaneForm() : nullptr;
+          if (!nestedForm) continue;
+          try {
+            nestedForm->OnAfterPageLoad();
+          } catch (...) {
+          }
+          try {
+            nestedForm->UpdateControls();
+          } catch (...) {
+          }
+        }
+    });
+    if (LockClient) UnLockClient(ASession);
+  } else if (EventID == "OnShowPopup" || EventID == "OnClosePopup") {
+    bool show = EventID == "OnShowPopup";
+    std::string name = ValueOf(AParameters, "popupname");
+    ASession->ExecThread(false, [formUUID, ASession, name, show, LockClient] {
+      try {
+        IOrvaneForm* form = ASession->ActiveFormByFormUUID(formUUID);
+        TOnPopup handler;
+        if (form) handler = show ? form->GetOnShowPopup() : form->GetOnClosePopup();
+        if (handler) handler(name, "");
+        if (IOrvaneVexloClass* active = ASession->GetVexloBaseClass()) {
+          if (show)
+            active->PopupOpened(name);
+          else
+            active->PopupClosed(name);
+        }
+      } catch (...) {
+        if (LockClient) UnLockClient(ASession);
+        throw;
+      }
+      if (LockClient) UnLockClient(ASession);
+    });
+  } else if (EventID == "ComponentFocused") {
+    std::string focused = UpperID(ValueOf(AParameters, "FocusedID"));
+    for (IOrvaneControl* control : AForm.GetControls()) {
+      if (!control || UpperID(control->GetNamePrefix()) != focused) continue;
+      ASession->ExecThread(false, [formUUID, ASession, control] {
+        try {
+          IOrvaneForm* form = ASession->ActiveFormByFormUUID(formUUID);
+          if (!form) return;
+          // Only a control the form still has.
+          for (IOrvaneControl* c : form->GetControls())
+            if (c == control) {
+              form->SetFocusedControl(control);
+              break;
+            }
+        } catch (...) {
+        }
+      });
+    }
+  }
+}
+
+std::string TOrvaneServerFunctions::ProcessEvent(TEventProcType /*AEventProc*/,
+                                                 const std::string& UUID, const std::string& Token,
+                                                 const std::string& FormUUID, const std::string& ID,
+                                                 const std::string& EventID,
+                                                 const std::string& Parameters, bool LockClient) {
+  std::string answer;
+  if (FormUUID.empty() || ID.empty() || EventID.empty()) return answer;
+  std::shared_ptr<IOrvaneSession> session = CheckedSession(UUID, Token);
+  if (!session) return answer;
+  TStringList parameters = ProcessParameters(Parameters);
+  IOrvaneForm* form = session->ActiveFormByFormUUID(FormUUID);
+  if (!form || session->Destroying()) return answer;
+
+  // Browser states and control lookups run on this connection thread, inside
+  // the forms guard, so no session thread reads the controls meanwhile.
+  TFormsGuardScope guard(*session);
+  if (!parameters.empty()) {
+    std::string states = ValueOf(parameters, "OrvaneComponentsStatus");
+    if (!states.empty()) ApplyComponentStates(*form, states);
+  }
+  if (ID == form->GetFormUUID()) {
+    guard.Leave();
+    FormEvent(session, *form, EventID, parameters, LockClient);
+    return answer;
+  }
+  IOrvaneControl* owner = nullptr;
+  std::shared_ptr<IOrvaneControlEvent> event = FindEvent(*form, EventID, owner);
+  if (!event) return answer;
+  owner->ProcessEventParameters(event, parameters);
+  if (owner->IsDBGrid() && event->GetEventType() == TOrvaneEventType::EventOnLoadJSON) {
+    answer = event->CallEventResponse(parameters);
+    guard.Leave();
+    if (LockClient) UnLockClient(session);
+    return answer;
+  }
+  guard.Leave();
+  session->ExecThread(false, [event, parameters, session, FormUUID, EventID, LockClient]() mutable {
+    try {
+      // The control (and its form) may have gone since the message arrived.
+      IOrvaneForm* current = session->ActiveFormByFormUUID(FormUUID);
+      IOrvaneControl* control = nullptr;
+      if (current && FindEvent(*current, EventID, control) == event) {
+        event->CallEvent(parameters);
+        current->DoEventHandled();
+      }
+    } catch (...) {
+      if (LockClient) UnLockClient(session);
+      throw;
+    }
+    if (LockClient) UnLockClient(session);
+  });
+  return answer;
+}
+
+std::string TOrvaneServerFunctions::CallBack(const std::string& UUID, const std::string& Token,
+                                             const std::string& FormUUID,
+                                             const std::string& CallBackID,
+                                             const std::string& Parameters, bool LockClient) {
+  std::string answer = "ERROR";
+  if (FormUUID.empty() || CallBackID.empty()) return answer;
+  std::shared_ptr<IOrvaneSession> session = CheckedSession(UUID, Token);
+  if (!session) return answer;
+  TStringList parameters = ProcessParameters(Parameters);
+  IOrvaneForm* form = session->ActiveFormByFormUUID(FormUUID);
+  if (!form || session->Destroying() || form->GetFormUUID() != FormUUID) return answer;
+  auto callbacks = session->GetCallBacks();
+  auto callback = callbacks ? callbacks->FindByID(CallBackID) : nullptr;
+  if (!callback) return answer;
+  session->ExecThread(false, [callback, parameters, session, FormUUID, LockClient] {
+    std::string result;
+    try {
+      callback->Execute(parameters, result);
+      if (IOrvaneForm* current = session->ActiveFormByFormUUID(FormUUID))
+        current->DoEventHandled();
+    } catch (...) {
+      if (LockClient) UnLockClient(session);
+      throw;
+    }
+    if (LockClient) UnLockClient(session);
+  });
+  answer.clear();
+  return answer;
+}
+
+void TOrvaneServerFunctions::DownloadData(TOrvaneHTTPRequest& ARequest,
+                                          TOrvaneHTTPResponse& AResponse,
+                                          TOrvaneWebSocketContext& AContext) {
+  std::string token = AContext.Token();
+  std::string uuid = AContext.OrvaneSessionUUID();
+  std::string key = ValueOf(ARequest.Header.QueryParams, "file");
+  if (key.empty()) return;
+  std::shared_ptr<IOrvaneSession> session = CheckedSession(uuid, token);
+  if (!session) return;
+  auto downloads = session->GetFileDownloads();
+  auto it = downloads.find(key);
+  if (it == downloads.end()) return;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(it->second, ec)) return;
+  AResponse.FileName = it->second;
+}
+
+void TOrvaneServerFunctions::Attach(TOrvaneBaseClass& ARoot) {
+  ARoot.ReceiveMessage = [this](const TOrvaneWebSocketMessage& AMessage,
+                                TOrvaneWebSocketContext& AContext, std::string& AAnswer) {
+    ReceiveMessage(AMessage, AContext, AAnswer);
+  };
+  ARoot.DownloadData = [this](TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
+                              TOrvaneWebSocketContext& AContext) {
+    DownloadData(ARequest, AResponse, AContext);
+  };
+}
+
+}  // namespace orvane

@@ -1,0 +1,604 @@
+#include "orvane/server/Orvane.Server.TCP.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+
+#include "orvane/server/Orvane.BaseClass.h"
+#include "orvane/server/Orvane.Server.Multipart.h"
+#include "orvane/server/Orvane.Server.WebSocket.h"
+
+namespace orvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kCRLF = "\r\n";
+const std::string kFixedLines =
+    "Connection: Close\r\nServer: OrvaneServer with Vexlo Framework Server\r\n";
+constexpr int kWebSocketTag = 99;
+// Empty lines tolerated before a request line.
+constexpr int kMaxLeadingEmptyLines = 4;
+
+bool Contains(const std::string& AText, const char* APart) {
+  return AText.find(APart) != std::string::npos;
+}
+
+// Decodes %XX escapes; false for a malformed escape or an encoded NUL.
+bool PercentDecode(const std::string& AText, std::string& AOut) {
+  AOut.clear();
+  for (size_t i = 0; i < AText.size(); ++i) {
+    char c = AText[i];
+    if (c != '%') {
+      AOut.push_back(c);
+      continue;
+    }
+    if (i + 2 >= AText.size()) return false;
+    auto hex = [](char h) -> int {
+      if (h >= '0' && h <= '9') return h - '0';
+      if (h >= 'a' && h <= 'f') return h - 'a' + 10;
+      if (h >= 'A' && h <= 'F') return h - 'A' + 10;
+      return -1;
+    };
+    int hi = hex(AText[i + 1]), lo = hex(AText[i + 2]);
+    if (hi < 0 || lo < 0) return false;
+    char d = static_cast<char>(hi * 16 + lo);
+    if (d == '\0') return false;
+    AOut.push_back(d);
+    i += 2;
+  }
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// TOrvaneServerFileExtensions
+
+TOrvaneServerFileExtensions::TOrvaneServerFileExtensions() {
+  static const std::pair<const char*, const char*> kTypes[] = {
+      {"css", "text/css"},
+      {"js", "text/javascript"},
+      {"png", "image/png"},
+      {"txt", "text/html"},
+      {"html", "text/html"},
+      {"htm", "text/html"},
+      {"jpg", "image/jpeg"},
+      {"jpeg", "image/jpeg"},
+      {"jpe", "image/jpeg"},
+      {"gif", "image/gif"},
+      {"woff", "application/font-woff"},
+      {"svgz", "image/svg+xml"},
+      {"svg", "image/svg+xml"},
+      {"woff2", "application/font-woff2"},
+      {"pdf", "application/pdf"},
+      {"bmp", "image/bmp"},
+      {"tiff", "image/tiff"},
+      {"tif", "image/tiff"},
+      {"ico", "image/vnd.microsoft.icon"},
+      {"mp3", "audio/mpeg"},
+      {"wav", "audio/wav"},
+      {"mp4", "video/mp4"},
+      {"mjs", "application/javascript"},
+      {"zip", "application/zip"},
+      {"exe", "application/x-executable"},
+      {"webp", "image/webp"},
+  };
+  for (const auto& [ext, type] : kTypes) Add(ext, type);
+}
+
+void TOrvaneServerFileExtensions::Add(const std::string& AExtension, const std::string& AMimeType) {
+  FTypes.emplace(AExtension, AMimeType);
+}
+
+std::string TOrvaneServerFileExtensions::GetMimeType(const std::string& AFileName) const {
+  size_t slash = AFileName.find_last_of("/\\");
+  size_t dot = AFileName.rfind('.');
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+    auto it = FTypes.find(AFileName.substr(dot + 1));
+    if (it != FTypes.end()) return it->second;
+  }
+  return "application/octet-stream";
+}
+
+// ---------------------------------------------------------------------------
+// TOrvaneServerTCP
+
+TOrvaneServerTCP::TOrvaneServerTCP() {
+  OnExecute = [this](net::TContext& c) { return InterceptExecute(c); };
+}
+
+TOrvaneServerTCP::~TOrvaneServerTCP() { SetActive(false); }
+
+std::shared_ptr<net::TServerIOHandlerSSL> TOrvaneServerTCP::OpenSSL() {
+  if (!FOpenSSL) FOpenSSL = std::make_shared<net::TServerIOHandlerSSL>();
+  return FOpenSSL;
+}
+
+void TOrvaneServerTCP::InitSSL(
+    std::shared_ptr<net::TServerIOHandlerSSL> AIdServerIOHandlerSSLOpenSSL) {
+  bool wasActive = Active();
+  if (wasActive) SetActive(false);
+  FOpenSSL = AIdServerIOHandlerSSLOpenSSL;
+  SetIOHandler(FOpenSSL);
+  if (wasActive) SetActive(true);
+}
+
+std::shared_ptr<TOrvaneWebSocketContext> TOrvaneServerTCP::ConnectionContext(
+    net::TContext& AContext) {
+  auto data = std::dynamic_pointer_cast<TOrvaneWebSocketContext>(AContext.Data());
+  if (!data) {
+    data = std::make_shared<TOrvaneWebSocketContext>();
+    AContext.SetData(data);
+  }
+  return data;
+}
+
+namespace {
+
+void FillFromQuery(TOrvaneWebSocketContext& AContext, const TOrvaneHTTPHeader& AHeader,
+                   bool AWithFormUUID) {
+  AContext.SetToken(ValueOf(AHeader.QueryParams, "token"));
+  AContext.SetChannelName(ValueOf(AHeader.QueryParams, "channelname"));
+  AContext.SetOrvaneSessionUUID(ValueOf(AHeader.QueryParams, "orvanesession"));
+  if (AWithFormUUID) AContext.SetFormUUID(ValueOf(AHeader.QueryParams, "FormUUID"));
+}
+
+}  // namespace
+
+std::shared_ptr<IOrvaneSession> TOrvaneServerTCP::CheckedSession(const std::string& AUUID,
+                                                                 const std::string& AToken) {
+  if (!OrvaneBaseClass || AUUID.empty() || AToken.empty()) return nullptr;
+  if (!OrvaneBaseClass->SessionValid(AUUID)) return nullptr;
+  auto session = OrvaneBaseClass->SessionByUUID(AUUID);
+  if (!session || session->GetToken() != AToken) return nullptr;
+  return session;
+}
+
+void TOrvaneServerTCP::NotifyController(TSessionChangeType AType,
+                                        const std::shared_ptr<IOrvaneSession>& ASession) {
+  if (!OrvaneBaseClass) return;
+  if (auto c = OrvaneBaseClass->ServerController()) c->DoSessionChange(AType, ASession);
+}
+
+bool TOrvaneServerTCP::DoExecute(net::TContext& AContext) {
+  net::TIOHandler& io = AContext.Connection();
+  if (io.Tag.load() != kWebSocketTag) {
+    io.SetReadTimeout(RequestTimeout);
+    std::string first;
+    try {
+      for (int i = 0; first.empty(); ++i) {
+        if (i > kMaxLeadingEmptyLines) return false;
+        first = io.ReadLn(MaxHeaderLineLength);
+      }
+    } catch (const net::ELimitExceeded&) {
+      return false;  // closes the connection
+    }
+    std::string head = first + kCRLF;
+    try {
+      for (;;) {
+        std::string line = io.ReadLn(MaxHeaderLineLength);
+        if (line.empty()) break;
+        if (head.size() + line.size() + 2 > MaxHeadSize) return false;
+        head += line;
+        head += kCRLF;
+      }
+    } catch (const net::ELimitExceeded&) {
+      return false;
+    } catch (const net::ESocketError&) {
+      // The head ends with what was read.
+    }
+    TOrvaneHTTPRequest request;
+    request.Header.RemoteIP = io.PeerIP;
+    request.Header.RemotePort = io.PeerPort;
+    request.Header.ParseHeaders(head);
+    TOrvaneHTTPHeader& h = request.Header;
+    if (Contains(h.Path, "/rest/json/jqgrid/post")) {
+      int64_t length = StrToInt64Def(h.ContentLength, 0);
+      if (length > 0) {
+        if (static_cast<uint64_t>(length) > MaxContentLength) return false;
+        h.Content = io.ReadBytes(static_cast<size_t>(length));
+      }
+    }
+    Route(request, AContext);
+    auto data = std::dynamic_pointer_cast<TOrvaneWebSocketContext>(AContext.Data());
+    if (!data || !data->Established() || !io.Connected()) return false;
+    io.SetReadTimeout(-1);  // an open WebSocket may stay idle
+  }
+  return net::TCustomTCPServer::DoExecute(AContext);
+}
+
+bool TOrvaneServerTCP::InterceptExecute(net::TContext& AContext) {
+  net::TIOHandler& io = AContext.Connection();
+  auto data = std::dynamic_pointer_cast<TOrvaneWebSocketContext>(AContext.Data());
+  // Only an upgraded connection has messages to read; anything else ends.
+  if (!io.Connected() || !data || !data->Established()) return false;
+  TWebSocketIOHandlerHelper ws(io, MaxFrameLength);
+  std::string text = ws.ReadString();
+  if (!text.empty()) {
+    std::string answer;
+    DoReceiveMessage(text, *data, answer);
+    if (!answer.empty()) ws.WriteString(answer);
+  }
+  io.Tag = kWebSocketTag;
+  return io.Connected();
+}
+
+void TOrvaneServerTCP::DoReceiveMessage(const std::string& AText,
+                                        TOrvaneWebSocketContext& AContext, std::string& AAnswer) {
+  auto session = AContext.OrvaneSession();
+  if (session && session->Destroying()) return;
+  // A message that breaks the envelope throws and closes this connection.
+  TOrvaneWebSocketMessage message = FormatReceivedMesssage(AText);
+  // Activity keeps a live session alive; an expired or closed one stays so.
+  if (session && OrvaneBaseClass &&
+      OrvaneBaseClass->SessionValid(AContext.Token(), AContext.OrvaneSessionUUID()))
+    session->RenewExpireDate();
+  if (OnReceiveMessage) OnReceiveMessage(message, AContext, AAnswer);
+  std::cerr << "OrvaneServer: " << (AText.size() > 2000 ? AText.substr(0, 2000) + "..." : AText)
+            << std::endl;
+}
+
+void TOrvaneServerTCP::DoGetHTML(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
+                                 TOrvaneWebSocketContext& AContext) {
+  if (OnGetHTML) OnGetHTML(ARequest, AResponse, AContext);
+}
+
+void TOrvaneServerTCP::DoDownloadData(TOrvaneHTTPRequest& ARequest,
+                                      TOrvaneHTTPResponse& AResponse,
+                                      TOrvaneWebSocketContext& AContext) {
+  if (OnDownloadData) OnDownloadData(ARequest, AResponse, AContext);
+}
+
+void TOrvaneServerTCP::DoRESTData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
+                                  TOrvaneWebSocketContext& AContext) {
+  if (OnRESTData) OnRESTData(ARequest, AResponse, AContext);
+}
+
+void TOrvaneServerTCP::DoConnect(net::TContext& AContext) {
+  // Switching pass-through off starts the TLS handshake.
+  if (AContext.Connection().IsTLS()) AContext.Connection().SetPassThrough(false);
+}
+
+void TOrvaneServerTCP::DoDisconnect(net::TContext& AContext) {
+  try {
+    auto data = std::dynamic_pointer_cast<TOrvaneWebSocketContext>(AContext.Data());
+    if (data) {
+      data->SetEstablished(false);
+      if (auto session = data->TakeCountedSession()) {
+        session->DecOpenedConnections();
+        NotifyController(TSessionChangeType::sctLostConnectioSession, session);
+      }
+    }
+  } catch (...) {
+  }
+}
+
+void TOrvaneServerTCP::Route(TOrvaneHTTPRequest& ARequest, net::TContext& AContext) {
+  const TOrvaneHTTPHeader& h = ARequest.Header;
+  if (h.WebMethod == TWebMethod::wmtHEAD && Contains(h.Path, "reconnect?token=")) {
+    ReconnectProbe(ARequest, AContext);
+  } else if (Contains(h.Path, "/vexlo/upload")) {
+    Upload(ARequest, AContext);
+  } else if (Contains(h.Path, "/vexlo/download?file=")) {
+    Download(ARequest, AContext);
+  } else if (Contains(h.Path, "/rest/json/jqgrid/")) {
+    GridData(ARequest, AContext);
+  } else if (!h.RequestLineFound) {
+    // Nothing to answer.
+  } else if (SameText(h.Upgrade, "websocket") && !h.SecWebSocketKey.empty() &&
+             (Contains(h.Path, "/websocket/connectionparams") ||
+              Contains(h.Path, "/websocket/connectionresponseparams")) &&
+             !ConnectionContext(AContext)->Established()) {
+    Upgrade(ARequest, AContext);
+  } else if (h.Path == "/" || h.Path.empty() || h.Path.rfind("/?", 0) == 0 ||
+             h.Path == VirtualPath) {
+    Page(ARequest, AContext);
+  } else {
+    StaticFile(ARequest, AContext);
+  }
+}
+
+void TOrvaneServerTCP::ReconnectProbe(TOrvaneHTTPRequest& ARequest, net::TContext& AContext) {
+  const TOrvaneHTTPHeader& h = ARequest.Header;
+  std::string token = ValueOf(h.QueryParams, "token");
+  std::string uuid = ValueOf(h.QueryParams, "orvanesession");
+  bool valid = OrvaneBaseClass && !token.empty() && OrvaneBaseClass->SessionValid(token, uuid);
+  std::string answer = valid ? "HTTP/1.1 202 Accepted\r\n" : "HTTP/1.1 401 Unauthorized\r\n";
+  AContext.Connection().Write(answer + kFixedLines + kCRLF);
+}
+
+void TOrvaneServerTCP::Upload(TOrvaneHTTPRequest& ARequest, net::TContext& AContext) {
+  const TOrvaneHTTPHeader& h = ARequest.Header;
+  TOrvaneWebSocketContext context;
+  FillFromQuery(context, h, false);
+  int64_t length = StrToInt64Def(h.ContentLength, 0);
+  if (h.Boundary.empty() || length <= 0) return;
+  // Refused without reading the body.
+  if (static_cast<uint64_t>(length) > MaxContentLength) return;
+  auto session = CheckedSession(context.OrvaneSessionUUID(), context.Token());
+  if (!session) return;
+  context.SetOrvaneSession(session);
+
+  net::TIOHandler& io = AContext.Connection();
+  std::string body = io.ReadBytes(static_cast<size_t>(length));
+  std::vector<std::string> saved;
+  for (const TMultipartFile& f : ReadMultipartFormData(body, h.Boundary)) {
+    std::string name = SafeUploadFileName(f.FileName);
+    if (name.empty()) {
+      std::cerr << "OrvaneServer: nome de arquivo enviado recusado" << std::endl;
+      continue;
+    }
+    saved.push_back(SaveUploadedFile(session->PathSession(), name, f.Content));
+  }
+  // DoUploadFile: the form's handler runs with this thread counted as the
+  // session's, and the thread is forgotten again whatever happens.
+  session->ThreadAddCurrent();
+  try {
+    if (IOrvaneForm* form = session->GetActiveForm()) form->DoUpload(saved);
+  } catch (...) {
+    session->ThreadRemoveCurrent();
+    throw;
+  }
+  session->ThreadRemoveCurrent();
+  io.Write(std::string("HTTP/1.1 200 OK\r\n") + kFixedLines + kCRLF);
+}
+
+void TOrvaneServerTCP::Download(TOrvaneHTTPRequest& ARequest, net::TContext& AContext) {
+  auto context = ConnectionContext(AContext);
+  FillFromQuery(*context, ARequest.Header, true);
+  TOrvaneHTTPResponse response;
+  DoDownloadData(ARequest, response, *context);
+  std::error_code ec;
+  if (response.FileName.empty() || !fs::is_regular_file(response.FileName, ec)) return;
+  std::string head = "HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " +
+                     FMimesType.GetMimeType(response.FileName) + "; charset=" + response.charset +
+                     kCRLF + kFixedLines + kCRLF;
+  WriteFile(AContext.Connection(), head, response.FileName);
+}
+
+void TOrvaneServerTCP::GridData(TOrvaneHTTPRequest& ARequest, net::TContext& AContext) {
+  auto context = ConnectionContext(AContext);
+  FillFromQuery(*context, ARequest.Header, true);
+  TOrvaneHTTPResponse response;
+  DoRESTData(ARequest, response, *context);
+  if (!response.Content.empty() ||
+      (Contains(ARequest.Header.Path, "/rest/json/jqgrid/post") && !response.Error)) {
+    AContext.Connection().Write("HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " +
+                                response.ContentType + "; charset=" + response.charset + kCRLF +
+                                kFixedLines + kCRLF + response.Content);
+  }
+}
+
+bool TOrvaneServerTCP::Upgrade(TOrvaneHTTPRequest& ARequest, net::TContext& AContext) {
+  const TOrvaneHTTPHeader& h = ARequest.Header;
+  auto context = ConnectionContext(AContext);
+  net::TIOHandler& io = AContext.Connection();
+  if (context->Token().empty()) {
+    FillFromQuery(*context, h, true);
+    context->SetChannelName(Contains(h.Path, "/websocket/connectionparams")
+                                ? "OrvaneSocketConnection"
+                                : "OrvaneSocketResponse");
+  }
+  std::string token = context->Token();
+  std::shared_ptr<IOrvaneSession> session = context->OrvaneSession();
+  if (!token.empty()) {
+    if (session) {
+      if (session->GetToken() != token) {
+        io.Disconnect();
+        return false;
+      }
+    } else {
+      session = CheckedSession(context->OrvaneSessionUUID(), token);
+      if (!session) {
+        io.Disconnect();
+        return false;
+      }
+      context->SetOrvaneSession(session);
+    }
+  }
+  try {
+    io.Write(std::string("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\n") +
+             "Connection: Upgrade\r\nSec-WebSocket-Accept: " +
+             WebSocketAcceptKey(h.SecWebSocketKey) + "\r\n\r\n");
+  } catch (const net::ESocketError&) {
+  }
+  {
+    // Established under the list lock, so a push walking the list sees the
+    // connection either before or after, never half set up.
+    auto lock = LockList();
+    context->SetEstablished(true);
+  }
+  if (session) {
+    session->IncOpenedConnections();
+    context->SetCountedSession(session);
+    NotifyController(TSessionChangeType::sctStabilizedConnectioSession, session);
+  }
+  return true;
+}
+
+void TOrvaneServerTCP::Page(TOrvaneHTTPRequest& ARequest, net::TContext& AContext) {
+  const TOrvaneHTTPHeader& h = ARequest.Header;
+  net::TIOHandler& io = AContext.Connection();
+  TOrvaneHTTPResponse response;
+  TOrvaneWebSocketContext context;
+  FillFromQuery(context, h, false);
+  std::string head = "HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " +
+                     response.ContentType + "; charset=" + response.charset + kCRLF + kFixedLines;
+  if (h.ReloadPage) {
+    std::string path = h.PathWithoutParams();
+    for (const char* name : {"Vexlo_Token", "Vexlo_OrvaneSession", "Vexlo_ReloadPage"})
+      head += std::string("Set-Cookie: ") + name +
+              "=; expires=Thu, 01 Jan 1970 00:00:00 UTC; path=" + path + kCRLF;
+    context.SetToken(h.Token);
+    context.SetOrvaneSessionUUID(h.OrvaneSession);
+    DisconnectWebSocketMessage(h.Token, h.OrvaneSession, false);
+  }
+  head += kCRLF;
+  io.Write(head);
+  DoGetHTML(ARequest, response, context);
+  if (!response.Content.empty()) io.Write(response.Content);
+  io.CloseGracefully();
+  if (OnFinishedGetHTML) OnFinishedGetHTML(context);
+}
+
+std::string TOrvaneServerTCP::StaticFilePath(const std::string& APath) const {
+  std::string raw = APath.substr(0, APath.find_first_of("?#"));
+  std::string decoded;
+  if (!PercentDecode(raw, decoded)) return "";
+  if (decoded.find('\\') != std::string::npos) return "";
+  // Build the path under the root from its segments; ".." never climbs.
+  std::string rel;
+  size_t start = 0;
+  while (start <= decoded.size()) {
+    size_t slash = decoded.find('/', start);
+    std::string seg =
+        decoded.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    if (seg == "..") return "";
+    if (!seg.empty() && seg != ".") {
+      if (!rel.empty()) rel += '/';
+      rel += seg;
+    }
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  if (rel.empty()) return "";
+  std::string root = RootDirectory.empty() ? "./" : RootDirectory;
+  if (root.back() != '/') root += '/';
+  std::string full = root + rel;
+  // A symbolic link may not lead out of the root.
+  std::error_code ec;
+  fs::path canonicalRoot = fs::weakly_canonical(root, ec);
+  if (ec) return "";
+  fs::path target = fs::weakly_canonical(full, ec);
+  if (ec) return "";
+  std::string r = canonicalRoot.string(), t = target.string();
+  if (!r.empty() && r.back() != '/') r += '/';
+  if (t.compare(0, r.size(), r) != 0) return "";
+  return full;
+}
+
+void TOrvaneServerTCP::WriteFile(net::TIOHandler& AIO, const std::string& AHead,
+                                 const std::string& AFileName) {
+  int fd = ::open(AFileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return;
+  }
+  // Small files go out with the head in one write.
+  std::string buf = AHead;
+  constexpr size_t kChunk = 256 * 1024;
+  try {
+    for (;;) {
+      size_t at = buf.size();
+      buf.resize(at + kChunk);
+      ssize_t n = ::read(fd, buf.data() + at, kChunk);
+      if (n < 0 && errno == EINTR) {
+        buf.resize(at);
+        continue;
+      }
+      buf.resize(at + static_cast<size_t>(n > 0 ? n : 0));
+      if (n <= 0) break;
+      if (buf.size() >= kChunk) {
+        AIO.Write(buf);
+        buf.clear();
+      }
+    }
+    if (!buf.empty()) AIO.Write(buf);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  ::close(fd);
+}
+
+void TOrvaneServerTCP::StaticFile(TOrvaneHTTPRequest& ARequest, net::TContext& AContext) {
+  std::string file = StaticFilePath(ARequest.Header.Path);
+  if (file.empty()) return;  // refused: closed without an answer
+  TOrvaneHTTPResponse response;
+  std::error_code ec;
+  if (fs::is_regular_file(file, ec)) {
+    WriteFile(AContext.Connection(),
+              "HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " +
+                  FMimesType.GetMimeType(file) + "; charset=" + response.charset + kCRLF +
+                  kFixedLines + kCRLF,
+              file);
+    return;
+  }
+  if (!OnGetFile) return;
+  std::string fileName, content, redirect, mime;
+  OnGetFile(file, fileName, content, redirect, mime);
+  if (!fileName.empty() && fs::is_regular_file(fileName, ec)) {
+    WriteFile(AContext.Connection(),
+              "HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " + mime +
+                  "; charset=" + response.charset + kCRLF + kFixedLines + kCRLF,
+              fileName);
+  } else if (!content.empty()) {
+    AContext.Connection().Write("HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " +
+                                mime + "; charset=" + response.charset + kCRLF + kFixedLines +
+                                kCRLF + content);
+  } else if (!redirect.empty()) {
+    AContext.Connection().Write(
+        "HTTP/1.1 302 Found\r\nConnection: Close\r\nLocation: " + redirect +
+        "\r\nServer: OrvaneServer with Vexlo Framework Server\r\n\r\n");
+  }
+}
+
+void TOrvaneServerTCP::SendWebSocketMessage(const std::string& AMessage,
+                                            const std::string& AToken,
+                                            const std::string& AOrvaneSessionUUID) {
+  if (AMessage.empty() || AToken.empty()) return;
+  net::TContextPtr target;
+  {
+    auto lock = LockList();
+    for (const net::TContextPtr& c : Contexts()) {
+      if (!c->Connection().Connected()) continue;
+      auto d = std::dynamic_pointer_cast<TOrvaneWebSocketContext>(c->Data());
+      if (d && d->Established() && d->Token() == AToken &&
+          d->OrvaneSessionUUID() == AOrvaneSessionUUID &&
+          d->ChannelName() == "OrvaneSocketConnection") {
+        target = c;
+        break;
+      }
+    }
+  }
+  // The frame is written outside the list lock (the context stays alive
+  // through its reference): a slow browser never holds up the others.
+  if (target) TWebSocketIOHandlerHelper(target->Connection(), MaxFrameLength).WriteString(AMessage);
+}
+
+void TOrvaneServerTCP::DisconnectWebSocketMessage(const std::string& AToken,
+                                                  const std::string& AOrvaneSessionUUID,
+                                                  bool ANilOrvaneSession) {
+  if (AToken.empty() || AOrvaneSessionUUID.empty()) return;
+  auto lock = LockList();
+  for (const net::TContextPtr& c : Contexts()) {
+    try {
+      if (!c->Connection().Connected()) continue;
+      auto d = std::dynamic_pointer_cast<TOrvaneWebSocketContext>(c->Data());
+      if (!d || d->Token() != AToken || d->OrvaneSessionUUID() != AOrvaneSessionUUID) continue;
+      d->SetEstablished(false);
+      if (ANilOrvaneSession) d->SetOrvaneSession(nullptr);
+      c->Connection().Disconnect();
+    } catch (...) {
+    }
+  }
+}
+
+void TOrvaneServerTCP::CloseAllConnection() {
+  auto lock = LockList();
+  for (const net::TContextPtr& c : Contexts()) {
+    try {
+      c->Connection().Disconnect();
+    } catch (...) {
+    }
+  }
+}
+
+}  // namespace orvane

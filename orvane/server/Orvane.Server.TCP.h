@@ -1,0 +1,131 @@
+// The engine's HTTP and WebSocket server: one request per connection, routed
+// by path; the two WebSocket routes upgrade the connection and keep it open
+// for JSON text messages. Pages, messages, files, grid data and downloads are
+// handed to six events that the engine root wires up.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "orvane/server/Orvane.Server.HTTP.Commom.h"
+#include "platform/net/TCPServer.h"
+
+namespace orvane {
+
+class IOrvaneBaseClass;
+
+// File extension (without the dot, compared case-sensitively) to MIME type.
+class TOrvaneServerFileExtensions {
+ public:
+  TOrvaneServerFileExtensions();
+  // Ignores an extension already present.
+  void Add(const std::string& AExtension, const std::string& AMimeType);
+  // The type for the file name's extension, or "application/octet-stream".
+  std::string GetMimeType(const std::string& AFileName) const;
+  size_t Count() const { return FTypes.size(); }
+
+ private:
+  std::map<std::string, std::string> FTypes;
+};
+
+using TOnGetHTML = std::function<void(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
+                                      TOrvaneWebSocketContext& AContext)>;
+using TOnRESTData = TOnGetHTML;
+using TOnDownloadData = TOnGetHTML;
+using TOnReceiveMessage = std::function<void(const TOrvaneWebSocketMessage& AMessage,
+                                             TOrvaneWebSocketContext& AContext,
+                                             std::string& AAnswer)>;
+using TOnGetFile = std::function<void(const std::string& AGetFileName,
+                                      std::string& AResponseFileName,
+                                      std::string& AResponseFileContent,
+                                      std::string& AResponseRedirect, std::string& AMimeType)>;
+using TOnFinishedGetHTML = std::function<void(TOrvaneWebSocketContext& AContext)>;
+
+class TOrvaneServerTCP : public net::TCustomTCPServer {
+ public:
+  TOrvaneServerTCP();
+  ~TOrvaneServerTCP() override;
+
+  // The folder of static files (relative to the working directory).
+  std::string RootDirectory = "wwwroot/";
+  std::string VirtualPath = "/";
+
+  // Limits on input. Going over one closes the connection (an oversized
+  // upload or grid post is refused before its body is read).
+  // They may be changed while the server runs.
+  std::atomic<size_t> MaxHeaderLineLength{8 * 1024};
+  std::atomic<size_t> MaxHeadSize{64 * 1024};
+  std::atomic<uint64_t> MaxFrameLength{16 * 1024 * 1024};
+  std::atomic<uint64_t> MaxContentLength{64 * 1024 * 1024};
+  // Milliseconds a connection may wait between pieces of its request.
+  std::atomic<int> RequestTimeout{30000};
+
+  // The session registry consulted by the routes; set by the engine root.
+  IOrvaneBaseClass* OrvaneBaseClass = nullptr;
+
+  TOnGetHTML OnGetHTML;
+  TOnReceiveMessage OnReceiveMessage;
+  TOnGetFile OnGetFile;
+  TOnFinishedGetHTML OnFinishedGetHTML;
+  TOnRESTData OnRESTData;
+  TOnDownloadData OnDownloadData;
+
+  // The TLS handler, created on the first call.
+  std::shared_ptr<net::TServerIOHandlerSSL> OpenSSL();
+  // Installs a TLS handler (restarting the server when it is active).
+  void InitSSL(std::shared_ptr<net::TServerIOHandlerSSL> AIdServerIOHandlerSSLOpenSSL);
+  TOrvaneServerFileExtensions& MimesType() { return FMimesType; }
+
+  // Pushes one text frame to the first established main-channel connection
+  // of that page; at most one connection receives it.
+  void SendWebSocketMessage(const std::string& AMessage, const std::string& AToken,
+                            const std::string& AOrvaneSessionUUID);
+  // Drops every connection of that page.
+  void DisconnectWebSocketMessage(const std::string& AToken, const std::string& AOrvaneSessionUUID,
+                                  bool ANilOrvaneSession);
+  void CloseAllConnection();
+
+  // The file under RootDirectory a request path names, or empty when the
+  // path is refused (it would leave the web root).
+  std::string StaticFilePath(const std::string& APath) const;
+
+ protected:
+  virtual void DoGetHTML(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
+                         TOrvaneWebSocketContext& AContext);
+  virtual void DoDownloadData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
+                              TOrvaneWebSocketContext& AContext);
+  virtual void DoRESTData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
+                          TOrvaneWebSocketContext& AContext);
+  virtual void DoReceiveMessage(const std::string& AText, TOrvaneWebSocketContext& AContext,
+                                std::string& AAnswer);
+
+  void DoConnect(net::TContext& AContext) override;
+  void DoDisconnect(net::TContext& AContext) override;
+  bool DoExecute(net::TContext& AContext) override;
+  // The message loop's step on an upgraded connection.
+  bool InterceptExecute(net::TContext& AContext);
+
+ private:
+  std::shared_ptr<TOrvaneWebSocketContext> ConnectionContext(net::TContext& AContext);
+  void Route(TOrvaneHTTPRequest& ARequest, net::TContext& AContext);
+  void ReconnectProbe(TOrvaneHTTPRequest& ARequest, net::TContext& AContext);
+  void Upload(TOrvaneHTTPRequest& ARequest, net::TContext& AContext);
+  void Download(TOrvaneHTTPRequest& ARequest, net::TContext& AContext);
+  void GridData(TOrvaneHTTPRequest& ARequest, net::TContext& AContext);
+  bool Upgrade(TOrvaneHTTPRequest& ARequest, net::TContext& AContext);
+  void Page(TOrvaneHTTPRequest& ARequest, net::TContext& AContext);
+  void StaticFile(TOrvaneHTTPRequest& ARequest, net::TContext& AContext);
+  void WriteFile(net::TIOHandler& AIO, const std::string& AHead, const std::string& AFileName);
+  std::shared_ptr<IOrvaneSession> CheckedSession(const std::string& AUUID,
+                                                 const std::string& AToken);
+  void NotifyController(TSessionChangeType AType, const std::shared_ptr<IOrvaneSession>& ASession);
+
+  TOrvaneServerFileExtensions FMimesType;
+  std::shared_ptr<net::TServerIOHandlerSSL> FOpenSSL;
+};
+
+}  // namespace orvane

@@ -1,0 +1,258 @@
+// One browser page's server-side state: its identity, the bridge objects and
+// web forms it shows, its callbacks and downloads, its named locks, the worker
+// threads on which all of its form code runs, its temporary folder and its
+// expiry. Sessions are shared: create them with TOrvaneSession::Create.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "orvane/server/Orvane.CallBack.h"
+#include "orvane/server/Orvane.Interfaces.h"
+#include "orvane/server/Orvane.URI.h"
+#include "platform/ui/Classes.h"
+
+namespace db {
+class TMemDataSet;
+}
+
+namespace orvane {
+
+class TOrvaneBaseClass;
+class TOrvaneSession;
+
+// The browser facts of a session. Read and written from any thread.
+class TOrvaneSessionInfo : public IOrvaneSessionInfo {
+ public:
+  explicit TOrvaneSessionInfo(TOrvaneSession* ASession) : FSession(ASession) {}
+  std::string IP() const override;
+  void SetIP(const std::string& AValue) override;
+  std::string User() const override;
+  void SetUser(const std::string& AValue) override;
+  std::string Identity() const override;
+  void SetIdentity(const std::string& AValue) override;
+  std::string UserAgent() const override;
+  void SetUserAgent(const std::string& AValue) override;
+  std::string FormName() override;
+
+ private:
+  TOrvaneSession* FSession;
+  mutable std::mutex FLock;
+  std::string FIP, FUser, FIdentity, FUserAgent, FFormName;
+};
+
+// One queued piece of work.
+struct TOrvaneSessionThreadProc {
+  bool FSincronize = false;
+  bool FWait = false;
+  std::function<void()> FProc;
+  bool FDone = false;  // set (under the thread's lock) once the work is over
+};
+
+// A worker thread of a session. It sleeps on a condition variable until work
+// is handed to it or it is stopped: an idle session's threads never wake.
+class TOrvaneSessionThread : public std::enable_shared_from_this<TOrvaneSessionThread> {
+ public:
+  TOrvaneSessionThread(std::weak_ptr<TOrvaneSession> ASession, TOrvaneSession* ARawSession,
+                       int ALevel);
+  ~TOrvaneSessionThread();
+
+  // Starts the thread (it keeps this object alive while it runs).
+  void Start();
+  // Hands a work item over; the thread must have been marked running.
+  void Exec(std::shared_ptr<TOrvaneSessionThreadProc> AProc);
+  // Blocks until the item has been run (or dropped because the thread ended).
+  void WaitFor(const std::shared_ptr<TOrvaneSessionThreadProc>& AProc);
+  void Stop();
+  // Waits for the thread to end; a thread that stops itself is let go.
+  void Join();
+
+  int ThreadLevel() const { return FThreadLevel; }
+  std::thread::id ThreadID() const { return FThreadID; }
+  // Running: marked when chosen, cleared when its work item is over.
+  bool Running() const;
+  void SetRunning();
+
+ private:
+  void Execute();
+  void Finish(const std::shared_ptr<TOrvaneSessionThreadProc>& AProc);
+
+  std::weak_ptr<TOrvaneSession> FOrvaneSession;
+  // Used for waited items only: their waiting caller keeps the session alive.
+  TOrvaneSession* FRawSession;
+  std::string FUUID;
+  std::thread::id FThreadID;
+  int FThreadLevel;
+  mutable std::mutex FLock;
+  std::condition_variable FWake;  // work handed over, or stop
+  std::condition_variable FDone;  // a work item is over
+  std::shared_ptr<TOrvaneSessionThreadProc> FProc;
+  bool FRunning = false;
+  bool FStop = false;
+  std::thread FThread;
+};
+
+// Creates a session's form instance registry, with the session as the owner
+// component of what the registry creates. Installed by the bridge layer;
+// without one a session has no registry.
+using TOrvaneVexloInstanceFactory =
+    std::function<std::shared_ptr<IOrvaneVexloInstance>(ui::TComponent* AOwner)>;
+void SetOrvaneVexloInstanceFactory(TOrvaneVexloInstanceFactory AFactory);
+
+class TOrvaneSession : public ui::TComponent,
+                       public IOrvaneSession,
+                       public std::enable_shared_from_this<TOrvaneSession> {
+ public:
+  // Seconds a session lives after its last renewal (60 hours).
+  static constexpr int kExpireSeconds = 216000;
+
+  // A new session of the engine root (which may be null in tests of the
+  // session alone): identity drawn, folder created, registries made.
+  static std::shared_ptr<TOrvaneSession> Create(TOrvaneBaseClass* AOwner);
+  explicit TOrvaneSession(TOrvaneBaseClass* AOwner);
+  // Tears the session down when Close has not done so.
+  ~TOrvaneSession() override;
+
+  // --- IOrvaneSession ---
+  std::string GetUUID() const override { return FUUID; }
+  std::string GetToken() const override { return FToken; }
+  std::string GetCallBackID() const override { return FCallBackID; }
+  TOrvaneDateTime CreateDate() const override { return FCreateDate; }
+  TOrvaneDateTime ExpireDate() const override;
+  void RenewExpireDate() override;
+  bool GetExpire() const override { return FExpire.load(); }
+  void SetExpire(bool AValue) override { FExpire = AValue; }
+  bool Closing() const override { return FClosing.load(); }
+  bool Destroying() const override { return FDestroyingSession.load(); }
+
+  std::vector<std::thread::id> GetThreadIDs() const override;
+  void ThreadAddCurrent() override;
+  void ThreadRemoveCurrent() override;
+  using IOrvaneSession::ExecThread;
+  void ExecThread(bool AWait, std::function<void()> AProc) override;
+
+  std::string PathSession() const override { return FPathSession; }
+  std::map<std::string, std::string> GetFileDownloads() const override;
+  IOrvaneForm* GetActiveForm() override;
+
+  unsigned OpenedConnections() const override { return FOpenedConnections.load(); }
+  void IncOpenedConnections() override { ++FOpenedConnections; }
+  void DecOpenedConnections() override;
+
+  IOrvaneVexloClass* GetVexloBaseClass() const override;
+  void SetVexloBaseClass(IOrvaneVexloClass* AValue) override;
+  std::vector<IOrvaneVexloClass*> GetVexloForms() const override;
+  void RemoveVexloClass(IOrvaneVexloClass* AValue) override;
+  std::shared_ptr<IOrvaneVexloInstance> GetVexloInstance() const override;
+  std::shared_ptr<IOrvaneCallBacks> GetCallBacks() const override;
+  void SetData(std::shared_ptr<void> AValue) override;
+  std::shared_ptr<void> GetData() const override;
+  std::string GetLanguage() const override;
+  void SetLanguage(const std::string& AValue) override;
+  void ExecJS(const std::string& AScriptJS) override;
+  void SendFile(const std::string& AFullFilePath, bool AOpenOnFinishDownload,
+                const std::string& AWebFileName) override;
+  IOrvaneForm* ActiveFormByFormUUID(const std::string& AFormUUID) override;
+  void Lock(const std::string& AWaitName) override;
+  void UnLock(const std::string& AWaitName) override;
+  void UnLockAll() override;
+  void Close() override;
+  IOrvaneSessionInfo* InfoConnection() override { return &FInfoConnection; }
+  TOrvaneURI* URI() override { return &FURI; }
+  void EnterFormsGuard() override;
+  void LeaveFormsGuard() override;
+
+  // --- inspection ---
+  TOrvaneBaseClass* OrvaneBaseClass() const { return FOrvaneBaseClass; }
+  // The names of the locks currently held, in the order taken.
+  std::vector<std::string> LockNames() const;
+  // The levels of the session's threads and whether each is running.
+  std::vector<std::pair<int, bool>> ThreadStates() const;
+
+ private:
+  class TFormsGuard {
+   public:
+    void Enter();
+    void Leave();
+    // Gives the guard up entirely while the calling thread waits; returns
+    // how deep it was held (0 when the caller did not hold it).
+    int Suspend();
+    void Resume(int ADepth);
+
+   private:
+    std::mutex FLock;
+    std::condition_variable FFree;
+    std::thread::id FOwner;
+    int FDepth = 0;
+  };
+  struct TLockEntry {
+    std::string Name;
+    bool Released = false;
+  };
+
+  // Records the calling thread when it is missing; true when it was added.
+  bool ThreadAddCurrentIfMissing();
+  // Runs a work item inside the forms guard; failures end the item only.
+  void RunItem(const std::function<void()>& AProc);
+  friend class TOrvaneSessionThread;
+  // The async hand-off of a non-waited item (runs on a new thread).
+  void RunAsync(std::function<void()> AProc, int ALevel);
+  // The destruction steps; runs once.
+  void Destroy();
+  void Notify(TSessionChangeType AType);
+  // The engine root, when it is alive and not being torn down.
+  TOrvaneBaseClass* LiveRoot() const;
+
+  std::string FToken;
+  std::string FUUID;
+  std::string FCallBackID;
+  TOrvaneDateTime FCreateDate;
+  mutable std::mutex FExpireLock;
+  TOrvaneDateTime FExpireDate;
+  std::atomic<bool> FExpire{true};
+  std::shared_ptr<IOrvaneVexloInstance> FVexloInstance;
+  TOrvaneBaseClass* FOrvaneBaseClass;
+  mutable std::mutex FFormsLock;  // FVexloBaseClass, FVexloForms
+  IOrvaneVexloClass* FVexloBaseClass = nullptr;
+  std::vector<IOrvaneVexloClass*> FVexloForms;
+  std::shared_ptr<TOrvaneCallBacks> FIOrvaneCallBacks;
+  mutable std::mutex FDataLock;
+  std::shared_ptr<void> FData;
+  std::vector<std::shared_ptr<TOrvaneSessionThread>> FThreads;
+  mutable std::mutex FLockNameLock;
+  std::condition_variable FLockReleased;
+  std::vector<std::shared_ptr<TLockEntry>> FLockName;
+  std::vector<std::thread::id> FThreadIDs;
+  mutable std::mutex FDownloadsLock;
+  std::map<std::string, std::string> FFileDownloads;
+  std::atomic<bool> FClosing{false};
+  std::atomic<bool> FDestroyingSession{false};
+  std::atomic<bool> FThreadsStopped{false};
+  std::once_flag FDestroyOnce;
+  mutable std::mutex FCriticalThreadSession;  // FThreads, FThreadIDs
+  std::atomic<unsigned> FOpenedConnections{0};
+  TOrvaneSessionInfo FInfoConnection;
+  mutable std::mutex FLanguageLock;
+  std::string FLanguage = "Portuguese";
+  TOrvaneURI FURI;
+  std::string FPathSession;
+  TFormsGuard FFormsGuard;
+};
+
+// The session log kept by the server controller: an in-memory dataset
+// "CDSLog" with one row per session (AutoCod, Identify, User, IP, UserAgent,
+// Status, DateConnection, DateUpdate, Expire, UUID, FormName).
+db::TMemDataSet* CreateSessionLogDataSet(ui::TComponent* AOwner);
+// Writes the session's row (found by UUID, appended when missing) with the
+// given status.
+void WriteSessionLog(db::TMemDataSet& ADataSet, IOrvaneSession& ASession,
+                     const std::string& AStatus);
+
+}  // namespace orvane

@@ -1,0 +1,364 @@
+#include "orvane/server/Orvane.Util.h"
+
+#include <openssl/rand.h>
+#include <pthread.h>
+#include <sched.h>
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <vector>
+
+#include "orvane/server/Orvane.Server.HTTP.Commom.h"
+
+namespace orvane {
+
+TFormatSettings TFormatSettings::Create(std::string_view ALocaleName) {
+  TFormatSettings fs;
+  if (SameText(ALocaleName, "pt-BR") || SameText(ALocaleName, "pt")) {
+    fs.DecimalSeparator = ',';
+    fs.ThousandSeparator = '.';
+    fs.DateSeparator = '/';
+    fs.TimeSeparator = ':';
+    fs.ShortDateFormat = "dd/mm/yyyy";
+    fs.LongDateFormat = "dddd, d' de 'mmmm' de 'yyyy";
+    fs.ShortTimeFormat = "hh:nn";
+    fs.LongTimeFormat = "hh:nn:ss";
+    fs.CurrencyString = "R$";
+  }
+  return fs;
+}
+
+namespace {
+
+std::string RandomFrom(std::string_view AAlphabet, int ALength) {
+  if (ALength < 1) return "";
+  const unsigned m = static_cast<unsigned>(AAlphabet.size());
+  const unsigned limit = 256 - (256 % m);  // rejection keeps the draw uniform
+  std::string out;
+  out.reserve(static_cast<size_t>(ALength));
+  unsigned char buf[64];
+  while (out.size() < static_cast<size_t>(ALength)) {
+    if (RAND_bytes(buf, sizeof buf) != 1)
+      throw std::runtime_error("Gerador de números aleatórios indisponível");
+    for (unsigned char b : buf) {
+      if (b >= limit) continue;
+      out.push_back(AAlphabet[b % m]);
+      if (out.size() == static_cast<size_t>(ALength)) break;
+    }
+  }
+  return out;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::vector<std::string> Words(std::string_view AText) {
+  std::vector<std::string> out;
+  size_t i = 0;
+  while (i < AText.size()) {
+    while (i < AText.size() && IsBlank(AText[i])) ++i;
+    size_t s = i;
+    while (i < AText.size() && !IsBlank(AText[i])) ++i;
+    if (i > s) out.emplace_back(AText.substr(s, i - s));
+  }
+  return out;
+}
+
+// Where an attribute's value sits in an element's attribute text.
+struct TAttrSpan {
+  size_t NameStart = std::string::npos;  // npos: attribute absent
+  size_t ValueStart = 0, ValueEnd = 0;   // the value, without quotes
+  size_t End = 0;                        // just past the attribute text
+  char Quote = '"';                      // '"', '\'' or 0 (unquoted)
+};
+
+TAttrSpan FindAttribute(const std::string& AHTML, const std::string& AAttribute) {
+  TAttrSpan span;
+  const std::string lower = [&] {
+    std::string s = AHTML;
+    for (char& c : s)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return s;
+  }();
+  std::string name = AAttribute;
+  for (char& c : name)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  name += '=';
+  size_t p = 0;
+  while ((p = lower.find(name, p)) != std::string::npos) {
+    if (p == 0 || IsBlank(lower[p - 1])) break;
+    ++p;
+  }
+  if (p == std::string::npos) return span;
+  size_t v = p + name.size();
+  if (v < AHTML.size() && (AHTML[v] == '"' || AHTML[v] == '\'')) {
+    size_t close = AHTML.find(AHTML[v], v + 1);
+    if (close == std::string::npos) return span;  // unterminated: leave the text alone
+    span.Quote = AHTML[v];
+    span.ValueStart = v + 1;
+    span.ValueEnd = close;
+    span.End = close + 1;
+  } else {
+    size_t e = v;
+    while (e < AHTML.size() && !IsBlank(AHTML[e]) && AHTML[e] != '>' && AHTML[e] != '/') ++e;
+    span.Quote = 0;
+    span.ValueStart = v;
+    span.ValueEnd = e;
+    span.End = e;
+  }
+  span.NameStart = p;
+  return span;
+}
+
+std::string Join(const std::vector<std::string>& AWords) {
+  std::string s;
+  for (const auto& w : AWords) {
+    if (!s.empty()) s += ' ';
+    s += w;
+  }
+  return s;
+}
+
+}  // namespace
+
+std::string GenerateRandomString(int ALength) {
+  return RandomFrom("1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", ALength);
+}
+
+std::string GenerateRandomJustString(int ALength) {
+  return RandomFrom("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", ALength);
+}
+
+std::string GenerateRandomNumber(int ALength) { return RandomFrom("1234567890", ALength); }
+
+std::string FormatValueHTML(std::string_view AText) {
+  return nlohmann::json(std::string(AText))
+      .dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
+}
+
+std::string HTMLAddItemFromTag(const std::string& AHTML, const std::string& AAttribute,
+                               const std::string& AItem) {
+  TAttrSpan a = FindAttribute(AHTML, AAttribute);
+  if (a.NameStart == std::string::npos) return AAttribute + "=\"" + AItem + "\" " + AHTML;
+  std::string value = AHTML.substr(a.ValueStart, a.ValueEnd - a.ValueStart);
+  for (const auto& w : Words(value))
+    if (w == AItem) return AHTML;
+  if (a.Quote == '"') {
+    std::string out = AHTML;
+    out.insert(a.ValueStart, AItem + " ");
+    return out;
+  }
+  // An unquoted or single-quoted value is rewritten double-quoted.
+  std::string words = Join(Words(value));
+  std::string attr = AHTML.substr(a.NameStart, a.ValueStart - a.NameStart - (a.Quote ? 1 : 0));
+  return AHTML.substr(0, a.NameStart) + attr + "\"" + AItem + (words.empty() ? "" : " ") + words +
+         "\"" + AHTML.substr(a.End);
+}
+
+std::string HTMLRemoveItemFromTag(const std::string& AHTML, const std::string& AAttribute,
+                                  const std::string& AItem) {
+  TAttrSpan a = FindAttribute(AHTML, AAttribute);
+  if (a.NameStart == std::string::npos) return AHTML;
+  std::vector<std::string> words = Words(AHTML.substr(a.ValueStart, a.ValueEnd - a.ValueStart));
+  std::vector<std::string> kept;
+  bool found = false;
+  for (const auto& w : words) {
+    if (!found && SameText(w, AItem)) {
+      found = true;
+      continue;
+    }
+    kept.push_back(w);
+  }
+  if (!found) return AHTML;
+  std::string attr = AHTML.substr(a.NameStart, a.ValueStart - a.NameStart - (a.Quote ? 1 : 0));
+  return AHTML.substr(0, a.NameStart) + attr + "\"" + Join(kept) + "\"" + AHTML.substr(a.End);
+}
+
+std::string HTMLAddItemFromClass(const std::string& AHTML, const std::string& AItem) {
+  return HTMLAddItemFromTag(AHTML, "class", AItem);
+}
+
+std::string HTMLRemoveItemFromClass(const std::string& AHTML, const std::string& AItem) {
+  return HTMLRemoveItemFromTag(AHTML, "class", AItem);
+}
+
+int ConvertHTMLKeyToVK(std::string_view AKey) {
+  std::string k(AKey);
+  for (char& c : k)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  static const std::pair<const char*, int> kNamed[] = {
+      {"arrowleft", 37}, {"arrowup", 38},    {"arrowright", 39},  {"arrowdown", 40},
+      {"backspace", 8},  {"tab", 9},         {"enter", 13},       {"escape", 27},
+      {"space", 32},     {" ", 32},          {"control", 17},     {"shift", 16},
+      {"delete", 46},    {"insert", 45},     {"home", 36},        {"end", 35},
+      {"pageup", 33},    {"pagedown", 34},   {"pause", 19},       {"printscreen", 44},
+      {"scrolllock", 145}, {"capslock", 20}, {"numlock", 144},    {"\xC2\xB4", 180}};
+  for (const auto& [name, code] : kNamed)
+    if (k == name) return code;
+  if (k.size() >= 2 && k.size() <= 3 && k[0] == 'f') {
+    int64_t n = StrToInt64Def(std::string_view(k).substr(1), 0);
+    if (n >= 1 && n <= 12 && k[1] != '0' && k[1] != '+') return static_cast<int>(111 + n);
+    return 0;
+  }
+  if (k.size() == 1) {
+    char c = k[0];
+    if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
+    if (c >= '0' && c <= '9') return c;
+    static const std::string kSymbols = "!#$%^&*()-_=+[]{}/?;:~`\"'@";
+    if (kSymbols.find(c) != std::string::npos) return static_cast<unsigned char>(c);
+  }
+  return 0;
+}
+
+bool IsJSONValid(std::string_view AText) {
+  if (Trim(AText).empty()) return false;
+  return nlohmann::json::accept(AText);
+}
+
+TOrvaneFieldType OrvaneFieldType(db::TFieldType AFieldType) {
+  using db::TFieldType;
+  switch (AFieldType) {
+    case TFieldType::ftFloat:
+    case TFieldType::ftTime:
+      return TOrvaneFieldType::OrvaneFieldTypeNumber;
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftLargeint:
+      return TOrvaneFieldType::OrvaneFieldTypeInteger;
+    case TFieldType::ftDate:
+      return TOrvaneFieldType::OrvaneFieldTypeDate;
+    case TFieldType::ftDateTime:
+      return TOrvaneFieldType::OrvaneFieldTypeDateTime;
+    default:
+      return TOrvaneFieldType::OrvaneFieldTypeString;
+  }
+}
+
+std::string InputHTMLTypeByOrvaneFieldType(TOrvaneFieldType AType) {
+  switch (AType) {
+    case TOrvaneFieldType::OrvaneFieldTypeNumber:
+      return "type=\"number\"";
+    case TOrvaneFieldType::OrvaneFieldTypeInteger:
+      return "type=\"number\" step=\"1\"";
+    case TOrvaneFieldType::OrvaneFieldTypeDate:
+      return "type=\"date\"";
+    case TOrvaneFieldType::OrvaneFieldTypeDateTime:
+      return "type=\"datetime\"";
+    case TOrvaneFieldType::OrvaneFieldTypeTime:
+      return "type=\"time\"";
+    case TOrvaneFieldType::OrvaneFieldTypePassword:
+      return "type=\"password\"";
+    default:
+      return "";
+  }
+}
+
+std::string PrepareFloat(const std::string& AText, const TFormatSettings& AFormatSettings) {
+  const char d = AFormatSettings.DecimalSeparator ? AFormatSettings.DecimalSeparator : ',';
+  const char t = AFormatSettings.ThousandSeparator ? AFormatSettings.ThousandSeparator : '.';
+  size_t nd = 0, nt = 0;
+  for (char c : AText) {
+    if (c == d) ++nd;
+    if (c == t) ++nt;
+  }
+  std::string out;
+  if (nd >= 2) {
+    for (char c : AText)
+      if (c != d) out.push_back(c == t ? d : c);
+    return out;
+  }
+  if (nd == 0 && nt == 1) {
+    out = AText;
+    for (char& c : out)
+      if (c == t) c = d;
+    return out;
+  }
+  if (nd == 0 && nt > 1) {
+    for (char c : AText)
+      if (c != t) out.push_back(c);
+    return out;
+  }
+  return AText;
+}
+
+// ---------------------------------------------------------------------------
+// TCustomTimer
+
+TCustomTimer::TCustomTimer(IOrvaneForm* AOrvaneForm, int AInterval, std::function<void()> AOnTimer)
+    : FOrvaneForm(AOrvaneForm), FInterval(AInterval), FOnTimer(std::move(AOnTimer)) {
+  FThread = std::thread([this] { Execute(); });
+}
+
+TCustomTimer::~TCustomTimer() {
+  Terminate();
+  if (FThread.joinable()) FThread.join();
+}
+
+void TCustomTimer::Pause() {
+  std::lock_guard<std::mutex> g(FLock);
+  FPaused = true;
+}
+
+void TCustomTimer::Resume() {
+  std::lock_guard<std::mutex> g(FLock);
+  FPaused = false;
+  FWake.notify_all();
+}
+
+void TCustomTimer::Terminate() {
+  std::lock_guard<std::mutex> g(FLock);
+  FTerminated = true;
+  FWake.notify_all();
+}
+
+bool TCustomTimer::Paused() const {
+  std::lock_guard<std::mutex> g(FLock);
+  return FPaused;
+}
+
+bool TCustomTimer::Terminated() const {
+  std::lock_guard<std::mutex> g(FLock);
+  return FTerminated;
+}
+
+void TCustomTimer::SetInterval(int AInterval) {
+  std::lock_guard<std::mutex> g(FLock);
+  FInterval = AInterval;
+}
+
+int TCustomTimer::Interval() const {
+  std::lock_guard<std::mutex> g(FLock);
+  return FInterval;
+}
+
+void TCustomTimer::Execute() {
+  // Idle priority: the timer never competes with request handling.
+  sched_param sp{};
+  pthread_setschedparam(pthread_self(), SCHED_IDLE, &sp);
+  std::unique_lock<std::mutex> lock(FLock);
+  while (!FTerminated) {
+    if (FOrvaneForm) {
+      lock.unlock();
+      bool stop = FOrvaneForm->Destroying();
+      if (!stop) {
+        IOrvaneSession* session = FOrvaneForm->GetOrvaneSession();
+        stop = session && session->Closing();
+      }
+      lock.lock();
+      if (stop) break;
+    }
+    if (!FPaused) {
+      lock.unlock();
+      try {
+        if (FOnTimer) FOnTimer();
+      } catch (...) {
+      }
+      lock.lock();
+    }
+    FWake.wait_for(lock, std::chrono::milliseconds(FInterval > 0 ? FInterval : 1),
+                   [this] { return FTerminated; });
+  }
+  FTerminated = true;
+}
+
+}  // namespace orvane

@@ -1,0 +1,112 @@
+// Small helpers the web engine uses everywhere: credentials drawn at random,
+// JSON quoting for generated scripts, class-attribute edits, browser key
+// names, field types and number normalisation; and the per-form timer thread.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "orvane/server/Orvane.Interfaces.h"
+#include "platform/db/DB.h"
+
+namespace orvane {
+
+// Locale formatting of values. A separator of '\0' counts as unset.
+struct TFormatSettings {
+  char DecimalSeparator = '.';
+  char ThousandSeparator = ',';
+  char DateSeparator = '/';
+  char TimeSeparator = ':';
+  std::string ShortDateFormat = "m/d/yyyy";
+  std::string LongDateFormat = "dddd, mmmm d, yyyy";
+  std::string ShortTimeFormat = "h:nn AMPM";
+  std::string LongTimeFormat = "h:nn:ss AMPM";
+  std::string CurrencyString = "$";
+
+  // The settings of a locale name ("pt-BR"; any other name gives the
+  // neutral English settings).
+  static TFormatSettings Create(std::string_view ALocaleName);
+};
+
+// The web field types of the data-aware controls.
+enum class TOrvaneFieldType {
+  OrvaneFieldTypeAuto,
+  OrvaneFieldTypeString,
+  OrvaneFieldTypePassword,
+  OrvaneFieldTypeInteger,
+  OrvaneFieldTypeNumber,
+  OrvaneFieldTypeDate,
+  OrvaneFieldTypeDateTime,
+  OrvaneFieldTypeTime
+};
+
+// n characters drawn uniformly from a cryptographic source; empty for n < 1.
+std::string GenerateRandomString(int ALength);      // digits and ASCII letters
+std::string GenerateRandomJustString(int ALength);  // ASCII letters
+std::string GenerateRandomNumber(int ALength);      // digits
+
+// The text as a JSON string literal, quotes included, every character below
+// 32 and above 127 escaped.
+std::string FormatValueHTML(std::string_view AText);
+
+// Adds or removes a word of a blank-separated attribute in the attribute
+// text of one element. Words are matched whole ("btn" is not "btn-primary").
+std::string HTMLAddItemFromTag(const std::string& AHTML, const std::string& AAttribute,
+                               const std::string& AItem);
+std::string HTMLRemoveItemFromTag(const std::string& AHTML, const std::string& AAttribute,
+                                  const std::string& AItem);
+std::string HTMLAddItemFromClass(const std::string& AHTML, const std::string& AItem);
+std::string HTMLRemoveItemFromClass(const std::string& AHTML, const std::string& AItem);
+
+// A browser key name to a desktop virtual-key code (0 when unknown).
+int ConvertHTMLKeyToVK(std::string_view AKey);
+
+// True when the text is not blank and parses as JSON.
+bool IsJSONValid(std::string_view AText);
+
+TOrvaneFieldType OrvaneFieldType(db::TFieldType AFieldType);
+// The type attribute text of an input element for a web field type.
+std::string InputHTMLTypeByOrvaneFieldType(TOrvaneFieldType AType);
+
+// Normalises a typed number to the settings' separators (',' and '.' when
+// unset).
+std::string PrepareFloat(const std::string& AText, const TFormatSettings& AFormatSettings);
+
+// A timer thread serving one web form: while not paused it runs OnTimer
+// every Interval milliseconds, until terminated, the form is being destroyed
+// or its session is closing. It starts paused; failures of OnTimer are
+// swallowed.
+class TCustomTimer {
+ public:
+  TCustomTimer(IOrvaneForm* AOrvaneForm, int AInterval, std::function<void()> AOnTimer);
+  ~TCustomTimer();  // terminates and waits for the thread
+  TCustomTimer(const TCustomTimer&) = delete;
+  TCustomTimer& operator=(const TCustomTimer&) = delete;
+
+  void Pause();
+  void Resume();
+  void Terminate();
+  bool Paused() const;
+  bool Terminated() const;
+  void SetInterval(int AInterval);
+  int Interval() const;
+
+ private:
+  void Execute();
+
+  IOrvaneForm* FOrvaneForm;
+  mutable std::mutex FLock;
+  std::condition_variable FWake;
+  bool FPaused = true;
+  bool FTerminated = false;
+  int FInterval;
+  std::function<void()> FOnTimer;
+  std::thread FThread;
+};
+
+}  // namespace orvane

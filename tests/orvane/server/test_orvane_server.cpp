@@ -1,0 +1,559 @@
+// The engine's server over real sockets on 127.0.0.1: routes, WebSocket
+// upgrades and frames, pushes, uploads, downloads, static files, limits and
+// TLS, with the route handlers assigned by the tests.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "orvane/server/Orvane.BaseClass.h"
+#include "tests/orvane/server/OrvaneTestSupport.h"
+
+using namespace orvane;
+using orvanetest::ClientFrame;
+using orvanetest::ReadServerFrame;
+using orvanetest::TTestSession;
+using orvanetest::UpgradeRequest;
+using testnet::TClient;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kFixed =
+    "Connection: Close\r\nServer: OrvaneServer with Vexlo Framework Server\r\n";
+
+void WriteText(const fs::path& APath, const std::string& AText) {
+  fs::create_directories(APath.parent_path());
+  std::ofstream(APath, std::ios::binary) << AText;
+}
+
+// Waits (bounded) until ACondition holds; for effects of another thread.
+template <class F>
+bool Eventually(F ACondition) {
+  for (int i = 0; i < 1000; ++i) {
+    if (ACondition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return ACondition();
+}
+
+class OrvaneServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Dir = testnet::TempDir("tamblo-orvane");
+    Root = Dir / "wwwroot";
+    WriteText(Root / "ola.txt", "Olá, mundo");
+    WriteText(Root / "css" / "site.css", "body{}");
+    WriteText(Root / "IMG.PNG", "png");
+    WriteText(Root / "sub" / "file.html", "<p>sub</p>");
+    WriteText(Dir / "secret.txt", "SEGREDO");
+    fs::create_symlink(Dir, Root / "link-out");
+    Controller = std::make_shared<orvanetest::TTestController>();
+    Engine = std::make_unique<TOrvaneBaseClass>();
+    Engine->SetServerController(Controller);
+    Engine->GetOptions().SetRootDirectory(Root.string() + "/");
+    Engine->INIConfig().SetFileName((Dir / "Config.ini").string());
+    Engine->OrvaneServerTCP().DefaultBindAddress = "127.0.0.1";
+    Engine->SetServerPort(0);
+    Session = std::make_shared<TTestSession>("U1", "T1", (Root / "temp/Sessions/U1/").string());
+    Engine->AddSession(Session);
+  }
+  void Start() {
+    Engine->StartServer();
+    Port = Engine->OrvaneServerTCP().BoundPort();
+  }
+  void TearDown() override {
+    Engine->StopServer();  // handlers may still use Engine until their threads end
+    Engine.reset();
+    fs::remove_all(Dir);
+  }
+  std::string Ask(const std::string& ARaw) {
+    TClient c(Port);
+    c.TrySend(ARaw);
+    return c.ReadAll();
+  }
+  std::string Get(const std::string& APath) {
+    return Ask("GET " + APath + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(Port) + "\r\n\r\n");
+  }
+  // Upgrades a main-channel connection for (token, uuid).
+  std::unique_ptr<TClient> OpenSocket(const std::string& AToken, const std::string& AUUID,
+                                      const std::string& ARoute = "connectionparams") {
+    auto c = std::make_unique<TClient>(Port);
+    std::string head = UpgradeRequest(*c, "/websocket/" + ARoute + "?token=" + AToken +
+                                              "&orvanesession=" + AUUID + "&channelname=x");
+    if (head.find("101 Switching Protocols") == std::string::npos) return nullptr;
+    return c;
+  }
+
+  fs::path Dir, Root;
+  std::shared_ptr<orvanetest::TTestController> Controller;
+  std::unique_ptr<TOrvaneBaseClass> Engine;
+  std::shared_ptr<TTestSession> Session;
+  int Port = 0;
+};
+
+}  // namespace
+
+TEST_F(OrvaneServer, ReconnectProbeAnswersByTheSessionState) {
+  Start();
+  auto probe = [&](const std::string& token, const std::string& uuid) {
+    return Ask("HEAD /reconnect?token=" + token + "&&orvanesession=" + uuid +
+               " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+  };
+  EXPECT_EQ(probe("T1", "U1"), "HTTP/1.1 202 Accepted\r\n" + kFixed + "\r\n");
+  EXPECT_EQ(probe("T1", "NAOEXISTE"), "HTTP/1.1 401 Unauthorized\r\n" + kFixed + "\r\n");
+  EXPECT_EQ(probe("ERRADO", "U1"), "HTTP/1.1 401 Unauthorized\r\n" + kFixed + "\r\n");
+  EXPECT_EQ(probe("", "U1"), "HTTP/1.1 401 Unauthorized\r\n" + kFixed + "\r\n");
+  Session->SetExpireDate(std::chrono::system_clock::now() - std::chrono::seconds(1));
+  EXPECT_EQ(probe("T1", "U1"), "HTTP/1.1 401 Unauthorized\r\n" + kFixed + "\r\n");
+  Session->RenewExpireDate();
+  Session->ClosingFlag = true;
+  EXPECT_EQ(probe("T1", "U1"), "HTTP/1.1 401 Unauthorized\r\n" + kFixed + "\r\n");
+  Session->ClosingFlag = false;
+  // A GET to the probe address is no probe: closed without an answer.
+  EXPECT_EQ(Get("/reconnect?token=T1&&orvanesession=U1"), "");
+}
+
+TEST_F(OrvaneServer, UpgradeChecksSessionAndTokenAndCountsConnections) {
+  Start();
+  {
+    TClient c(Port);
+    // The header name in capitals is recognised.
+    std::string head = UpgradeRequest(c, "/websocket/connectionparams?token=T1&orvanesession=U1",
+                                      "SEC-WEBSOCKET-KEY");
+    EXPECT_EQ(head,
+              "HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+              "Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n\r\n");
+    EXPECT_TRUE(Eventually([&] { return Session->OpenedConnections() == 1; }));
+  }
+  EXPECT_TRUE(Eventually([&] { return Session->OpenedConnections() == 0; }));
+  auto notices = Controller->Taken();
+  ASSERT_EQ(notices.size(), 2u);
+  EXPECT_EQ(notices[0], TSessionChangeType::sctStabilizedConnectioSession);
+  EXPECT_EQ(notices[1], TSessionChangeType::sctLostConnectioSession);
+
+  for (const char* q : {"token=ERRADO&orvanesession=U1", "token=T1&orvanesession=OUTRA"}) {
+    TClient c(Port);
+    EXPECT_EQ(UpgradeRequest(c, std::string("/websocket/connectionparams?") + q), "") << q;
+  }
+  // No token: upgraded without a session.
+  auto anon = OpenSocket("", "");
+  EXPECT_NE(anon, nullptr);
+  EXPECT_EQ(Session->OpenedConnections(), 0u);
+}
+
+TEST_F(OrvaneServer, MessagesAreDispatchedAnsweredAndRenewTheSession) {
+  std::mutex lock;
+  std::vector<TOrvaneWebSocketMessage> got;
+  Engine->ReceiveMessage = [&](const TOrvaneWebSocketMessage& m, TOrvaneWebSocketContext& c,
+                               std::string& answer) {
+    std::lock_guard<std::mutex> g(lock);
+    got.push_back(m);
+    EXPECT_EQ(c.Token(), "T1");
+    EXPECT_EQ(c.ChannelName(), "OrvaneSocketConnection");
+    EXPECT_EQ(c.OrvaneSession().get(), Session.get());
+    if (m.Name == "GetFromEvent") answer = "resposta " + m.Parameters.at("ID");
+  };
+  Start();
+  auto ws = OpenSocket("T1", "U1");
+  ASSERT_NE(ws, nullptr);
+  Session->SetExpireDate(std::chrono::system_clock::now() + std::chrono::minutes(1));
+  // An empty masked frame and a ping dispatch nothing; the ping gets a pong.
+  ws->Send(ClientFrame(""));
+  ws->Send(ClientFrame("oi", 0x89));
+  auto pong = ReadServerFrame(*ws);
+  EXPECT_EQ(pong.FirstByte, 0x8A);
+  EXPECT_EQ(pong.Payload, "oi");
+  ws->Send(ClientFrame("binário", 0x82));
+  ws->Send(ClientFrame(
+      R"({"type":"function","name":"GetFromEvent","wait":true,"parameters":[{"ID":"btnOk"}]})"));
+  auto answer = ReadServerFrame(*ws);
+  EXPECT_EQ(answer.FirstByte, 0x81);
+  EXPECT_EQ(answer.Payload, "resposta btnOk");
+  {
+    std::lock_guard<std::mutex> g(lock);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].MessageType, TWebSocketMessageType::wsMsgFunction);
+  }
+  EXPECT_EQ(Session->Renewals.load(), 1);
+  EXPECT_GT(Session->ExpireDate(), std::chrono::system_clock::now() + std::chrono::hours(59));
+  // Not JSON: ignored, the connection stays.
+  ws->Send(ClientFrame("não é json"));
+  ws->Send(ClientFrame(R"({"type":"text","name":"GetFromEvent","wait":true,"parameters":[{"ID":"x"}]})"));
+  EXPECT_EQ(ReadServerFrame(*ws).Payload, "resposta x");
+  // A close frame is answered with a close frame and the connection ends.
+  ws->Send(ClientFrame(std::string("\x03\xE8", 2), 0x88));
+  auto close = ReadServerFrame(*ws);
+  EXPECT_EQ(close.FirstByte, 0x88);
+  EXPECT_EQ(close.Payload, std::string("\x03\xE8", 2));
+  EXPECT_TRUE(ws->ClosedByServer());
+}
+
+TEST_F(OrvaneServer, BrokenEnvelopeOrOversizedFrameClosesOnlyThatConnection) {
+  Engine->ReceiveMessage = [](const TOrvaneWebSocketMessage&, TOrvaneWebSocketContext&,
+                              std::string& a) { a = "ok"; };
+  Start();
+  Engine->OrvaneServerTCP().MaxFrameLength = 1024;
+  auto bad = OpenSocket("T1", "U1");
+  bad->Send(ClientFrame(R"({"type":"procedure"})"));
+  EXPECT_TRUE(bad->ClosedByServer());
+
+  auto big = OpenSocket("T1", "U1");
+  big->TrySend(ClientFrame(std::string(4096, 'x')));
+  auto close = ReadServerFrame(*big);
+  EXPECT_EQ(close.FirstByte, 0x88);
+  EXPECT_EQ(close.Payload, std::string("\x03\xF1", 2));  // 1009: too big
+  EXPECT_TRUE(big->ClosedByServer());
+
+  auto unmasked = OpenSocket("T1", "U1");
+  unmasked->Send(std::string("\x81\x02oi", 4));
+  EXPECT_EQ(ReadServerFrame(*unmasked).FirstByte, 0x88);
+  EXPECT_TRUE(unmasked->ClosedByServer());
+
+  auto good = OpenSocket("T1", "U1");
+  good->Send(ClientFrame(R"({"type":"text","name":"n","wait":true})"));
+  EXPECT_EQ(ReadServerFrame(*good).Payload, "ok");
+}
+
+TEST_F(OrvaneServer, PushesUseTheFourLengthFormsAndReachOnlyTheirPage) {
+  auto other = std::make_shared<TTestSession>("U2", "T2", (Root / "temp/Sessions/U2/").string());
+  Engine->AddSession(other);
+  Start();
+  auto a = OpenSocket("T1", "U1");
+  auto response = OpenSocket("T1", "U1", "connectionresponseparams");
+  auto b = OpenSocket("T2", "U2");
+  ASSERT_TRUE(a && b && response);
+  // A second browser with another token cannot join U1.
+  EXPECT_EQ(OpenSocket("T2", "U1"), nullptr);
+  TOrvaneServerTCP& server = Engine->OrvaneServerTCP();
+  for (size_t len : {125u, 126u, 65535u, 65536u}) {
+    server.SendWebSocketMessage(std::string(len, 'p'), "T1", "U1");
+    auto f = ReadServerFrame(*a);
+    EXPECT_EQ(f.FirstByte, 0x81);
+    EXPECT_EQ(f.LengthByte, len <= 125 ? len : (len <= 65535 ? 126 : 127)) << len;
+    EXPECT_EQ(f.Payload.size(), len);
+  }
+  server.SendWebSocketMessage("só para U2", "T2", "U2");
+  server.SendWebSocketMessage("token errado", "T2", "U1");
+  server.SendWebSocketMessage("", "T1", "U1");  // empty: not sent
+  EXPECT_EQ(ReadServerFrame(*b).Payload, "só para U2");
+  server.SendWebSocketMessage("fim", "T1", "U1");
+  EXPECT_EQ(ReadServerFrame(*a).Payload, "fim");
+  // Neither the response channel nor the other page received anything else.
+  EXPECT_EQ(response->ReadN(1, 200), "");
+  EXPECT_EQ(b->ReadN(1, 200), "");
+}
+
+TEST_F(OrvaneServer, PushAndAnswerOnOneConnectionNeverInterleave) {
+  const size_t kSize = 200000;
+  Engine->ReceiveMessage = [&](const TOrvaneWebSocketMessage&, TOrvaneWebSocketContext&,
+                               std::string& a) { a = std::string(kSize, 'a'); };
+  Start();
+  auto ws = OpenSocket("T1", "U1");
+  ASSERT_NE(ws, nullptr);
+  const int kCount = 15;
+  std::thread pusher([&] {
+    for (int i = 0; i < kCount; ++i)
+      Engine->OrvaneServerTCP().SendWebSocketMessage(std::string(kSize, 'b'), "T1", "U1");
+  });
+  std::thread sender([&] {
+    for (int i = 0; i < kCount; ++i) ws->Send(ClientFrame(R"({"type":"text","name":"n","wait":1})"));
+  });
+  int as = 0, bs = 0;
+  for (int i = 0; i < 2 * kCount; ++i) {
+    auto f = ReadServerFrame(*ws);
+    ASSERT_TRUE(f.Ok);
+    ASSERT_EQ(f.Payload.size(), kSize);
+    char ch = f.Payload[0];
+    ASSERT_EQ(f.Payload, std::string(kSize, ch));
+    (ch == 'a' ? as : bs)++;
+  }
+  pusher.join();
+  sender.join();
+  EXPECT_EQ(as, kCount);
+  EXPECT_EQ(bs, kCount);
+}
+
+TEST_F(OrvaneServer, PageRouteWritesHeadersThenContentAndHandlesTheReloadCookie) {
+  std::string seenToken;
+  std::atomic<bool> finished{false};
+  Engine->GetHTML = [&](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r, TOrvaneWebSocketContext& c) {
+    seenToken = c.Token() + "/" + c.OrvaneSessionUUID();
+    r.Content = "<html>página " + q.Header.Host + "</html>";
+    r.StatusCode = "500 Ignorado";  // written before the handler ran: not used
+  };
+  Engine->FinishedGetHTML = [&](TOrvaneWebSocketContext&) { finished = true; };
+  Start();
+  std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed;
+  EXPECT_EQ(Get("/"), head + "\r\n<html>página 127.0.0.1</html>");
+  EXPECT_TRUE(Eventually([&] { return finished.load(); }));
+  EXPECT_EQ(Get("/?x=1"), head + "\r\n<html>página 127.0.0.1</html>");
+
+  auto ws = OpenSocket("T1", "U1");
+  auto keep = OpenSocket("T2", "");  // refused: no such session
+  EXPECT_EQ(keep, nullptr);
+  std::string page = Ask(
+      "GET /?r=1 HTTP/1.1\r\nHost: h:1\r\nCookie: Vexlo_Token=T1; Vexlo_OrvaneSession=U1; "
+      "Vexlo_ReloadPage=true\r\n\r\n");
+  std::string cookies;
+  for (const char* n : {"Vexlo_Token", "Vexlo_OrvaneSession", "Vexlo_ReloadPage"})
+    cookies += std::string("Set-Cookie: ") + n +
+               "=; expires=Thu, 01 Jan 1970 00:00:00 UTC; path=/\r\n";
+  EXPECT_EQ(page, head + cookies + "\r\n<html>página h</html>");
+  EXPECT_EQ(seenToken, "T1/U1");
+  // The page's old WebSocket is dropped; the session stays.
+  EXPECT_TRUE(ws->ClosedByServer());
+  EXPECT_TRUE(Engine->SessionValid("T1", "U1"));
+}
+
+TEST_F(OrvaneServer, StaticFilesAndTheirTypes) {
+  Start();
+  EXPECT_EQ(Get("/ola.txt"),
+            "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed +
+                "\r\nOlá, mundo");
+  EXPECT_EQ(Get("/css/site.css?v=2"),
+            "HTTP/1.1 200 OK\r\nContent-Type: text/css; charset=UTF-8\r\n" + kFixed + "\r\nbody{}");
+  EXPECT_NE(Get("/IMG.PNG").find("Content-Type: application/octet-stream; charset=UTF-8"),
+            std::string::npos);
+  EXPECT_NE(Get("/sub/./file.html").find("<p>sub</p>"), std::string::npos);
+  EXPECT_NE(Get("//sub//file.html").find("<p>sub</p>"), std::string::npos);
+  EXPECT_NE(Get("/sub/file%2Ehtml").find("<p>sub</p>"), std::string::npos);
+  EXPECT_EQ(Get("/nao-existe.js"), "");
+  EXPECT_EQ(Get("/sub"), "");  // a folder is no file
+}
+
+TEST_F(OrvaneServer, NoPathLeavesTheWebRoot) {
+  Start();
+  const std::string paths[] = {"/../secret.txt",        "/%2e%2e/secret.txt",
+                         "/%2E%2E%2Fsecret.txt",  "/css/..%2f..%2fsecret.txt",
+                         "/sub/../../secret.txt", "/..\\secret.txt",
+                         "/%5c..%5csecret.txt",   "/link-out/secret.txt",
+                         "/ola.txt%00.png",       "/%zz",
+                         "/" + std::string("..")};
+  for (const std::string& p : paths) {
+    std::string r = Get(p);
+    EXPECT_EQ(r.find("SEGREDO"), std::string::npos) << p;
+    EXPECT_EQ(r, "") << p;
+  }
+  EXPECT_EQ(Get("/etc/passwd"), "");
+}
+
+TEST_F(OrvaneServer, GetFileFallbackServesContentFilesAndRedirects) {
+  WriteText(Dir / "builtin.js", "builtin()");
+  Engine->GetFile = [&](const std::string& f, std::string& file, std::string& content,
+                        std::string& redirect, std::string& mime) {
+    if (f.find("orvaneserver.js") != std::string::npos) {
+      content = "var x = 1;";
+      mime = "text/javascript";
+    } else if (f.find("favicon.ico") != std::string::npos) {
+      redirect = "https://exemplo.invalid/favicon.ico";
+    } else if (f.find("arquivo.js") != std::string::npos) {
+      file = (Dir / "builtin.js").string();
+      mime = "application/javascript";
+    }
+  };
+  Start();
+  EXPECT_EQ(Get("/js/orvaneserver.js"),
+            "HTTP/1.1 200 OK\r\nContent-Type: text/javascript; charset=UTF-8\r\n" + kFixed +
+                "\r\nvar x = 1;");
+  EXPECT_EQ(Get("/favicon.ico"),
+            "HTTP/1.1 302 Found\r\nConnection: Close\r\nLocation: "
+            "https://exemplo.invalid/favicon.ico\r\nServer: OrvaneServer with Vexlo Framework "
+            "Server\r\n\r\n");
+  EXPECT_EQ(Get("/js/arquivo.js"),
+            "HTTP/1.1 200 OK\r\nContent-Type: application/javascript; charset=UTF-8\r\n" + kFixed +
+                "\r\nbuiltin()");
+  // A file under the root wins over the built-in one.
+  WriteText(Root / "js" / "orvaneserver.js", "local");
+  EXPECT_NE(Get("/js/orvaneserver.js").find("\r\n\r\nlocal"), std::string::npos);
+  EXPECT_EQ(Get("/js/outro.js"), "");
+}
+
+namespace {
+std::string UploadRequest(const std::string& AQuery, const std::vector<std::string>& ANames,
+                          const std::string& AContent, std::string ALength = "") {
+  std::string b = "----tamblo";
+  std::string body;
+  for (const auto& n : ANames)
+    body += "--" + b + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" + n +
+            "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + AContent + "\r\n";
+  body += "--" + b + "--\r\n";
+  if (ALength.empty()) ALength = std::to_string(body.size());
+  return "POST /vexlo/upload?" + AQuery +
+         " HTTP/1.1\r\nHost: h:1\r\nContent-Type: multipart/form-data; boundary=" + b +
+         "\r\nContent-Length: " + ALength + "\r\n\r\n" + body;
+}
+}  // namespace
+
+TEST_F(OrvaneServer, UploadsLandInTheSessionFolderWithSuffixes) {
+  Start();
+  const std::string ok = "HTTP/1.1 200 OK\r\n" + kFixed + "\r\n";
+  std::string folder = Session->PathSession();
+  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"a.pdf"}, "um")), ok);
+  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"a.pdf", "b.png"}, "dois")), ok);
+  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"a.pdf"}, "três")), ok);
+  {
+    std::lock_guard<std::mutex> g(Session->Form.Lock);
+    ASSERT_EQ(Session->Form.Uploads.size(), 3u);
+    EXPECT_EQ(Session->Form.Uploads[0], std::vector<std::string>{folder + "a.pdf"});
+    EXPECT_EQ(Session->Form.Uploads[1],
+              (std::vector<std::string>{folder + "a1.pdf", folder + "b.png"}));
+    EXPECT_EQ(Session->Form.Uploads[2], std::vector<std::string>{folder + "a2.pdf"});
+  }
+  std::ifstream in(folder + "a2.pdf");
+  std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(s, "três");
+  EXPECT_EQ(Session->ThreadAdds.load(), 3);
+  EXPECT_EQ(Session->ThreadRemoves.load(), 3);
+
+  // Names are reduced to their base name; unusable ones are refused.
+  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"../../fora.txt", "..", ""}, "x")),
+            ok);
+  EXPECT_TRUE(fs::exists(folder + "fora.txt"));
+  EXPECT_FALSE(fs::exists(Root / "temp" / "fora.txt"));
+  EXPECT_FALSE(fs::exists(Dir / "fora.txt"));
+  {
+    std::lock_guard<std::mutex> g(Session->Form.Lock);
+    EXPECT_EQ(Session->Form.Uploads.back(), std::vector<std::string>{folder + "fora.txt"});
+  }
+}
+
+TEST_F(OrvaneServer, RejectedUploadsGetNoAnswer) {
+  Start();
+  EXPECT_EQ(Ask(UploadRequest("token=ERRADO&orvanesession=U1", {"x.pdf"}, "x")), "");
+  EXPECT_EQ(Ask(UploadRequest("orvanesession=U1", {"x.pdf"}, "x")), "");
+  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"x.pdf"}, "x", "0")), "");
+  // Over the limit: refused before the body is read, and the server keeps going.
+  Engine->OrvaneServerTCP().MaxContentLength = 1000;
+  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"x.pdf"}, std::string(5000, 'z'))),
+            "");
+  EXPECT_FALSE(fs::exists(Session->PathSession() + "x.pdf"));
+  // A failing form handler: the thread is still forgotten, and no 200 is sent.
+  Engine->OrvaneServerTCP().MaxContentLength = 1 << 20;
+  Session->Form.FailUpload = true;
+  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"y.pdf"}, "y")), "");
+  EXPECT_EQ(Session->ThreadAdds.load(), Session->ThreadRemoves.load());
+  EXPECT_NE(Get("/ola.txt"), "");
+}
+
+TEST_F(OrvaneServer, DownloadRouteServesWhatTheHandlerNames) {
+  WriteText(Dir / "relatorio.pdf", "%PDF");
+  Session->Downloads["KEY"] = (Dir / "relatorio.pdf").string();
+  Engine->DownloadData = [&](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r,
+                             TOrvaneWebSocketContext& c) {
+    auto s = Engine->SessionByUUID(c.OrvaneSessionUUID());
+    std::string key = ValueOf(q.Header.QueryParams, "file");
+    if (!s || s->GetToken() != c.Token()) return;
+    auto d = s->GetFileDownloads();
+    if (d.count(key)) r.FileName = d[key];
+  };
+  Start();
+  std::string expected = "HTTP/1.1 200 OK\r\nContent-Type: application/pdf; charset=UTF-8\r\n" +
+                         kFixed + "\r\n%PDF";
+  EXPECT_EQ(Get("/vexlo/download?file=KEY&token=T1&orvanesession=U1"), expected);
+  EXPECT_EQ(Get("/vexlo/download?file=KEY&token=T1&orvanesession=U1"), expected);  // again
+  EXPECT_EQ(Get("/vexlo/download?file=OUTRA&token=T1&orvanesession=U1"), "");
+  EXPECT_EQ(Get("/vexlo/download?file=KEY&token=T9&orvanesession=U1"), "");
+}
+
+TEST_F(OrvaneServer, GridRoutesAnswerJSONAndReadPostedBodies) {
+  std::string posted;
+  Engine->RESTData = [&](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r, TOrvaneWebSocketContext& c) {
+    EXPECT_EQ(c.FormUUID(), "F1");
+    if (q.Header.Path.find("/post") != std::string::npos) {
+      posted = q.Header.Content;
+      if (posted == "erro") {
+        r.Error = true;
+        r.StatusCode = "404";
+        r.Content = R"({"status":"error"})";
+      }
+      return;
+    }
+    r.ContentType = "application/json";
+    r.Content = R"({"rows":[]})";
+  };
+  Start();
+  EXPECT_EQ(Get("/rest/json/jqgrid/?token=T1&orvanesession=U1&FormUUID=F1&eventid=E"),
+            "HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=UTF-8\r\n" + kFixed +
+                "\r\n{\"rows\":[]}");
+  const std::string json = "{\"NOME\":\"Zé\"}";
+  std::string post = "POST /rest/json/jqgrid/post?token=T1&orvanesession=U1&FormUUID=F1 "
+                     "HTTP/1.1\r\nHost: h:1\r\nContent-Length: " +
+                     std::to_string(json.size()) + "\r\n\r\n" + json;
+  EXPECT_EQ(Ask(post), "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed +
+                           "\r\n");
+  EXPECT_EQ(posted, "{\"NOME\":\"Zé\"}");
+  EXPECT_EQ(Ask("POST /rest/json/jqgrid/post?FormUUID=F1 HTTP/1.1\r\nContent-Length: 4\r\n\r\nerro"),
+            "HTTP/1.1 404\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed +
+                "\r\n{\"status\":\"error\"}");
+  Engine->OrvaneServerTCP().MaxContentLength = 8;
+  posted.clear();
+  EXPECT_EQ(Ask("POST /rest/json/jqgrid/post?FormUUID=F1 HTTP/1.1\r\nContent-Length: 9\r\n\r\n"
+                "123456789"),
+            "");
+  EXPECT_EQ(posted, "");
+}
+
+TEST_F(OrvaneServer, OversizedHeadsCloseTheConnectionAndTheServerGoesOn) {
+  Start();
+  EXPECT_EQ(Ask("GET /ola.txt HTTP/1.1\r\nX-Longo: " + std::string(10000, 'a') + "\r\n\r\n"), "");
+  std::string many = "GET /ola.txt HTTP/1.1\r\n";
+  for (int i = 0; i < 2000; ++i) many += "X-" + std::to_string(i) + ": " + std::string(40, 'b') + "\r\n";
+  EXPECT_EQ(Ask(many + "\r\n"), "");
+  EXPECT_EQ(Ask("\r\n\r\n\r\n\r\n\r\n\r\n\r\n"), "");
+  EXPECT_EQ(Ask("QUALQUER COISA\r\n\r\n"), "");
+  // One empty line before the request line is tolerated.
+  EXPECT_NE(Ask("\r\nGET /ola.txt HTTP/1.1\r\n\r\n").find("Olá"), std::string::npos);
+}
+
+TEST_F(OrvaneServer, DisconnectAndCloseAllDropConnections) {
+  Start();
+  auto a = OpenSocket("T1", "U1");
+  auto b = OpenSocket("T1", "U1", "connectionresponseparams");
+  auto anon = OpenSocket("", "");
+  Engine->OrvaneServerTCP().DisconnectWebSocketMessage("T1", "U1", true);
+  EXPECT_TRUE(a->ClosedByServer());
+  EXPECT_TRUE(b->ClosedByServer());
+  EXPECT_EQ(anon->ReadN(1, 100), "");  // untouched
+  EXPECT_TRUE(Eventually([&] { return Session->OpenedConnections() == 0; }));
+  Engine->OrvaneServerTCP().CloseAllConnection();
+  EXPECT_TRUE(anon->ClosedByServer());
+}
+
+TEST_F(OrvaneServer, TLSServesPagesAndWebSockets) {
+  std::string cert, key;
+  testnet::MakeCertificate(Dir / "tls", cert, key);
+  Engine->GetOptions().SetUseSSL(true);
+  Engine->SSLOptions().CertFile = cert;
+  Engine->SSLOptions().KeyFile = key;
+  Engine->ReceiveMessage = [](const TOrvaneWebSocketMessage& m, TOrvaneWebSocketContext&,
+                              std::string& a) { a = "tls:" + m.Name; };
+  Start();
+  SSL_CTX* ctx = testnet::ClientContext(TLS1_2_VERSION, TLS1_3_VERSION);
+  {
+    TClient c(Port, ctx);
+    ASSERT_TRUE(c.Handshake);
+    c.Send("GET /ola.txt HTTP/1.1\r\nHost: h:1\r\n\r\n");
+    EXPECT_NE(c.ReadAll().find("Olá, mundo"), std::string::npos);
+  }
+  {
+    TClient c(Port, ctx);
+    ASSERT_TRUE(c.Handshake);
+    ASSERT_NE(UpgradeRequest(c, "/websocket/connectionparams?token=T1&orvanesession=U1")
+                  .find("101"),
+              std::string::npos);
+    c.Send(ClientFrame(R"({"type":"text","name":"seguro","wait":true})"));
+    EXPECT_EQ(ReadServerFrame(c).Payload, "tls:seguro");
+    Engine->OrvaneServerTCP().SendWebSocketMessage("empurrado", "T1", "U1");
+    EXPECT_EQ(ReadServerFrame(c).Payload, "empurrado");
+  }
+  SSL_CTX* old = testnet::ClientContext(TLS1_VERSION, TLS1_1_VERSION);
+  {
+    TClient c(Port, old);
+    EXPECT_FALSE(c.Handshake);
+  }
+  SSL_CTX_free(ctx);
+  SSL_CTX_free(old);
+}
