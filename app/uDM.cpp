@@ -2,6 +2,7 @@
 
 #include "app/uConfig.h"
 #include "app/uLogin.h"
+#include "app/uMenu.h"
 
 namespace app {
 
@@ -121,6 +122,7 @@ TDM::TDM(ui::TComponent* AOwner) : ui::TDataModule(AOwner) {
   pair(qryLisSolicitacao, dtsLisSolicitacao, "LisSolicitacao");
   pair(qrySolicitacao, dtsSolicitacao, "Solicitacao");
   pair(qrySql, dtsSql, "Sql");
+  pair(qryUsuario, dtsUsuario, "Usuario");
 
   SetSQL(qryPrefeitura, {"SELECT", "    ID_PREFEITURA,", "    NOME_PREFEITURA,",
                          "    LOGO_PREFEITURA", "FROM", "  PREFEITURA"});
@@ -128,28 +130,28 @@ TDM::TDM(ui::TComponent* AOwner) : ui::TDataModule(AOwner) {
   DataField(qryPrefeitura, "NOME_PREFEITURA", TFieldType::ftString, "Nome Prefeitura", false);
   DataField(qryPrefeitura, "LOGO_PREFEITURA", TFieldType::ftBlob, "Logo Prefeitura", false);
 
-  SetSQL(qrySituacao, {"SELECT", "  SIT.*", "FROM", "  SITUACAO SIT", "ORDER BY",
-                       "  SIT.ID_SITUACAO"});
+  SetSQL(qrySituacao,
+         {"SELECT", "  SIT.*", "FROM", "  SITUACAO SIT", "ORDER BY", "  SIT.ID_SITUACAO"});
   KeyField(qrySituacao, "ID_SITUACAO", "Id Situacao");
   DataField(qrySituacao, "NOME_SITUACAO", TFieldType::ftString, "Situação", true);
   DataField(qrySituacao, "LOGO_SITUACAO", TFieldType::ftBlob, "Ícone Situação", false);
   DataField(qrySituacao, "COR_SITUACAO", TFieldType::ftString, "Cor Situação", false);
 
-  SetSQL(qryTipoSolicitacao, {"SELECT", "  TPS.*", "FROM", "  TIPO_SOLICITACAO TPS",
-                              "ORDER BY", "  TPS.ID_TIPO"});
+  SetSQL(qryTipoSolicitacao,
+         {"SELECT", "  TPS.*", "FROM", "  TIPO_SOLICITACAO TPS", "ORDER BY", "  TPS.ID_TIPO"});
   KeyField(qryTipoSolicitacao, "ID_TIPO", "Id Tipo");
   DataField(qryTipoSolicitacao, "NOME_TIPO", TFieldType::ftString, "Tipo de Solicitação", true);
   DataField(qryTipoSolicitacao, "LOGO_SITUACAO", TFieldType::ftBlob, "Ícone", false);
   DataField(qryTipoSolicitacao, "COR_SITUACAO", TFieldType::ftString, "Cor", false);
 
-  SetSQL(qryUnidades, {"SELECT", "  UNI.*", "FROM", "  UNIDADE UNI", "ORDER BY",
-                       "  UNI.ID_UNIDADE"});
+  SetSQL(qryUnidades,
+         {"SELECT", "  UNI.*", "FROM", "  UNIDADE UNI", "ORDER BY", "  UNI.ID_UNIDADE"});
   KeyField(qryUnidades, "ID_UNIDADE", "Id Unidade");
   DataField(qryUnidades, "NOME_UNIDADE", TFieldType::ftString, "Nome da Unidade", true);
   DataField(qryUnidades, "ID_TIPO_UNIDADE", TFieldType::ftLargeint, "Tipo de Unidade", true);
 
-  SetSQL(qryTipoUnidade, {"SELECT", "  TPU.*", "FROM", "  TIPO_UNIDADE TPU", "ORDER BY",
-                          "  TPU.ID_TIPO_UNIDADE"});
+  SetSQL(qryTipoUnidade,
+         {"SELECT", "  TPU.*", "FROM", "  TIPO_UNIDADE TPU", "ORDER BY", "  TPU.ID_TIPO_UNIDADE"});
   KeyField(qryTipoUnidade, "ID_TIPO_UNIDADE", "Id Tipo Unidade");
   DataField(qryTipoUnidade, "TIPO_UNIDADE", TFieldType::ftString, "Tipo de Unidade", true);
 
@@ -168,6 +170,18 @@ TDM::TDM(ui::TComponent* AOwner) : ui::TDataModule(AOwner) {
   p.DataType = TFieldType::ftLargeint;
   p.ParamType = db::TParamType::ptInput;
   p.Value = int64_t{0};
+  // A new request is dated now and belongs to the current city hall.
+  qrySolicitacao->OnNewRecord = [this](db::TDataSet& DataSet) {
+    DataSet.FieldByName("DATA_SOLICITACAO").SetAsDateTime(db::Now());
+    if (qryPrefeitura->Active() && !qryPrefeitura->IsEmpty())
+      DataSet.FieldByName("ID_PREFEITURA")
+          .SetValue(qryPrefeitura->FieldByName("ID_PREFEITURA").Value());
+  };
+
+  SetSQL(qryUsuario, {"SELECT", "  USU.ID_USUARIO,", "  USU.NOME_USUARIO", "FROM", "  USUARIO USU",
+                      "ORDER BY", "  USU.NOME_USUARIO"});
+  KeyField(qryUsuario, "ID_USUARIO", "Id Usuário");
+  DataField(qryUsuario, "NOME_USUARIO", TFieldType::ftString, "Usuário", false);
 
   // Stored state: connected, the five reference datasets open.
   conBD->SetConnected(true);
@@ -176,6 +190,7 @@ TDM::TDM(ui::TComponent* AOwner) : ui::TDataModule(AOwner) {
   qryTipoSolicitacao->Open();
   qryUnidades->Open();
   qryTipoUnidade->Open();
+  qryUsuario->Open();
 }
 
 TDM::~TDM() {
@@ -198,6 +213,14 @@ void TDM::DataModuleCreate(ui::TComponent*) {
   qryUnidades->Open();
   qryTipoUnidade->Open();
   qryLisSolicitacao->Open();
+
+  if (fMenu == nullptr) fMenu = ui::Create<TfMenu>(this);
+  // "Sair" ends the program, which ends this modal run; a pending
+  // termination (the login's "Sair") ends it at once.
+  fMenu->ShowModal();
+  TfMenu* menu = fMenu;
+  fMenu = nullptr;
+  menu->Free();
 }
 
 }  // namespace app

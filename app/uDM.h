@@ -33,6 +33,9 @@ class TDM : public ui::TDataModule {
   db::TDataSource* dtsSolicitacao;
   db::TQuery* qrySql;
   db::TDataSource* dtsSql;
+  // The persons a request can be registered for (the request form's list).
+  db::TQuery* qryUsuario;
+  db::TDataSource* dtsUsuario;
 
   void DataModuleCreate(ui::TComponent* Sender);
 };

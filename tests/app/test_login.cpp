@@ -4,6 +4,7 @@
 #include "app/uConfig.h"
 #include "app/uDM.h"
 #include "app/uLogin.h"
+#include "app/uMenu.h"
 #include "app/uProgram.h"
 #include "platform/ui/Headless.h"
 #include "tests/support/TestDatabase.h"
@@ -147,19 +148,29 @@ TEST_F(LoginTest, CreatingTheFormWithTheDataModuleSetKeepsOneDataModule) {
   f->Free();
 }
 
-TEST_F(LoginTest, StartUpLogsInThenOpensTheDataSets) {
+TEST_F(LoginTest, StartUpLogsInOpensTheDataSetsAndRunsTheMenu) {
   headless().OnModal = [](ui::TCustomForm& form) {
     EXPECT_NE(DM, nullptr);  // published before the creation handler ran
-    EXPECT_EQ(fLogin, &form);
-    ui::ClickOn(form, "btnEntrar");  // both fields start with "ketil"
+    if (&form == fLogin) {
+      ui::ClickOn(form, "btnEntrar");  // both fields start with "ketil"
+      return;
+    }
+    // The menu runs once the datasets are open.
+    EXPECT_EQ(fLogin, nullptr);
+    EXPECT_EQ(fMenu, &form);
+    EXPECT_NE(FTDI, nullptr);
+    EXPECT_TRUE(DM->qryLisSolicitacao->Active());
+    EXPECT_FALSE(DM->qrySolicitacao->Active());
+    ui::ClickOn(form, "btnFechar");  // "Sair"
   };
   EXPECT_EQ(ProgramStart(), 0);
   EXPECT_EQ(ui::Application->Title(), "Tamblo");
-  EXPECT_EQ(headless().ModalForms(), std::vector<std::string>{"fLogin"});
+  EXPECT_EQ(headless().ModalForms(), (std::vector<std::string>{"fLogin", "fMenu"}));
   EXPECT_EQ(fLogin, nullptr);
+  EXPECT_EQ(fMenu, nullptr);
+  EXPECT_EQ(FTDI, nullptr);
+  EXPECT_TRUE(ui::Application->Terminated());
   ASSERT_NE(DM, nullptr);
-  EXPECT_TRUE(DM->qryLisSolicitacao->Active());
-  EXPECT_FALSE(DM->qrySolicitacao->Active());
   EXPECT_TRUE(headless().MessageBoxes().empty());
 }
 
@@ -168,6 +179,9 @@ TEST_F(LoginTest, SairEndsTheProgram) {
   EXPECT_EQ(ProgramStart(), 0);
   EXPECT_TRUE(ui::Application->Terminated());
   EXPECT_EQ(fLogin, nullptr);
+  // The menu is created and freed, but its modal run ends at once.
+  EXPECT_EQ(headless().ModalForms(), std::vector<std::string>{"fLogin"});
+  EXPECT_EQ(fMenu, nullptr);
   EXPECT_TRUE(headless().MessageBoxes().empty());
 }
 

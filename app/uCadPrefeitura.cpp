@@ -1,0 +1,134 @@
+#include "app/uCadPrefeitura.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/uDM.h"
+#include "app/uMenu.h"
+#include "platform/ui/Clipbrd.h"
+
+namespace app {
+
+const ui::TClassInfo& TfCadPrefeitura::StaticClass() {
+  static ui::TClassInfo info("TfCadPrefeitura", &vexlo::TVexloForm::StaticClass(),
+                             ui::FactoryOf<TfCadPrefeitura>());
+  return info;
+}
+
+TfCadPrefeitura::TfCadPrefeitura(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+  SetName("fCadPrefeitura");
+  SetCaption("Cadastro da Prefeitura");
+  SetClientWidth(900);
+  SetClientHeight(480);
+  SetColor(ui::clWhite);
+  Font().SetName("Segoe UI");
+  Font().SetSize(9);
+  DisableAlign();
+
+  db::TDataSource* src = DM->dtsPrefeitura;
+  TCadFrame frame = BuildCadFrame(*this, Caption(), src, false, {});
+  pnButtons = frame.pnButtons;
+  lblTituloTela = frame.lblTituloTela;
+  btnSair = frame.btnSair;
+  pnlDados = frame.pnlDados;
+
+  Label1 = MakeLabel(this, pnlDados, "Label1", "Id Prefeitura", 16, 16);
+  DBEdit1 = MakeDBEdit(this, pnlDados, "DBEdit1", src, "ID_PREFEITURA", 16, 34, 121);
+  MakeKeyReadOnly(DBEdit1);
+  Label2 = MakeLabel(this, pnlDados, "Label2", "Nome Prefeitura", 16, 66);
+  DBEdit2 = MakeDBEdit(this, pnlDados, "DBEdit2", src, "NOME_PREFEITURA", 16, 84, 512);
+  Label3 = MakeLabel(this, pnlDados, "Label3", "Logo Prefeitura", 16, 116);
+  dbiLogoPrefeitura = Make<ui::TDBImage>(this, pnlDados, "dbiLogoPrefeitura", 16, 134, 185, 185);
+  dbiLogoPrefeitura->SetDataSource(src);
+  dbiLogoPrefeitura->SetDataField("LOGO_PREFEITURA");
+  dbiLogoPrefeitura->SetProportional(true);
+
+  // "Salvar" and "Cancelar" at the bottom left of the data panel.
+  int bottom = pnlDados->Height() - 41 - 8;
+  btnSalvar = MakeButton(this, pnlDados, "btnSalvar", "Salvar", 16, bottom, 105, 41);
+  btnSalvar->SetAnchors(ui::akLeft | ui::akBottom);
+  btnCancelar = MakeButton(this, pnlDados, "btnCancelar", "Cancelar", 124, bottom, 105, 41);
+  btnCancelar->SetAnchors(ui::akLeft | ui::akBottom);
+
+  ppmMenu = new ui::TPopupMenu(this);
+  ppmMenu->SetName("ppmMenu");
+  ColardareadeTransferncia1 = new ui::TMenuItem(this);
+  ColardareadeTransferncia1->SetName("ColardareadeTransferncia1");
+  ColardareadeTransferncia1->SetCaption("Colar da Área de Transferência");
+  ppmMenu->Items()->Add(ColardareadeTransferncia1);
+  Anexarimagem1 = new ui::TMenuItem(this);
+  Anexarimagem1->SetName("Anexarimagem1");
+  Anexarimagem1->SetCaption("Procurar no computador");
+  ppmMenu->Items()->Add(Anexarimagem1);
+  dbiLogoPrefeitura->SetPopupMenu(ppmMenu);
+  odlIMAGEPR = new ui::TOpenDialog(this);
+  odlIMAGEPR->SetName("odlIMAGEPR");
+
+  btnSalvar->OnClick = [this](ui::TComponent* Sender) { btnSalvarClick(Sender); };
+  btnCancelar->OnClick = [this](ui::TComponent* Sender) { btnCancelarClick(Sender); };
+  btnSair->OnClick = [this](ui::TComponent* Sender) { btnSairClick(Sender); };
+  ColardareadeTransferncia1->OnClick = [this](ui::TComponent* Sender) {
+    ColardareadeTransferncia1Click(Sender);
+  };
+  Anexarimagem1->OnClick = [this](ui::TComponent* Sender) { Anexarimagem1Click(Sender); };
+
+  dtsStatus = new db::TDataSource(this);
+  dtsStatus->SetName("dtsStatus");
+  dtsStatus->OnStateChange = [this](ui::TComponent* Sender) { dtsStatusStateChange(Sender); };
+  dtsStatus->SetDataSet(DM->qryPrefeitura);
+  dtsStatusStateChange(dtsStatus);
+  EnableAlign();
+}
+
+TfCadPrefeitura::~TfCadPrefeitura() {
+  // The data source reports its last state change while it is freed, when
+  // this form is already gone.
+  dtsStatus->OnStateChange = nullptr;
+}
+
+void TfCadPrefeitura::btnSalvarClick(ui::TComponent*) {
+  if (IsEditing(DM->qryPrefeitura)) DM->qryPrefeitura->Post();
+}
+
+void TfCadPrefeitura::btnCancelarClick(ui::TComponent*) {
+  if (IsEditing(DM->qryPrefeitura)) DM->qryPrefeitura->Cancel();
+}
+
+void TfCadPrefeitura::btnSairClick(ui::TComponent*) {
+  FTDI->Fechar(false);
+}
+
+void TfCadPrefeitura::dtsStatusStateChange(ui::TComponent*) {
+  ApplyEditButtons(DM->qryPrefeitura, nullptr, btnSalvar, btnCancelar);
+}
+
+void TfCadPrefeitura::ColardareadeTransferncia1Click(ui::TComponent*) {
+  // Only a bitmap is taken (stored as PNG); other clipboard contents are ignored.
+  if (ui::Clipboard()->HasFormat(ui::CF_BITMAP)) dbiLogoPrefeitura->PasteFromClipboard();
+}
+
+void TfCadPrefeitura::Anexarimagem1Click(ui::TComponent*) {
+  if (!odlIMAGEPR->Execute()) return;
+  const std::string& fileName = odlIMAGEPR->FileName;
+  // The size is taken from the opened file, which is closed again at once.
+  std::uintmax_t size = 0;
+  {
+    std::error_code ec;
+    std::ifstream file(fileName, std::ios::binary);
+    if (!file || !std::filesystem::is_regular_file(fileName, ec))
+      throw ui::EToolkitError("Não foi possível abrir o arquivo " + fileName);
+    size = std::filesystem::file_size(fileName, ec);
+    if (ec) throw ui::EToolkitError("Não foi possível ler o arquivo " + fileName);
+  }
+  if (size > kTamanhoMaximoLogo) {
+    ShowMessage("A imagem selecionado é maior que 1mb");
+    ui::Abort();
+  }
+  // Read into a picture of its own first: a file that is no picture leaves
+  // the logo as it was.
+  ui::TPicture picture;
+  picture.LoadFromFile(fileName);
+  dbiLogoPrefeitura->Picture().Assign(picture);
+}
+
+}  // namespace app

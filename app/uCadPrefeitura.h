@@ -1,0 +1,49 @@
+// The city hall record: its name and its logo. The logo takes a picture
+// pasted from the clipboard or loaded from a file of at most 1 MiB.
+#pragma once
+
+#include <cstdint>
+
+#include "app/uFormBuilder.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Menus.h"
+#include "vexlo/Vexlo.Forms.h"
+
+namespace app {
+
+// The largest picture file the logo accepts.
+constexpr std::uintmax_t kTamanhoMaximoLogo = 1048576;
+
+class TfCadPrefeitura : public vexlo::TVexloForm {
+  UI_DECLARE_CLASS()
+ public:
+  explicit TfCadPrefeitura(ui::TComponent* AOwner);
+  ~TfCadPrefeitura() override;
+
+  ui::TPanel* pnButtons;
+  ui::TLabel* lblTituloTela;
+  ui::TButton* btnSair;
+  ui::TPanel* pnlDados;
+  ui::TLabel* Label1;
+  ui::TDBEdit* DBEdit1;
+  ui::TLabel* Label2;
+  ui::TDBEdit* DBEdit2;
+  ui::TLabel* Label3;
+  ui::TDBImage* dbiLogoPrefeitura;
+  ui::TButton* btnSalvar;
+  ui::TButton* btnCancelar;
+  ui::TPopupMenu* ppmMenu;
+  ui::TMenuItem* ColardareadeTransferncia1;
+  ui::TMenuItem* Anexarimagem1;
+  ui::TOpenDialog* odlIMAGEPR;
+  db::TDataSource* dtsStatus;
+
+  void btnSalvarClick(ui::TComponent* Sender);
+  void btnCancelarClick(ui::TComponent* Sender);
+  void btnSairClick(ui::TComponent* Sender);
+  void dtsStatusStateChange(ui::TComponent* Sender);
+  void ColardareadeTransferncia1Click(ui::TComponent* Sender);
+  void Anexarimagem1Click(ui::TComponent* Sender);
+};
+
+}  // namespace app

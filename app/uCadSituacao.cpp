@@ -1,0 +1,94 @@
+#include "app/uCadSituacao.h"
+
+#include "app/uDM.h"
+#include "app/uMenu.h"
+
+namespace app {
+
+const ui::TClassInfo& TfCadSituacao::StaticClass() {
+  static ui::TClassInfo info("TfCadSituacao", &vexlo::TVexloForm::StaticClass(),
+                             ui::FactoryOf<TfCadSituacao>());
+  return info;
+}
+
+TfCadSituacao::TfCadSituacao(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+  SetName("fCadSituacao");
+  SetCaption("Cadastro de Situação de Solicitação");
+  SetClientWidth(900);
+  SetClientHeight(480);
+  SetColor(ui::clWhite);
+  Font().SetName("Segoe UI");
+  Font().SetSize(9);
+  DisableAlign();
+
+  db::TDataSource* src = DM->dtsSituacao;
+  TCadFrame frame =
+      BuildCadFrame(*this, Caption(), src, true, {{"ID_SITUACAO", 68}, {"NOME_SITUACAO", 225}});
+  pnButtons = frame.pnButtons;
+  lblTituloTela = frame.lblTituloTela;
+  btnSair = frame.btnSair;
+  pnlDados = frame.pnlDados;
+  Panel1 = frame.Panel1;
+  btnNovo = frame.btnNovo;
+  btnSalvar = frame.btnSalvar;
+  btnCancelar = frame.btnCancelar;
+  GroupBox2 = frame.GroupBox2;
+  DBGrid1 = frame.DBGrid1;
+  GroupBox1 = frame.GroupBox1;
+
+  Label1 = MakeLabel(this, GroupBox1, "Label1", "Id Situacao", 16, 24);
+  DBEdit1 = MakeDBEdit(this, GroupBox1, "DBEdit1", src, "ID_SITUACAO", 16, 42, 121);
+  MakeKeyReadOnly(DBEdit1);
+  Label2 = MakeLabel(this, GroupBox1, "Label2", "Situação", 16, 74);
+  DBEdit2 = MakeDBEdit(this, GroupBox1, "DBEdit2", src, "NOME_SITUACAO", 16, 92, 400);
+  Label3 = MakeLabel(this, GroupBox1, "Label3", "Ícone Situação", 16, 124);
+  dbiLogoSituacao = Make<ui::TDBImage>(this, GroupBox1, "dbiLogoSituacao", 16, 142, 105, 105);
+  dbiLogoSituacao->SetDataSource(src);
+  dbiLogoSituacao->SetDataField("LOGO_SITUACAO");
+  dbiLogoSituacao->SetProportional(true);
+  dbiLogoSituacao->SetEnabled(false);
+  Label4 = MakeLabel(this, GroupBox1, "Label4", "Cor Situação", 16, 256);
+  DBEdit3 = MakeDBEdit(this, GroupBox1, "DBEdit3", src, "COR_SITUACAO", 16, 274, 121);
+  DBEdit3->SetEnabled(false);
+
+  btnNovo->OnClick = [this](ui::TComponent* Sender) { btnNovoClick(Sender); };
+  btnSalvar->OnClick = [this](ui::TComponent* Sender) { btnSalvarClick(Sender); };
+  btnCancelar->OnClick = [this](ui::TComponent* Sender) { btnCancelarClick(Sender); };
+  btnSair->OnClick = [this](ui::TComponent* Sender) { btnSairClick(Sender); };
+
+  // The form's own data source on the dataset, for its state changes only.
+  dtsStatus = new db::TDataSource(this);
+  dtsStatus->SetName("dtsStatus");
+  dtsStatus->OnStateChange = [this](ui::TComponent* Sender) { dtsStatusStateChange(Sender); };
+  dtsStatus->SetDataSet(DM->qrySituacao);
+  dtsStatusStateChange(dtsStatus);
+  EnableAlign();
+}
+
+TfCadSituacao::~TfCadSituacao() {
+  // The data source reports its last state change while it is freed, when
+  // this form is already gone.
+  dtsStatus->OnStateChange = nullptr;
+}
+
+void TfCadSituacao::btnNovoClick(ui::TComponent*) {
+  DM->qrySituacao->Append();
+}
+
+void TfCadSituacao::btnSalvarClick(ui::TComponent*) {
+  if (IsEditing(DM->qrySituacao)) DM->qrySituacao->Post();
+}
+
+void TfCadSituacao::btnCancelarClick(ui::TComponent*) {
+  if (IsEditing(DM->qrySituacao)) DM->qrySituacao->Cancel();
+}
+
+void TfCadSituacao::btnSairClick(ui::TComponent*) {
+  FTDI->Fechar(false);
+}
+
+void TfCadSituacao::dtsStatusStateChange(ui::TComponent*) {
+  ApplyEditButtons(DM->qrySituacao, btnNovo, btnSalvar, btnCancelar);
+}
+
+}  // namespace app

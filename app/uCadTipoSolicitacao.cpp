@@ -1,0 +1,94 @@
+#include "app/uCadTipoSolicitacao.h"
+
+#include "app/uDM.h"
+#include "app/uMenu.h"
+
+namespace app {
+
+const ui::TClassInfo& TfCadTipoSolicitacao::StaticClass() {
+  static ui::TClassInfo info("TfCadTipoSolicitacao", &vexlo::TVexloForm::StaticClass(),
+                             ui::FactoryOf<TfCadTipoSolicitacao>());
+  return info;
+}
+
+TfCadTipoSolicitacao::TfCadTipoSolicitacao(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+  SetName("fCadTipoSolicitacao");
+  SetCaption("Cadastro de Tipo de Solicitação");
+  SetClientWidth(900);
+  SetClientHeight(480);
+  SetColor(ui::clWhite);
+  Font().SetName("Segoe UI");
+  Font().SetSize(9);
+  DisableAlign();
+
+  db::TDataSource* src = DM->dtsTipoSolicitacao;
+  TCadFrame frame =
+      BuildCadFrame(*this, Caption(), src, true, {{"ID_TIPO", 51}, {"NOME_TIPO", 241}});
+  pnButtons = frame.pnButtons;
+  lblTituloTela = frame.lblTituloTela;
+  btnSair = frame.btnSair;
+  pnlDados = frame.pnlDados;
+  Panel1 = frame.Panel1;
+  btnNovo = frame.btnNovo;
+  btnSalvar = frame.btnSalvar;
+  btnCancelar = frame.btnCancelar;
+  GroupBox2 = frame.GroupBox2;
+  DBGrid1 = frame.DBGrid1;
+  GroupBox1 = frame.GroupBox1;
+
+  Label1 = MakeLabel(this, GroupBox1, "Label1", "Id Tipo", 16, 24);
+  DBEdit1 = MakeDBEdit(this, GroupBox1, "DBEdit1", src, "ID_TIPO", 16, 42, 121);
+  MakeKeyReadOnly(DBEdit1);
+  Label2 = MakeLabel(this, GroupBox1, "Label2", "Tipo de Solicitação", 16, 74);
+  DBEdit2 = MakeDBEdit(this, GroupBox1, "DBEdit2", src, "NOME_TIPO", 16, 92, 400);
+  Label3 = MakeLabel(this, GroupBox1, "Label3", "Ícone", 16, 124);
+  dbiLogoTipo = Make<ui::TDBImage>(this, GroupBox1, "dbiLogoTipo", 16, 142, 105, 105);
+  dbiLogoTipo->SetDataSource(src);
+  dbiLogoTipo->SetDataField("LOGO_SITUACAO");
+  dbiLogoTipo->SetProportional(true);
+  dbiLogoTipo->SetEnabled(false);
+  Label4 = MakeLabel(this, GroupBox1, "Label4", "Cor", 16, 256);
+  DBEdit3 = MakeDBEdit(this, GroupBox1, "DBEdit3", src, "COR_SITUACAO", 16, 274, 121);
+  DBEdit3->SetEnabled(false);
+
+  btnNovo->OnClick = [this](ui::TComponent* Sender) { btnNovoClick(Sender); };
+  btnSalvar->OnClick = [this](ui::TComponent* Sender) { btnSalvarClick(Sender); };
+  btnCancelar->OnClick = [this](ui::TComponent* Sender) { btnCancelarClick(Sender); };
+  btnSair->OnClick = [this](ui::TComponent* Sender) { btnSairClick(Sender); };
+
+  // The form's own data source on the dataset, for its state changes only.
+  dtsStatus = new db::TDataSource(this);
+  dtsStatus->SetName("dtsStatus");
+  dtsStatus->OnStateChange = [this](ui::TComponent* Sender) { dtsStatusStateChange(Sender); };
+  dtsStatus->SetDataSet(DM->qryTipoSolicitacao);
+  dtsStatusStateChange(dtsStatus);
+  EnableAlign();
+}
+
+TfCadTipoSolicitacao::~TfCadTipoSolicitacao() {
+  // The data source reports its last state change while it is freed, when
+  // this form is already gone.
+  dtsStatus->OnStateChange = nullptr;
+}
+
+void TfCadTipoSolicitacao::btnNovoClick(ui::TComponent*) {
+  DM->qryTipoSolicitacao->Append();
+}
+
+void TfCadTipoSolicitacao::btnSalvarClick(ui::TComponent*) {
+  if (IsEditing(DM->qryTipoSolicitacao)) DM->qryTipoSolicitacao->Post();
+}
+
+void TfCadTipoSolicitacao::btnCancelarClick(ui::TComponent*) {
+  if (IsEditing(DM->qryTipoSolicitacao)) DM->qryTipoSolicitacao->Cancel();
+}
+
+void TfCadTipoSolicitacao::btnSairClick(ui::TComponent*) {
+  FTDI->Fechar(false);
+}
+
+void TfCadTipoSolicitacao::dtsStatusStateChange(ui::TComponent*) {
+  ApplyEditButtons(DM->qryTipoSolicitacao, btnNovo, btnSalvar, btnCancelar);
+}
+
+}  // namespace app

@@ -1,0 +1,86 @@
+#include "app/uCadTipoUnidade.h"
+
+#include "app/uDM.h"
+#include "app/uMenu.h"
+
+namespace app {
+
+const ui::TClassInfo& TfCadTipoUnidade::StaticClass() {
+  static ui::TClassInfo info("TfCadTipoUnidade", &vexlo::TVexloForm::StaticClass(),
+                             ui::FactoryOf<TfCadTipoUnidade>());
+  return info;
+}
+
+TfCadTipoUnidade::TfCadTipoUnidade(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+  SetName("fCadTipoUnidade");
+  SetCaption("Cadastro de Tipos de Unidade");
+  SetClientWidth(900);
+  SetClientHeight(480);
+  SetColor(ui::clWhite);
+  Font().SetName("Segoe UI");
+  Font().SetSize(9);
+  DisableAlign();
+
+  db::TDataSource* src = DM->dtsTipoUnidade;
+  TCadFrame frame =
+      BuildCadFrame(*this, Caption(), src, true, {{"ID_TIPO_UNIDADE", -1}, {"TIPO_UNIDADE", 200}});
+  pnButtons = frame.pnButtons;
+  lblTituloTela = frame.lblTituloTela;
+  btnSair = frame.btnSair;
+  pnlDados = frame.pnlDados;
+  Panel1 = frame.Panel1;
+  btnNovo = frame.btnNovo;
+  btnSalvar = frame.btnSalvar;
+  btnCancelar = frame.btnCancelar;
+  GroupBox2 = frame.GroupBox2;
+  DBGrid1 = frame.DBGrid1;
+  GroupBox1 = frame.GroupBox1;
+
+  Label1 = MakeLabel(this, GroupBox1, "Label1", "Id Tipo Unidade", 16, 24);
+  // Grey, but editable and in the keyboard order.
+  DBEdit1 = MakeDBEdit(this, GroupBox1, "DBEdit1", src, "ID_TIPO_UNIDADE", 16, 42, 121);
+  DBEdit1->SetColor(ui::clBtnFace);
+  Label2 = MakeLabel(this, GroupBox1, "Label2", "Tipo de Unidade", 16, 74);
+  DBEdit2 = MakeDBEdit(this, GroupBox1, "DBEdit2", src, "TIPO_UNIDADE", 16, 92, 400);
+
+  btnNovo->OnClick = [this](ui::TComponent* Sender) { btnNovoClick(Sender); };
+  btnSalvar->OnClick = [this](ui::TComponent* Sender) { btnSalvarClick(Sender); };
+  btnCancelar->OnClick = [this](ui::TComponent* Sender) { btnCancelarClick(Sender); };
+  btnSair->OnClick = [this](ui::TComponent* Sender) { btnSairClick(Sender); };
+
+  // The form's own data source on the dataset, for its state changes only.
+  dtsStatus = new db::TDataSource(this);
+  dtsStatus->SetName("dtsStatus");
+  dtsStatus->OnStateChange = [this](ui::TComponent* Sender) { dtsStatusStateChange(Sender); };
+  dtsStatus->SetDataSet(DM->qryTipoUnidade);
+  dtsStatusStateChange(dtsStatus);
+  EnableAlign();
+}
+
+TfCadTipoUnidade::~TfCadTipoUnidade() {
+  // The data source reports its last state change while it is freed, when
+  // this form is already gone.
+  dtsStatus->OnStateChange = nullptr;
+}
+
+void TfCadTipoUnidade::btnNovoClick(ui::TComponent*) {
+  DM->qryTipoUnidade->Append();
+}
+
+void TfCadTipoUnidade::btnSalvarClick(ui::TComponent*) {
+  if (IsEditing(DM->qryTipoUnidade)) DM->qryTipoUnidade->Post();
+}
+
+void TfCadTipoUnidade::btnCancelarClick(ui::TComponent*) {
+  if (IsEditing(DM->qryTipoUnidade)) DM->qryTipoUnidade->Cancel();
+}
+
+void TfCadTipoUnidade::btnSairClick(ui::TComponent*) {
+  FTDI->Fechar(false);
+}
+
+void TfCadTipoUnidade::dtsStatusStateChange(ui::TComponent*) {
+  ApplyEditButtons(DM->qryTipoUnidade, btnNovo, btnSalvar, btnCancelar);
+}
+
+}  // namespace app

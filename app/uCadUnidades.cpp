@@ -1,0 +1,89 @@
+#include "app/uCadUnidades.h"
+
+#include "app/uDM.h"
+#include "app/uMenu.h"
+
+namespace app {
+
+const ui::TClassInfo& TfCadUnidades::StaticClass() {
+  static ui::TClassInfo info("TfCadUnidades", &vexlo::TVexloForm::StaticClass(),
+                             ui::FactoryOf<TfCadUnidades>());
+  return info;
+}
+
+TfCadUnidades::TfCadUnidades(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+  SetName("fCadUnidades");
+  SetCaption("Cadastro de Unidades");
+  SetClientWidth(900);
+  SetClientHeight(480);
+  SetColor(ui::clWhite);
+  Font().SetName("Segoe UI");
+  Font().SetSize(9);
+  DisableAlign();
+
+  db::TDataSource* src = DM->dtsUnidades;
+  TCadFrame frame =
+      BuildCadFrame(*this, Caption(), src, true, {{"ID_UNIDADE", 65}, {"NOME_UNIDADE", 228}});
+  pnButtons = frame.pnButtons;
+  lblTituloTela = frame.lblTituloTela;
+  btnSair = frame.btnSair;
+  pnlDados = frame.pnlDados;
+  Panel1 = frame.Panel1;
+  btnNovo = frame.btnNovo;
+  btnSalvar = frame.btnSalvar;
+  btnCancelar = frame.btnCancelar;
+  GroupBox2 = frame.GroupBox2;
+  DBGrid1 = frame.DBGrid1;
+  GroupBox1 = frame.GroupBox1;
+
+  Label1 = MakeLabel(this, GroupBox1, "Label1", "Id Unidade", 16, 24);
+  DBEdit1 = MakeDBEdit(this, GroupBox1, "DBEdit1", src, "ID_UNIDADE", 16, 42, 121);
+  MakeKeyReadOnly(DBEdit1);
+  Label2 = MakeLabel(this, GroupBox1, "Label2", "Nome da Unidade", 16, 74);
+  DBEdit2 = MakeDBEdit(this, GroupBox1, "DBEdit2", src, "NOME_UNIDADE", 16, 92, 400);
+  Label3 = MakeLabel(this, GroupBox1, "Label3", "Tipo de Unidade", 16, 124);
+  DBLookupComboBox1 =
+      MakeLookup(this, GroupBox1, "DBLookupComboBox1", src, "ID_TIPO_UNIDADE", DM->dtsTipoUnidade,
+                 "ID_TIPO_UNIDADE", "TIPO_UNIDADE", 16, 142, 400);
+
+  btnNovo->OnClick = [this](ui::TComponent* Sender) { btnNovoClick(Sender); };
+  btnSalvar->OnClick = [this](ui::TComponent* Sender) { btnSalvarClick(Sender); };
+  btnCancelar->OnClick = [this](ui::TComponent* Sender) { btnCancelarClick(Sender); };
+  btnSair->OnClick = [this](ui::TComponent* Sender) { btnSairClick(Sender); };
+
+  // The form's own data source on the dataset, for its state changes only.
+  dtsStatus = new db::TDataSource(this);
+  dtsStatus->SetName("dtsStatus");
+  dtsStatus->OnStateChange = [this](ui::TComponent* Sender) { dtsStatusStateChange(Sender); };
+  dtsStatus->SetDataSet(DM->qryUnidades);
+  dtsStatusStateChange(dtsStatus);
+  EnableAlign();
+}
+
+TfCadUnidades::~TfCadUnidades() {
+  // The data source reports its last state change while it is freed, when
+  // this form is already gone.
+  dtsStatus->OnStateChange = nullptr;
+}
+
+void TfCadUnidades::btnNovoClick(ui::TComponent*) {
+  DM->qryUnidades->Append();
+}
+
+void TfCadUnidades::btnSalvarClick(ui::TComponent*) {
+  if (IsEditing(DM->qryUnidades)) DM->qryUnidades->Post();
+}
+
+void TfCadUnidades::btnCancelarClick(ui::TComponent*) {
+  if (IsEditing(DM->qryUnidades)) DM->qryUnidades->Cancel();
+}
+
+void TfCadUnidades::btnSairClick(ui::TComponent*) {
+  FTDI->Fechar(false);
+}
+
+void TfCadUnidades::dtsStatusStateChange(ui::TComponent*) {
+  ApplyEditButtons(DM->qryUnidades, btnNovo, btnSalvar, btnCancelar);
+}
+
+}  // namespace app

@@ -1,0 +1,62 @@
+#include "app/uFormBuilder.h"
+
+namespace app {
+
+TCadFrame BuildCadFrame(ui::TCustomForm& AForm, const std::string& ACaption,
+                        db::TDataSource* ASource, bool AWithList,
+                        std::initializer_list<TGridColumn> AColumns) {
+  TCadFrame f;
+  int w = AForm.ClientWidth(), h = AForm.ClientHeight();
+  f.pnButtons = MakePanel(&AForm, &AForm, "pnButtons", ui::alTop, 0, 0, w, 41);
+  f.lblTituloTela = MakeLabel(&AForm, f.pnButtons, "lblTituloTela", ACaption, 0, 0);
+  f.lblTituloTela->SetAutoSize(false);
+  f.lblTituloTela->SetAlign(ui::alClient);
+  f.lblTituloTela->SetLayout(ui::tlCenter);
+  f.lblTituloTela->Font().SetStyle(ui::fsBold);
+  f.lblTituloTela->Font().SetSize(16);
+  f.btnSair = MakeButton(&AForm, f.pnButtons, "btnSair", "Sair", w - 107, 2, 105, 37);
+  f.btnSair->SetAlign(ui::alRight);
+
+  f.pnlDados = MakePanel(&AForm, &AForm, "pnlDados", ui::alClient, 0, 41, w, h - 41);
+  if (!AWithList) return f;
+
+  f.Panel1 = MakePanel(&AForm, f.pnlDados, "Panel1", ui::alTop, 0, 0, w, 47);
+  f.btnNovo = MakeButton(&AForm, f.Panel1, "btnNovo", "Novo", 3, 3, 111, 41);
+  f.btnSalvar = MakeButton(&AForm, f.Panel1, "btnSalvar", "Salvar", 117, 3, 111, 41);
+  f.btnCancelar = MakeButton(&AForm, f.Panel1, "btnCancelar", "Cancelar", 231, 3, 111, 41);
+
+  f.GroupBox2 = Make<ui::TGroupBox>(&AForm, f.pnlDados, "GroupBox2", 0, 47, 338, h - 88);
+  f.GroupBox2->SetCaption("Listagem");
+  f.GroupBox2->SetAlign(ui::alLeft);
+  f.DBGrid1 = Make<ui::TDBGrid>(&AForm, f.GroupBox2, "DBGrid1", 2, 17, 334, h - 107);
+  f.DBGrid1->SetAlign(ui::alClient);
+  f.DBGrid1->SetReadOnly(true);
+  f.DBGrid1->SetOptions((f.DBGrid1->Options() & ~ui::dgEditing) | ui::dgRowSelect |
+                        ui::dgAlwaysShowSelection);
+  for (const TGridColumn& c : AColumns) {
+    ui::TColumn* col = f.DBGrid1->Columns().Add();
+    col->SetFieldName(c.FieldName);
+    if (c.Width >= 0) col->SetWidth(c.Width);
+  }
+  f.DBGrid1->SetDataSource(ASource);
+
+  f.GroupBox1 = Make<ui::TGroupBox>(&AForm, f.pnlDados, "GroupBox1", 338, 47, w - 338, h - 88);
+  f.GroupBox1->SetCaption("Detalhes");
+  f.GroupBox1->SetAlign(ui::alClient);
+  return f;
+}
+
+bool IsEditing(const db::TDataSet* ADataSet) {
+  return ADataSet && (ADataSet->State() == db::TDataSetState::dsEdit ||
+                      ADataSet->State() == db::TDataSetState::dsInsert);
+}
+
+void ApplyEditButtons(db::TDataSet* ADataSet, ui::TControl* ANovo, ui::TControl* ASalvar,
+                      ui::TControl* ACancelar) {
+  bool editing = IsEditing(ADataSet);
+  if (ANovo) ANovo->SetEnabled(!editing);
+  ASalvar->SetEnabled(editing);
+  ACancelar->SetEnabled(editing);
+}
+
+}  // namespace app

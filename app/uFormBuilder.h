@@ -1,0 +1,119 @@
+// Small helpers the application's forms are built with: a control with its
+// owner, name, parent and bounds; labels; data-aware edits; the common frame
+// of the registration forms.
+#pragma once
+
+#include <string>
+
+#include "platform/db/DB.h"
+#include "platform/ui/DBCtrls.h"
+#include "platform/ui/DBGrids.h"
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
+
+namespace app {
+
+template <class T>
+T* Make(ui::TComponent* AOwner, ui::TWinControl* AParent, const std::string& AName, int ALeft,
+        int ATop, int AWidth, int AHeight) {
+  T* c = new T(AOwner);
+  c->SetName(AName);
+  c->SetParent(AParent);
+  c->SetBounds(ALeft, ATop, AWidth, AHeight);
+  return c;
+}
+
+inline ui::TLabel* MakeLabel(ui::TComponent* AOwner, ui::TWinControl* AParent,
+                             const std::string& AName, const std::string& ACaption, int ALeft,
+                             int ATop) {
+  auto* l = Make<ui::TLabel>(AOwner, AParent, AName, ALeft, ATop, 0, 15);
+  l->SetCaption(ACaption);
+  return l;
+}
+
+// A panel without bevel or caption.
+inline ui::TPanel* MakePanel(ui::TComponent* AOwner, ui::TWinControl* AParent,
+                             const std::string& AName, ui::TAlign AAlign, int ALeft, int ATop,
+                             int AWidth, int AHeight) {
+  auto* p = Make<ui::TPanel>(AOwner, AParent, AName, ALeft, ATop, AWidth, AHeight);
+  p->SetAlign(AAlign);
+  p->SetBevelOuter(ui::bvNone);
+  p->SetShowCaption(false);
+  return p;
+}
+
+inline ui::TButton* MakeButton(ui::TComponent* AOwner, ui::TWinControl* AParent,
+                               const std::string& AName, const std::string& ACaption, int ALeft,
+                               int ATop, int AWidth, int AHeight) {
+  auto* b = Make<ui::TButton>(AOwner, AParent, AName, ALeft, ATop, AWidth, AHeight);
+  b->SetCaption(ACaption);
+  return b;
+}
+
+inline ui::TDBEdit* MakeDBEdit(ui::TComponent* AOwner, ui::TWinControl* AParent,
+                               const std::string& AName, db::TDataSource* ASource,
+                               const std::string& AField, int ALeft, int ATop, int AWidth) {
+  auto* e = Make<ui::TDBEdit>(AOwner, AParent, AName, ALeft, ATop, AWidth, 23);
+  e->SetDataSource(ASource);
+  e->SetDataField(AField);
+  return e;
+}
+
+// A key the database assigns: shown grey, read-only, skipped by the keyboard.
+inline void MakeKeyReadOnly(ui::TDBEdit* AEdit) {
+  AEdit->SetReadOnly(true);
+  AEdit->SetColor(ui::clBtnFace);
+  AEdit->SetTabStop(false);
+}
+
+inline ui::TDBLookupComboBox* MakeLookup(ui::TComponent* AOwner, ui::TWinControl* AParent,
+                                         const std::string& AName, db::TDataSource* ASource,
+                                         const std::string& AField, db::TDataSource* AList,
+                                         const std::string& AKeyField,
+                                         const std::string& AListField, int ALeft, int ATop,
+                                         int AWidth) {
+  auto* c = Make<ui::TDBLookupComboBox>(AOwner, AParent, AName, ALeft, ATop, AWidth, 23);
+  c->SetListSource(AList);
+  c->SetKeyField(AKeyField);
+  c->SetListField(AListField);
+  c->SetDataSource(ASource);
+  c->SetDataField(AField);
+  return c;
+}
+
+// The frame every registration form shares: the title bar with "Sair", the
+// data panel, and (for the forms with a list) the toolbar, the list group
+// with its read-only grid and the details group.
+struct TCadFrame {
+  ui::TPanel* pnButtons = nullptr;
+  ui::TLabel* lblTituloTela = nullptr;
+  ui::TButton* btnSair = nullptr;
+  ui::TPanel* pnlDados = nullptr;
+  ui::TPanel* Panel1 = nullptr;
+  ui::TButton* btnNovo = nullptr;
+  ui::TButton* btnSalvar = nullptr;
+  ui::TButton* btnCancelar = nullptr;
+  ui::TGroupBox* GroupBox2 = nullptr;
+  ui::TDBGrid* DBGrid1 = nullptr;
+  ui::TGroupBox* GroupBox1 = nullptr;
+};
+
+struct TGridColumn {
+  std::string FieldName;
+  int Width;  // -1: the field's default width
+};
+
+TCadFrame BuildCadFrame(ui::TCustomForm& AForm, const std::string& ACaption,
+                        db::TDataSource* ASource, bool AWithList,
+                        std::initializer_list<TGridColumn> AColumns);
+
+// The enabling rule of the toolbar: while the dataset is editing or
+// inserting "Novo" is off and "Salvar" / "Cancelar" are on; otherwise the
+// reverse. ANovo may be null (the city hall form has none).
+void ApplyEditButtons(db::TDataSet* ADataSet, ui::TControl* ANovo, ui::TControl* ASalvar,
+                      ui::TControl* ACancelar);
+// True while the dataset is editing or inserting.
+bool IsEditing(const db::TDataSet* ADataSet);
+
+}  // namespace app

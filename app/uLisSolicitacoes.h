@@ -1,0 +1,63 @@
+// The request list: filtered by situation on the server (the list's SQL is
+// rebuilt) and by the text of the search field on the fetched rows; "Novo"
+// and "Alterar" open the request form.
+#pragma once
+
+#include <cstdint>
+
+#include "app/uFormBuilder.h"
+#include "platform/ui/Buttons.h"
+#include "platform/ui/ComCtrls.h"
+#include "vexlo/Vexlo.Forms.h"
+
+namespace app {
+
+class TfLisSolicitacoes : public vexlo::TVexloForm {
+  UI_DECLARE_CLASS()
+ public:
+  explicit TfLisSolicitacoes(ui::TComponent* AOwner);
+
+  ui::TPanel* pnlTituloTela;
+  ui::TLabel* lblTituloTela;
+  ui::TSpeedButton* SpeedButton1;
+  ui::TGroupBox* gpbFiltragem;
+  ui::TLabel* Label1;
+  ui::TComboBox* cbbSituacao;
+  ui::TLabel* Label2;
+  ui::TEdit* edtPesquisa;
+  ui::TLabel* Label3;
+  ui::TDateTimePicker* dtpDtInicial;
+  ui::TLabel* Label4;
+  ui::TDateTimePicker* dtpDtFinal;
+  ui::TButton* btnBuscar;
+  ui::TGroupBox* gpbTarefas;
+  ui::TPanel* pnlBotoes;
+  ui::TButton* btnNovo;
+  ui::TButton* btnAlterar;
+  ui::TDBGrid* dbgTarefas;
+
+  void FormCreate(ui::TComponent* Sender);
+  void FormShow(ui::TComponent* Sender);
+  // Rebuilds the list's SQL for the chosen situation, reopens it and applies
+  // the text filter.
+  void BuscarDados();
+  // Filters the fetched rows by the search text (a LIKE on the description).
+  void FiltrarDados();
+  void cbbSituacaoChange(ui::TComponent* Sender);
+  void edtPesquisaChange(ui::TComponent* Sender);
+  void btnNovoClick(ui::TComponent* Sender);
+  void btnAlterarClick(ui::TComponent* Sender);
+  void SpeedButton1Click(ui::TComponent* Sender);
+
+ private:
+  // Opens the request form on the request with this key (0: a new one).
+  void AbrirSolicitacao(int64_t AIdSolicitacao, bool AInserir);
+  // After a save: the list again, on the saved request.
+  void SolicitacaoSalva(int64_t AIdSolicitacao);
+};
+
+// The situation key written at the start of a list item ("3 - Concluída"),
+// or -1 when the text does not start with one.
+int64_t ChaveSituacao(const std::string& AItem);
+
+}  // namespace app

@@ -1,0 +1,288 @@
+#include "app/uMenu.h"
+
+#include "app/uCadPrefeitura.h"
+#include "app/uCadSituacao.h"
+#include "app/uCadTipoSolicitacao.h"
+#include "app/uCadTipoUnidade.h"
+#include "app/uCadUnidades.h"
+#include "app/uDM.h"
+#include "app/uLisSolicitacoes.h"
+#include "app/uResources.h"
+
+namespace app {
+
+TfMenu* fMenu = nullptr;
+tabhost::TTDI* FTDI = nullptr;
+
+const ui::TClassInfo& TfMenu::StaticClass() {
+  static ui::TClassInfo info("TfMenu", &vexlo::TVexloForm::StaticClass(), ui::FactoryOf<TfMenu>());
+  return info;
+}
+
+namespace {
+
+constexpr int kGroupCollapsed = 33;
+constexpr ui::TColor kGroupColor = ui::clSilver;
+
+ui::TPanel* MakePanel(ui::TWinControl* AParent, const std::string& AName, ui::TAlign AAlign,
+                      int ATop, int AWidth, int AHeight) {
+  auto* p = new ui::TPanel(AParent->Owner() ? AParent->Owner() : AParent);
+  p->SetName(AName);
+  p->SetParent(AParent);
+  p->SetBounds(0, ATop, AWidth, AHeight);
+  p->SetAlign(AAlign);
+  p->SetBevelOuter(ui::bvNone);
+  p->SetShowCaption(false);
+  return p;
+}
+
+// A side-menu button: picture left of the caption, 5 pixels from the edge,
+// 10 between picture and text.
+ui::TSpeedButton* MakeButton(ui::TComponent* AOwner, ui::TWinControl* AParent,
+                             const std::string& AName, const std::string& ACaption, int ATop,
+                             int AHeight, std::string_view APicture) {
+  auto* b = new ui::TSpeedButton(AOwner);
+  b->SetName(AName);
+  b->SetParent(AParent);
+  b->SetBounds(0, ATop, AParent->Width(), AHeight);
+  b->SetAlign(ui::alTop);
+  b->SetCaption(ACaption);
+  b->SetFlat(true);
+  b->SetLayout(ui::blGlyphLeft);
+  b->SetMargin(5);
+  b->SetSpacing(10);
+  if (!APicture.empty()) b->Glyph().LoadFromData(APicture);
+  return b;
+}
+
+ui::TMenuItem* MakeItem(ui::TComponent* AOwner, ui::TMenuItem* AParent, const std::string& AName,
+                        const std::string& ACaption) {
+  auto* i = new ui::TMenuItem(AOwner);
+  if (!AName.empty()) i->SetName(AName);
+  i->SetCaption(ACaption);
+  AParent->Add(i);
+  return i;
+}
+
+void ToggleGroup(ui::TPanel* AGroup, int AExpanded) {
+  AGroup->SetHeight(AGroup->Height() == kGroupCollapsed ? AExpanded : kGroupCollapsed);
+}
+
+}  // namespace
+
+TfMenu::TfMenu(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+  SetName("fMenu");
+  SetCaption("Menu");
+  SetWindowState(ui::wsMaximized);
+  SetClientWidth(928);
+  SetClientHeight(511);
+  SetColor(ui::clWhite);
+  Font().SetName("Segoe UI");
+  Font().SetSize(9);
+  DisableAlign();
+
+  // Top bar: the city hall's name, and the close and person buttons on the right.
+  Panel1 = MakePanel(this, "Panel1", ui::alTop, 0, 928, 41);
+  DBText1 = new ui::TDBText(this);
+  DBText1->SetName("DBText1");
+  DBText1->SetParent(Panel1);
+  DBText1->SetBounds(0, 0, 328, 41);
+  DBText1->SetAlign(ui::alLeft);
+  DBText1->Font().SetStyle(ui::fsBold);
+  DBText1->Font().SetSize(14);
+  DBText1->SetLayout(ui::tlCenter);
+  DBText1->SetDataSource(DM->dtsPrefeitura);
+  DBText1->SetDataField("NOME_PREFEITURA");
+
+  btnFechar = new ui::TSpeedButton(this);
+  btnFechar->SetName("btnFechar");
+  btnFechar->SetParent(Panel1);
+  btnFechar->SetBounds(888, 1, 40, 39);
+  btnFechar->SetAlign(ui::alRight);
+  btnFechar->SetHint("Sair do sistema (Fechar)");
+  btnFechar->SetShowHint(true);
+  btnFechar->SetLayout(ui::blGlyphTop);
+  btnFechar->SetFlat(true);
+  btnFechar->Glyph().LoadFromData(ResMenuFechar());
+
+  Panel2 = MakePanel(Panel1, "Panel2", ui::alRight, 0, 4, 41);
+  Panel2->SetLeft(884);
+
+  btnUser = new ui::TSpeedButton(this);
+  btnUser->SetName("btnUser");
+  btnUser->SetParent(Panel1);
+  btnUser->SetBounds(844, 1, 40, 39);
+  btnUser->SetAlign(ui::alRight);
+  btnUser->SetHint("Cadastro de Pessoas Físicas e Juríridas");
+  btnUser->SetShowHint(true);
+  btnUser->SetLayout(ui::blGlyphTop);
+  btnUser->SetFlat(true);
+  btnUser->Glyph().LoadFromData(ResMenuUser());
+
+  // The side menu: "Recolher", three groups and "Configurações".
+  pnlMenu = MakePanel(this, "pnlMenu", ui::alLeft, 41, 200, 470);
+  pnlMenu->SetStyleElements(0);
+  pnlMenu->SetColor(ui::clWhite);
+  pnlMenu->DisableAlign();
+  btnRecolher = MakeButton(this, pnlMenu, "btnRecolher", "Recolher", 0, 30, ResMenuRecolher());
+  btnRecolher->Font().SetStyle(ui::fsBold);
+
+  pnlSolicitacoes = MakePanel(pnlMenu, "pnlSolicitacoes", ui::alTop, 30, 200, 103);
+  pnlSolicitacoes->SetColor(kGroupColor);
+  btnMenuCategoria1 = MakeButton(this, pnlSolicitacoes, "btnMenuCategoria1", "Solicitações", 0, 33,
+                                 ResMenuSolicitacoes());
+  SpeedButton4 = MakeButton(this, pnlSolicitacoes, "SpeedButton4", "Gerenciamento", 33, 33,
+                            ResMenuGerenciamento());
+  btnOpcao1 =
+      MakeButton(this, pnlSolicitacoes, "btnOpcao1", "Relatório", 66, 33, ResMenuRelatorio());
+  btnOpcao1->SetEnabled(false);
+
+  pnlUsuarios = MakePanel(pnlMenu, "pnlUsuarios", ui::alTop, 133, 200, 103);
+  pnlUsuarios->SetColor(kGroupColor);
+  SpeedButton2 =
+      MakeButton(this, pnlUsuarios, "SpeedButton2", "Usuários", 0, 33, ResMenuUsuarios());
+  SpeedButton1 =
+      MakeButton(this, pnlUsuarios, "SpeedButton1", "Cad Usuários", 33, 33, ResMenuCadUsuarios());
+  SpeedButton1->SetEnabled(false);
+  SpeedButton3 = MakeButton(this, pnlUsuarios, "SpeedButton3", "Tipos de Usuário", 66, 33,
+                            ResMenuTiposUsuario());
+  SpeedButton3->SetEnabled(false);
+
+  pnlCadastros = MakePanel(pnlMenu, "pnlCadastros", ui::alTop, 236, 200, 200);
+  pnlCadastros->SetColor(kGroupColor);
+  SpeedButton5 =
+      MakeButton(this, pnlCadastros, "SpeedButton5", "Cadastros", 0, 33, ResMenuCadastros());
+  SpeedButton6 =
+      MakeButton(this, pnlCadastros, "SpeedButton6", "Prefeitura", 33, 33, ResMenuPrefeitura());
+  SpeedButton7 =
+      MakeButton(this, pnlCadastros, "SpeedButton7", "Unidades", 66, 33, ResMenuUnidades());
+  SpeedButton8 = MakeButton(this, pnlCadastros, "SpeedButton8", "Tipos de Unidade", 99, 33,
+                            ResMenuTiposUnidade());
+  SpeedButton9 = MakeButton(this, pnlCadastros, "SpeedButton9", "Tipos de Solicitações", 132, 33,
+                            ResMenuTiposSolicitacao());
+  SpeedButton10 =
+      MakeButton(this, pnlCadastros, "SpeedButton10", "Situações", 165, 33, ResMenuSituacoes());
+
+  SpeedButton12 =
+      MakeButton(this, pnlMenu, "SpeedButton12", "Configurações", 440, 30, ResMenuConfiguracoes());
+  SpeedButton12->SetAlign(ui::alBottom);
+  pnlMenu->EnableAlign();
+
+  Image1 = new ui::TImage(this);
+  Image1->SetName("Image1");
+  Image1->SetParent(this);
+  Image1->SetBounds(200, 41, 728, 470);
+  Image1->SetAlign(ui::alClient);
+  Image1->SetCenter(true);
+  Image1->Picture().LoadFromData(ResLogo());
+
+  // The menu bar.
+  MainMenu1 = new ui::TMainMenu(this);
+  MainMenu1->SetName("MainMenu1");
+  ui::TMenuItem* root = MainMenu1->Items();
+  Cadastros1 = MakeItem(this, root, "Cadastros1", "Cadastros");
+  Prefeitura1 = MakeItem(this, Cadastros1, "Prefeitura1", "Prefeitura");
+  Prefeitura2 = MakeItem(this, Cadastros1, "Prefeitura2", "Unidades");
+  N1 = MakeItem(this, Cadastros1, "N1", "-");
+  TipoDeUnidade1 = MakeItem(this, Cadastros1, "TipoDeUnidade1", "Tipo de Unidade");
+  ipodeSolicitao1 = MakeItem(this, Cadastros1, "ipodeSolicitao1", "Tipo de Solicitação");
+  SituaodeSolicitao1 = MakeItem(this, Cadastros1, "SituaodeSolicitao1", "Situação de Solicitação");
+  Solicitaes1 = MakeItem(this, root, "Solicitaes1", "Solicitações");
+  GerenciamentodeSolicitaes1 =
+      MakeItem(this, Solicitaes1, "GerenciamentodeSolicitaes1", "Gerenciamento de Solicitações");
+  RelatriodasSolicitaes1 =
+      MakeItem(this, Solicitaes1, "RelatriodasSolicitaes1", "Relatório das Solicitações");
+  Usurios1 = MakeItem(this, root, "Usurios1", "Usuários");
+  CadastrodeUsurios1 = MakeItem(this, Usurios1, "CadastrodeUsurios1", "Cadastro de Usuários");
+  iposdeUsurio1 = MakeItem(this, Usurios1, "iposdeUsurio1", "Tipos de Usuário");
+  Sair1 = MakeItem(this, root, "Sair1", "Sair");
+  SetMenu(MainMenu1);
+
+  // Menu items and the buttons that share their actions.
+  auto on = [this](void (TfMenu::*AHandler)(ui::TComponent*)) {
+    return [this, AHandler](ui::TComponent* Sender) { (this->*AHandler)(Sender); };
+  };
+  auto same = [](ui::TMenuItem* AItem) { return [AItem](ui::TComponent*) { AItem->Click(); }; };
+  Prefeitura1->OnClick = on(&TfMenu::Prefeitura1Click);
+  Prefeitura2->OnClick = on(&TfMenu::Prefeitura2Click);
+  TipoDeUnidade1->OnClick = on(&TfMenu::TipoDeUnidade1Click);
+  ipodeSolicitao1->OnClick = on(&TfMenu::ipodeSolicitao1Click);
+  SituaodeSolicitao1->OnClick = on(&TfMenu::SituaodeSolicitao1Click);
+  GerenciamentodeSolicitaes1->OnClick = on(&TfMenu::GerenciamentodeSolicitaes1Click);
+  Sair1->OnClick = on(&TfMenu::Sair1Click);
+
+  btnRecolher->OnClick = on(&TfMenu::btnRecolherClick);
+  btnMenuCategoria1->OnClick = on(&TfMenu::btnMenuCategoria1Click);
+  SpeedButton4->OnClick = same(GerenciamentodeSolicitaes1);
+  SpeedButton2->OnClick = on(&TfMenu::SpeedButton2Click);
+  SpeedButton1->OnClick = on(&TfMenu::SpeedButton2Click);
+  SpeedButton5->OnClick = on(&TfMenu::SpeedButton5Click);
+  SpeedButton6->OnClick = same(Prefeitura1);
+  SpeedButton7->OnClick = same(Prefeitura2);
+  SpeedButton8->OnClick = same(TipoDeUnidade1);
+  SpeedButton9->OnClick = same(ipodeSolicitao1);
+  SpeedButton10->OnClick = same(SituaodeSolicitao1);
+  btnFechar->OnClick = same(Sair1);
+
+  EnableAlign();
+  OnCreate = [this](ui::TComponent* Sender) { FormCreate(Sender); };
+}
+
+TfMenu::~TfMenu() {
+  // The host goes with the menu (its tabs close first).
+  if (FTDI && FTDI->Owner() == this) {
+    tabhost::TTDI* host = FTDI;
+    FTDI = nullptr;
+    host->Free();
+  }
+}
+
+void TfMenu::FormCreate(ui::TComponent*) {
+  FTDI = new tabhost::TTDI(this, nullptr);
+  FTDI->SetMostrarMenuPopup(false);
+}
+
+void TfMenu::btnRecolherClick(ui::TComponent*) {
+  if (btnRecolher->Caption() == "Recolher") {
+    pnlMenu->SetWidth(36);
+    btnRecolher->SetCaption("");
+  } else {
+    pnlMenu->SetWidth(200);
+    btnRecolher->SetCaption("Recolher");
+  }
+}
+
+void TfMenu::btnMenuCategoria1Click(ui::TComponent*) {
+  ToggleGroup(pnlSolicitacoes, 103);
+}
+void TfMenu::SpeedButton2Click(ui::TComponent*) {
+  ToggleGroup(pnlUsuarios, 103);
+}
+void TfMenu::SpeedButton5Click(ui::TComponent*) {
+  ToggleGroup(pnlCadastros, 200);
+}
+
+void TfMenu::Prefeitura1Click(ui::TComponent*) {
+  FTDI->MostrarFormulario<TfCadPrefeitura>(false);
+}
+void TfMenu::Prefeitura2Click(ui::TComponent*) {
+  FTDI->MostrarFormulario<TfCadUnidades>(false);
+}
+void TfMenu::TipoDeUnidade1Click(ui::TComponent*) {
+  FTDI->MostrarFormulario<TfCadTipoUnidade>(false);
+}
+void TfMenu::ipodeSolicitao1Click(ui::TComponent*) {
+  FTDI->MostrarFormulario<TfCadTipoSolicitacao>(false);
+}
+void TfMenu::SituaodeSolicitao1Click(ui::TComponent*) {
+  FTDI->MostrarFormulario<TfCadSituacao>(false);
+}
+void TfMenu::GerenciamentodeSolicitaes1Click(ui::TComponent*) {
+  FTDI->MostrarFormulario<TfLisSolicitacoes>(false);
+}
+
+void TfMenu::Sair1Click(ui::TComponent*) {
+  ui::Application->Terminate();
+}
+
+}  // namespace app

@@ -1,0 +1,80 @@
+// The main window after login: the city hall's name in the top bar, the
+// collapsible side menu, the menu bar, and the tabbed host in which every
+// work form opens.
+#pragma once
+
+#include "platform/ui/Buttons.h"
+#include "platform/ui/DBCtrls.h"
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Menus.h"
+#include "tabhost/TDI.h"
+#include "vexlo/Vexlo.Forms.h"
+
+namespace app {
+
+class TfMenu : public vexlo::TVexloForm {
+  UI_DECLARE_CLASS()
+ public:
+  explicit TfMenu(ui::TComponent* AOwner);
+  ~TfMenu() override;
+
+  ui::TPanel* Panel1;
+  ui::TDBText* DBText1;
+  ui::TSpeedButton* btnFechar;
+  ui::TPanel* Panel2;
+  ui::TSpeedButton* btnUser;
+  ui::TPanel* pnlMenu;
+  ui::TSpeedButton* btnRecolher;
+  ui::TPanel* pnlSolicitacoes;
+  ui::TSpeedButton* btnMenuCategoria1;
+  ui::TSpeedButton* SpeedButton4;
+  ui::TSpeedButton* btnOpcao1;
+  ui::TPanel* pnlUsuarios;
+  ui::TSpeedButton* SpeedButton2;
+  ui::TSpeedButton* SpeedButton1;
+  ui::TSpeedButton* SpeedButton3;
+  ui::TPanel* pnlCadastros;
+  ui::TSpeedButton* SpeedButton5;
+  ui::TSpeedButton* SpeedButton6;
+  ui::TSpeedButton* SpeedButton7;
+  ui::TSpeedButton* SpeedButton8;
+  ui::TSpeedButton* SpeedButton9;
+  ui::TSpeedButton* SpeedButton10;
+  ui::TSpeedButton* SpeedButton12;
+  ui::TImage* Image1;
+
+  ui::TMainMenu* MainMenu1;
+  ui::TMenuItem* Cadastros1;
+  ui::TMenuItem* Prefeitura1;
+  ui::TMenuItem* Prefeitura2;
+  ui::TMenuItem* N1;
+  ui::TMenuItem* TipoDeUnidade1;
+  ui::TMenuItem* ipodeSolicitao1;
+  ui::TMenuItem* SituaodeSolicitao1;
+  ui::TMenuItem* Solicitaes1;
+  ui::TMenuItem* GerenciamentodeSolicitaes1;
+  ui::TMenuItem* RelatriodasSolicitaes1;
+  ui::TMenuItem* Usurios1;
+  ui::TMenuItem* CadastrodeUsurios1;
+  ui::TMenuItem* iposdeUsurio1;
+  ui::TMenuItem* Sair1;
+
+  void FormCreate(ui::TComponent* Sender);
+  void btnRecolherClick(ui::TComponent* Sender);
+  void btnMenuCategoria1Click(ui::TComponent* Sender);
+  void SpeedButton2Click(ui::TComponent* Sender);
+  void SpeedButton5Click(ui::TComponent* Sender);
+  void Prefeitura1Click(ui::TComponent* Sender);
+  void Prefeitura2Click(ui::TComponent* Sender);
+  void TipoDeUnidade1Click(ui::TComponent* Sender);
+  void ipodeSolicitao1Click(ui::TComponent* Sender);
+  void SituaodeSolicitao1Click(ui::TComponent* Sender);
+  void GerenciamentodeSolicitaes1Click(ui::TComponent* Sender);
+  void Sair1Click(ui::TComponent* Sender);
+};
+
+extern TfMenu* fMenu;
+// The tabbed document host of the menu; nil while no menu exists.
+extern tabhost::TTDI* FTDI;
+
+}  // namespace app

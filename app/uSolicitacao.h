@@ -1,0 +1,57 @@
+// One request, shown modally from the request list on a new or the chosen
+// request. "Salvar" stores it and brings the list up to date; "Cancelar"
+// discards the changes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "app/uFormBuilder.h"
+#include "vexlo/Vexlo.Forms.h"
+
+namespace app {
+
+class TfSolicitacao : public vexlo::TVexloForm {
+  UI_DECLARE_CLASS()
+ public:
+  explicit TfSolicitacao(ui::TComponent* AOwner);
+
+  ui::TPanel* pnlTituloTela;
+  ui::TLabel* lblTituloTela;
+  ui::TButton* btnSair;
+  ui::TPanel* pnlDados;
+  ui::TLabel* Label1;
+  ui::TDBEdit* DBEdit1;
+  ui::TLabel* Label2;
+  ui::TDBLookupComboBox* DBLookupComboBox2;
+  ui::TLabel* Label3;
+  ui::TDBEdit* DBEdit2;
+  ui::TLabel* Label4;
+  ui::TDBEdit* DBEdit3;
+  ui::TLabel* Label5;
+  ui::TDBLookupComboBox* DBLookupComboBox3;
+  ui::TLabel* Label6;
+  ui::TDBLookupComboBox* DBLookupComboBox1;
+  ui::TLabel* Label7;
+  ui::TDBLookupComboBox* DBLookupComboBox4;
+  ui::TGroupBox* GroupBox1;
+  ui::TImage* Image1;
+  ui::TImage* Image2;
+  ui::TImage* Image3;
+  ui::TImage* Image4;
+  ui::TImage* Image5;
+  ui::TButton* btnSalvar;
+  ui::TButton* btnCancelar;
+
+  // Called with the key of a request once it is stored.
+  std::function<void(int64_t AIdSolicitacao)> OnSalvo;
+
+  void btnSairClick(ui::TComponent* Sender);
+  void btnSalvarClick(ui::TComponent* Sender);
+  void btnCancelarClick(ui::TComponent* Sender);
+};
+
+// The request form while it is shown; nil otherwise.
+extern TfSolicitacao* fSolicitacao;
+
+}  // namespace app
