@@ -195,9 +195,12 @@ TEST(OrvaneSession, AFailingWorkItemEndsThatItemOnly) {
     throw 42;  // not even an exception class
   });
   asyncDone.get_future().get();
+  // Thread 1 handed the async item over and is idle again: it takes the next.
+  using TStates = std::vector<std::pair<int, bool>>;
+  ASSERT_TRUE(Eventually([&] { return s->ThreadStates() == TStates{{1, false}}; }));
   s->ExecThread(true, [&] { b = std::this_thread::get_id(); });
   EXPECT_EQ(a, b);
-  EXPECT_TRUE(Eventually([&] { return s->ThreadStates().size() == 1; }));
+  EXPECT_EQ(s->ThreadStates(), (TStates{{1, false}}));
 }
 
 TEST(OrvaneSession, NamedLocks) {

@@ -15,8 +15,10 @@
 #include <vector>
 
 #include "orvane/server/Orvane.BaseClass.h"
+#include "orvane/server/Orvane.Events.h"
 #include "orvane/server/Orvane.Interfaces.h"
 #include "orvane/server/Orvane.Session.h"
+#include "platform/ui/Controls.h"
 #include "tests/orvane/server/OrvaneTestSupport.h"
 
 namespace sesstest {
@@ -170,6 +172,52 @@ class TRecordingController : public orvane::IVexloServerControllerBase {
  private:
   mutable std::mutex FLock;
   std::vector<orvane::TSessionChangeType> FNotices;
+};
+
+// A web control over a desktop control: a state record's "text" goes into
+// the desktop control's text; a record holding "fail" makes it throw.
+class TTestControl : public orvane::IOrvaneControl {
+ public:
+  TTestControl(TTestWebForm& AForm, ui::TControl* ADesktop, std::string AName, TLog& ALog,
+               bool AIsGrid = false)
+      : FForm(AForm), FDesktop(ADesktop), FName(std::move(AName)), FLog(ALog), FIsGrid(AIsGrid) {
+    FEvents = std::make_shared<orvane::TOrvaneControlEvents>(this);
+    AForm.Controls.push_back(this);
+  }
+
+  std::string GetName() const override { return FName; }
+  std::string GetNamePrefix() const override { return Prefix.empty() ? FName : Prefix + "_" + FName; }
+  bool GetEnabled() override { return Enabled.load(); }
+  bool GetVisible() override { return Visible.load(); }
+  bool GetReadOnly() override { return ReadOnly.load(); }
+  ui::TComponent* GetVCLComponent() const override { return FDesktop; }
+  orvane::IOrvaneForm* GetForm() const override { return &FForm; }
+  std::shared_ptr<orvane::IOrvaneControlEvents> GetEvents() override { return FEvents; }
+  bool IsDBGrid() override { return FIsGrid; }
+  void ProcessEventParameters(const std::shared_ptr<orvane::IOrvaneControlEvent>&,
+                              orvane::TStringList& AParameters) override {
+    std::string joined;
+    for (const auto& p : AParameters)
+      if (p.rfind("OrvaneComponentsStatus=", 0) != 0) joined += (joined.empty() ? "" : "|") + p;
+    FLog.Add(FName + ".params:" + joined);
+  }
+  void ProcessComponentState(const nlohmann::json& AState) override {
+    if (AState.contains("fail")) throw std::runtime_error("estado recusado");
+    auto text = AState.find("text");
+    if (text != AState.end() && text->is_string() && FDesktop) FDesktop->SetText(*text);
+    FLog.Add(FName + ".state");
+  }
+
+  std::atomic<bool> Enabled{true}, Visible{true}, ReadOnly{false};
+  std::string Prefix;
+
+ private:
+  TTestWebForm& FForm;
+  ui::TControl* FDesktop;
+  std::string FName;
+  TLog& FLog;
+  bool FIsGrid;
+  std::shared_ptr<orvane::TOrvaneControlEvents> FEvents;
 };
 
 // An engine root over a temporary web root, listening on an ephemeral port of
