@@ -8,6 +8,7 @@
 
 #include "app/uConfig.h"
 #include "app/uProgram.h"
+#include "app/uServerController.h"
 #include "platform/ui/Forms.h"
 
 #ifdef TAMBLO_QT
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tamblo: %s\n", e.what());
     return 2;
   }
+  if (!args.empty() && args.front() == "--web")
+    return app::RunWebServer(std::vector<std::string>(args.begin() + 1, args.end()));
   if (!args.empty()) {
     std::fprintf(stderr, "tamblo: opção desconhecida: %s\n", args.front().c_str());
     return 2;

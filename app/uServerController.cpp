@@ -1,0 +1,113 @@
+#include "app/uServerController.h"
+
+#include <signal.h>
+
+#include <cstdio>
+#include <exception>
+#include <stdexcept>
+
+#include "orvane/server/Orvane.BaseClass.h"
+
+namespace app {
+
+namespace {
+
+const char* NoticeName(orvane::TSessionChangeType AType) {
+  using orvane::TSessionChangeType;
+  switch (AType) {
+    case TSessionChangeType::sctNewSession:
+      return "nova";
+    case TSessionChangeType::sctCloseSession:
+      return "fechada";
+    case TSessionChangeType::sctActiveSession:
+      return "ativa";
+    case TSessionChangeType::sctClosingSession:
+      return "fechando";
+    case TSessionChangeType::sctExpireSession:
+      return "expirada";
+    case TSessionChangeType::sctStabilizedConnectioSession:
+      return "conectada";
+    case TSessionChangeType::sctLostConnectioSession:
+      return "conexão perdida";
+    case TSessionChangeType::sctReconnectedSession:
+      return "reconectada";
+    case TSessionChangeType::sctDestroySession:
+      return "destruída";
+  }
+  return "?";
+}
+
+}  // namespace
+
+void TServerController::DoSessionChange(orvane::TSessionChangeType AType,
+                                        const std::shared_ptr<orvane::IOrvaneSession>& ASession) {
+  std::fprintf(stderr, "Tamblo web: sessão %s %s\n",
+               ASession ? ASession->GetUUID().c_str() : "-", NoticeName(AType));
+}
+
+void TServerController::InstancePrimaryForm(const std::shared_ptr<orvane::IOrvaneSession>&) {}
+
+TWebOptions ParseWebArguments(const std::vector<std::string>& AArgs) {
+  TWebOptions o;
+  for (size_t i = 0; i < AArgs.size(); ++i) {
+    if (AArgs[i] == "--port") {
+      if (i + 1 >= AArgs.size()) throw std::invalid_argument("--port precisa de um número");
+      const std::string& v = AArgs[++i];
+      size_t used = 0;
+      int port = 0;
+      try {
+        port = std::stoi(v, &used);
+      } catch (const std::exception&) {
+        used = 0;
+      }
+      if (used != v.size() || v.empty() || port < 1 || port > 65535)
+        throw std::invalid_argument("porta inválida: \"" + v + "\" (use um número de 1 a 65535)");
+      o.Port = port;
+    } else {
+      throw std::invalid_argument("opção desconhecida no modo web: " + AArgs[i]);
+    }
+  }
+  return o;
+}
+
+int RunWebServer(const std::vector<std::string>& AArgs) {
+  TWebOptions options;
+  try {
+    options = ParseWebArguments(AArgs);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tamblo: %s\n", e.what());
+    return 2;
+  }
+  // Stop requests are taken by this thread alone: block them before any
+  // server thread starts, so every thread inherits the mask.
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, SIGINT);
+  sigaddset(&stop, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+
+  auto engine = std::make_unique<orvane::TOrvaneBaseClass>();
+  engine->SetServerController(std::make_shared<TServerController>());
+  try {
+    engine->SetServerPort(options.Port);
+    orvane::TOrvaneOptions& o = engine->GetOptions();
+    o.SetRootDirectory("wwwroot/");
+    o.SetPathCSS("css");
+    o.SetPathJS("js");
+    engine->StartServer();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tamblo: não foi possível iniciar o servidor web: %s\n", e.what());
+    return 1;
+  }
+  std::printf("Tamblo (web) no ar em http://localhost:%d/ servindo wwwroot/ (Ctrl+C encerra)\n",
+              options.Port);
+  std::fflush(stdout);
+  int signal = 0;
+  sigwait(&stop, &signal);
+  std::printf("Tamblo (web) encerrando.\n");
+  engine->StopServer();
+  engine.reset();
+  return 0;
+}
+
+}  // namespace app

@@ -1,0 +1,39 @@
+// The web starter: `tamblo --web [--port N]` creates the engine root with the
+// Tamblo server controller, sets the options and serves the web root
+// (wwwroot/ under the working directory) until the process is asked to stop.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "orvane/server/Orvane.Interfaces.h"
+
+namespace app {
+
+class TServerController : public orvane::IVexloServerControllerBase {
+ public:
+  std::string ServerName() const override { return "Tamblo"; }
+  std::string ServerDescription() const override {
+    return "Ouvidoria municipal: registro e acompanhamento das solicitações dos cidadãos";
+  }
+  // Writes each session notice to standard error.
+  void DoSessionChange(orvane::TSessionChangeType AType,
+                       const std::shared_ptr<orvane::IOrvaneSession>& ASession) override;
+  // The primary form of a session; the application's web pages are not
+  // published yet, so a new session starts without one.
+  void InstancePrimaryForm(const std::shared_ptr<orvane::IOrvaneSession>& ASession) override;
+};
+
+struct TWebOptions {
+  int Port = 8888;
+};
+
+// Reads "--port N" (1 to 65535). Throws std::invalid_argument with a message
+// for the user for anything else.
+TWebOptions ParseWebArguments(const std::vector<std::string>& AArgs);
+
+// Starts the engine and serves until SIGINT or SIGTERM; returns the exit code.
+int RunWebServer(const std::vector<std::string>& AArgs);
+
+}  // namespace app
