@@ -11,6 +11,7 @@ TAMBLO_PACKAGES=(
   firebird3.0-server firebird3.0-utils firebird-dev libfbclient2
   qt6-base-dev libasio-dev libssl-dev openssl nlohmann-json3-dev libsimpleini-dev
   libgtest-dev libgmock-dev xvfb xauth fonts-dejavu-core libpng-dev
+  clang libclang-rt-14-dev
 )
 
 log() { printf '[tamblo] %s\n' "$*" >&2; }

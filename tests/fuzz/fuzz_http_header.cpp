@@ -1,0 +1,22 @@
+// Request heads and WebSocket message envelopes from arbitrary bytes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "orvane/server/Orvane.Server.HTTP.Commom.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* AData, size_t ASize) {
+  std::string text(reinterpret_cast<const char*>(AData), ASize);
+  orvane::TOrvaneHTTPHeader h;
+  h.ParseHeaders(text);
+  (void)h.URL();
+  (void)h.FullURL();
+  (void)orvane::ValueOf(h.QueryParams, "token");
+  if (h.ServerPort < 0 || h.ServerPort > 65535) __builtin_trap();
+  try {
+    orvane::TOrvaneWebSocketMessage m = orvane::FormatReceivedMesssage(text);
+    if (m.RawMessage != text) __builtin_trap();
+  } catch (const orvane::EOrvaneProtocolError&) {
+  }
+  return 0;
+}
