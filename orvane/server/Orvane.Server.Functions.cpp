@@ -145,22 +145,33 @@ void TOrvaneServerFunctions::ReceiveMessage(const TOrvaneWebSocketMessage& AMess
                                             TOrvaneWebSocketContext& /*AContext*/,
                                             std::string& AAnswer) {
   if (!AMessage.IsFormatted) return;
-  auto lockClient = [&] { return SameText(Param(AMessage, "LockClient"), "true"); };
-  if (AMessage.MessageType == TWebSocketMessageType::wsMsgProcedure &&
-      SameText(AMessage.Name, "ExecEvent")) {
-    ExecEvent(Param(AMessage, "UUID"), Param(AMessage, "Token"), Param(AMessage, "FormUUID"),
-              Param(AMessage, "ID"), Param(AMessage, "EventID"), Param(AMessage, "Parameters"),
-              lockClient());
-  } else if (AMessage.MessageType == TWebSocketMessageType::wsMsgFunction &&
-             SameText(AMessage.Name, "CallBack")) {
-    CallBack(Param(AMessage, "UUID"), Param(AMessage, "Token"), Param(AMessage, "FormUUID"),
-             Param(AMessage, "CallBackID"), Param(AMessage, "Parameters"), lockClient());
-  } else if (AMessage.MessageType == TWebSocketMessageType::wsMsgFunction &&
-             SameText(AMessage.Name, "GetFromEvent")) {
-    AAnswer = GetFromEvent(Param(AMessage, "UUID"), Param(AMessage, "Token"),
-                           Param(AMessage, "FormUUID"), Param(AMessage, "ID"),
-                           Param(AMessage, "EventID"), Param(AMessage, "Parameters"), lockClient());
+  auto is = [&](TWebSocketMessageType AType, const char* AName) {
+    return AMessage.MessageType == AType && SameText(AMessage.Name, AName);
+  };
+  using T = TWebSocketMessageType;
+  bool execEvent = is(T::wsMsgProcedure, "ExecEvent");
+  bool getFromEvent = is(T::wsMsgFunction, "GetFromEvent");
+  bool callBack = is(T::wsMsgFunction, "CallBack");
+  if (!execEvent && !getFromEvent && !callBack) return;
+  // The parameters are read in the order the browser sends them.
+  const std::string& uuid = Param(AMessage, "UUID");
+  const std::string& token = Param(AMessage, "Token");
+  const std::string& formUUID = Param(AMessage, "FormUUID");
+  if (callBack) {
+    const std::string& callBackID = Param(AMessage, "CallBackID");
+    const std::string& parameters = Param(AMessage, "Parameters");
+    bool lockClient = SameText(Param(AMessage, "LockClient"), "true");
+    CallBack(uuid, token, formUUID, callBackID, parameters, lockClient);
+    return;
   }
+  const std::string& id = Param(AMessage, "ID");
+  const std::string& eventID = Param(AMessage, "EventID");
+  const std::string& parameters = Param(AMessage, "Parameters");
+  bool lockClient = SameText(Param(AMessage, "LockClient"), "true");
+  if (execEvent)
+    ExecEvent(uuid, token, formUUID, id, eventID, parameters, lockClient);
+  else
+    AAnswer = GetFromEvent(uuid, token, formUUID, id, eventID, parameters, lockClient);
 }
 
 void TOrvaneServerFunctions::ExecEvent(const std::string& UUID, const std::string& Token,

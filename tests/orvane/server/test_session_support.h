@@ -153,7 +153,9 @@ class TRecordingController : public orvane::IVexloServerControllerBase {
     }
     if (Hook) Hook(AType, ASession);
   }
-  void InstancePrimaryForm(const std::shared_ptr<orvane::IOrvaneSession>&) override {}
+  void InstancePrimaryForm(const std::shared_ptr<orvane::IOrvaneSession>& ASession) override {
+    if (OnInstancePrimaryForm) OnInstancePrimaryForm(ASession);
+  }
   std::vector<orvane::TSessionChangeType> Notices() const {
     std::lock_guard<std::mutex> g(FLock);
     return FNotices;
@@ -166,6 +168,7 @@ class TRecordingController : public orvane::IVexloServerControllerBase {
     return r;
   }
   // Set before the sessions start.
+  std::function<void(const std::shared_ptr<orvane::IOrvaneSession>&)> OnInstancePrimaryForm;
   std::function<void(orvane::TSessionChangeType, const std::shared_ptr<orvane::IOrvaneSession>&)>
       Hook;
 
