@@ -65,7 +65,7 @@ TRect TCustomTabControl::TabRect(int AIndex) const {
   int x = 2;
   int h = TabHeight() - 4;
   for (int i = 0; i <= AIndex; ++i) {
-    int w = EstimateTextExtent(caps[i], FFont).cx + 12;
+    int w = MeasureText(caps[i], FFont).cx + 12;
     if (i == AIndex) {
       int top = FTabPosition == tpBottom ? FHeight - TabHeight() + 2 : 2;
       return Rect(x, top, x + w, top + h);

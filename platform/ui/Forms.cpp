@@ -451,17 +451,26 @@ void TApplication::Notification(TComponent* AComponent, TOperation AOperation) {
 }
 
 void TApplication::AddForm(TCustomForm* AForm) {
+  std::lock_guard<std::mutex> lock(FFormsLock);
   FForms.push_back(AForm);
 }
 
 void TApplication::RemoveForm(TCustomForm* AForm) {
+  std::lock_guard<std::mutex> lock(FFormsLock);
   auto it = std::find(FForms.begin(), FForms.end(), AForm);
   if (it != FForms.end()) FForms.erase(it);
 }
 
+std::vector<TCustomForm*> TApplication::Forms() const {
+  std::lock_guard<std::mutex> lock(FFormsLock);
+  return FForms;
+}
+
 TCustomForm* TApplication::ActiveForm() const {
-  // The most recently created visible top-level form that is active.
-  for (auto it = FForms.rbegin(); it != FForms.rend(); ++it)
+  // The most recently created visible top-level form that is active (only
+  // meaningful on the thread that shows the forms).
+  std::vector<TCustomForm*> forms = Forms();
+  for (auto it = forms.rbegin(); it != forms.rend(); ++it)
     if ((*it)->Visible() && !(*it)->Parent() && (*it)->Active()) return *it;
   return nullptr;
 }

@@ -118,7 +118,7 @@ class TCustomForm : public TWinControl {
   void Close();
   bool CloseQuery();
   // Frees the form once control returns to the message loop.
-  void Release();
+  virtual void Release();
   void BringToFront();
 
   // Called by the backend when the user activates the window.
@@ -264,8 +264,9 @@ class TApplication : public TComponent {
   // program calls it before the native toolkit goes away).
   void Shutdown();
 
-  // Forms that exist, in creation order.
-  const std::vector<TCustomForm*>& Forms() const { return FForms; }
+  // Forms that exist, in creation order (a copy: web sessions create forms
+  // on their own threads).
+  std::vector<TCustomForm*> Forms() const;
   TCustomForm* ActiveForm() const;
 
  protected:
@@ -284,7 +285,7 @@ class TApplication : public TComponent {
   std::shared_ptr<THeadlessBackend> FHeadless;
   std::mutex FQueueLock;
   std::vector<std::function<void()>> FQueue;
-  std::vector<TComponent*> FPendingFree;
+  mutable std::mutex FFormsLock;
   std::vector<TCustomForm*> FForms;
 };
 

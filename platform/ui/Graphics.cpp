@@ -341,6 +341,22 @@ TSize EstimateTextExtent(const std::string& AText, const TFont& AFont) {
   return TSize{(chars * px * 55 + 50) / 100, (px * 125 + 50) / 100};
 }
 
+namespace {
+TTextMeasure& TextMeasure() {
+  static TTextMeasure measure;
+  return measure;
+}
+}  // namespace
+
+void SetTextMeasure(TTextMeasure AMeasure) {
+  TextMeasure() = std::move(AMeasure);
+}
+
+TSize MeasureText(const std::string& AText, const TFont& AFont) {
+  if (const TTextMeasure& m = TextMeasure()) return m(AText, AFont);
+  return EstimateTextExtent(AText, AFont);
+}
+
 void TCanvas::FillRect(const TRect& R) {
   Changing();
   if (FPainter) FPainter->FillRect(R, Brush);
@@ -380,7 +396,7 @@ void TCanvas::DrawCloseButton(const TRect& R, bool APushed) {
 
 TSize TCanvas::TextExtent(const std::string& AText) {
   if (FPainter) return FPainter->TextExtent(AText, Font);
-  return EstimateTextExtent(AText, Font);
+  return MeasureText(AText, Font);
 }
 
 }  // namespace ui

@@ -261,4 +261,10 @@ class TCanvas {
 // Text size without a painter: an average glyph of 0.55 em and a line of 1.25 em.
 TSize EstimateTextExtent(const std::string& AText, const TFont& AFont);
 
+// Measures text as the screen shows it: a native backend installs its font
+// metrics here; without one the estimate above is used.
+using TTextMeasure = std::function<TSize(const std::string& AText, const TFont& AFont)>;
+void SetTextMeasure(TTextMeasure AMeasure);
+TSize MeasureText(const std::string& AText, const TFont& AFont);
+
 }  // namespace ui

@@ -52,8 +52,8 @@ void TCustomLabel::SetText(const std::string& AValue) {
 
 void TCustomLabel::AdjustSize() {
   if (!FAutoSize || FWordWrap || FAlign == alClient) return;
-  TSize s = FCanvas.Painter() ? FCanvas.TextExtent(FText) : EstimateTextExtent(FText, FFont);
-  if (FText.empty()) s = TSize{0, EstimateTextExtent("0", FFont).cy};
+  TSize s = MeasureText(FText, FFont);
+  if (FText.empty()) s = TSize{0, MeasureText("0", FFont).cy};
   SetBounds(FLeft, FTop, s.cx, s.cy);
 }
 
@@ -614,7 +614,7 @@ TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {
 
 TRect TCustomGroupBox::AdjustClientRect() const {
   // The caption band at the top, then a two-pixel frame.
-  int caption = EstimateTextExtent("0", FFont).cy;
+  int caption = MeasureText("0", FFont).cy;
   TRect r = ClientRect();
   return Rect(r.Left + 2, r.Top + caption + 2, r.Right - 2, r.Bottom - 2);
 }

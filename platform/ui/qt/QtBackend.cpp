@@ -879,9 +879,14 @@ TQtBackendPrivate::TQtBackendPrivate() {
   QObject::connect(&Ticker, &QTimer::timeout, [] { Application->RunQueuedCalls(); });
   Ticker.start();
   QApplication::setFont(QFont(FontFamily("Segoe UI"), 9));
+  SetTextMeasure([](const std::string& AText, const TFont& AFont) {
+    QFontMetrics fm(ToQFont(AFont));
+    return TSize{fm.horizontalAdvance(Q(AText)), fm.height()};
+  });
 }
 
 TQtBackendPrivate::~TQtBackendPrivate() {
+  SetTextMeasure(nullptr);
   Ticker.stop();
   if (qApp) qApp->removeEventFilter(this);
 }
