@@ -1,0 +1,92 @@
+// The main window realized as native Qt widgets (offscreen): the menu with a
+// few tabs open, the tabs painted with their close buttons, and a click on a
+// close button and a middle click closing tabs through Qt's own mouse events.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QTest>
+#include <QWidget>
+#include <cstdlib>
+
+#include "app/uCadPrefeitura.h"
+#include "app/uLisSolicitacoes.h"
+#include "platform/ui/qt/QtBackend.h"
+#include "tests/app/AppTestSupport.h"
+
+using namespace app;
+using app_testing::AppFixture;
+
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "test_menu_qt";
+    static char* argv[] = {name, nullptr};
+    app = new QApplication(argc, argv);
+    ui::qt::InstallQtBackend();
+  }
+  void TearDown() override {
+    ui::Application->Shutdown();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    delete app;
+  }
+  QApplication* app = nullptr;
+};
+const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+QPoint Centre(const ui::TRect& r) {
+  return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+}
+
+}  // namespace
+
+TEST(MenuQt, TheMainWindowWithTabsInNativeWidgets) {
+  testing_support::TTestDatabase database(testing_support::TAccess::Embedded);
+  AppFixture app(database);
+  ui::ClickOn(*app.Menu, "SpeedButton4");
+  ui::ClickOn(*app.Menu, "SpeedButton6");
+  ui::ClickOn(*app.Menu, "SpeedButton10");
+  QApplication::processEvents();
+
+  QWidget* window = ui::qt::WidgetOf(app.Menu);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  tabhost::TPageControl* pc = FTDI->PageControl();
+  QWidget* strip = ui::qt::WidgetOf(pc);
+  ASSERT_NE(strip, nullptr);
+  EXPECT_TRUE(strip->isVisible());
+  ASSERT_EQ(pc->PageCount(), 3);
+  QWidget* list = ui::qt::WidgetOf(FTDI->Formulario(0));
+  ASSERT_NE(list, nullptr);
+
+  // Painting the window draws the tabs and places their close buttons.
+  QImage shot = window->grab().toImage();
+  EXPECT_FALSE(shot.isNull());
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(pc->CloseButtonRect(i).IsEmpty()) << i;
+  // With TAMBLO_SCREENSHOT_DIR set, the window is saved with two different tabs in front.
+  if (const char* dir = std::getenv("TAMBLO_SCREENSHOT_DIR")) {
+    shot.save(QString(dir) + "/menu_situacoes.png");
+    pc->SelectTabByUser(0);
+    QApplication::processEvents();
+    window->grab().save(QString(dir) + "/menu_solicitacoes.png");
+    pc->SelectTabByUser(2);
+    QApplication::processEvents();
+    window->grab();
+  }
+
+  // A click on the active tab's close button closes it.
+  QTest::mouseClick(strip, Qt::LeftButton, Qt::NoModifier, Centre(pc->CloseButtonRect(2)));
+  QApplication::processEvents();
+  EXPECT_EQ(AppFixture::Tabs(),
+            (std::vector<std::string>{"Solicitacoes      ", "Cadastro da Prefeitura      "}));
+  // A middle click on the inactive first tab closes that one.
+  strip->grab();
+  QTest::mouseClick(strip, Qt::MiddleButton, Qt::NoModifier, Centre(pc->TabRect(0)));
+  QApplication::processEvents();
+  EXPECT_EQ(AppFixture::Tabs(), std::vector<std::string>{"Cadastro da Prefeitura      "});
+  EXPECT_TRUE(AppFixture::Messages().empty());
+}
