@@ -1,6 +1,7 @@
 // The main window realized as native Qt widgets (offscreen): the menu with a
-// few tabs open, the tabs painted with their close buttons, and a click on a
-// close button and a middle click closing tabs through Qt's own mouse events.
+// few tabs open, the tabs painted with their close buttons, and through Qt's
+// own mouse events a tab dragged to a new place, a click on a close button
+// and a middle click closing tabs.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -78,15 +79,32 @@ TEST(MenuQt, TheMainWindowWithTabsInNativeWidgets) {
     window->grab();
   }
 
+  // Dragging the active tab onto the first one moves it there.
+  ui::TRect from = pc->TabRect(2);
+  QPoint grabAt(from.Left + 10, from.Top + 6);
+  QPoint dropAt = Centre(pc->TabRect(0));
+  QTest::mousePress(strip, Qt::LeftButton, Qt::NoModifier, grabAt);
+  QTest::mouseMove(strip, QPoint((grabAt.x() + dropAt.x()) / 2, dropAt.y()));
+  QTest::mouseMove(strip, dropAt);
+  QTest::mouseRelease(strip, Qt::LeftButton, Qt::NoModifier, dropAt);
+  QApplication::processEvents();
+  EXPECT_EQ(AppFixture::Tabs(),
+            (std::vector<std::string>{"Cadastro de Situação de Solicitação      ",
+                                      "Solicitacoes      ", "Cadastro da Prefeitura      "}));
+  EXPECT_EQ(pc->ActivePageIndex(), 0);
+
   // A click on the active tab's close button closes it.
-  QTest::mouseClick(strip, Qt::LeftButton, Qt::NoModifier, Centre(pc->CloseButtonRect(2)));
+  strip->grab();
+  QTest::mouseClick(strip, Qt::LeftButton, Qt::NoModifier, Centre(pc->CloseButtonRect(0)));
   QApplication::processEvents();
   EXPECT_EQ(AppFixture::Tabs(),
             (std::vector<std::string>{"Solicitacoes      ", "Cadastro da Prefeitura      "}));
-  // A middle click on the inactive first tab closes that one.
+  // A middle click on an inactive tab closes that one.
   strip->grab();
-  QTest::mouseClick(strip, Qt::MiddleButton, Qt::NoModifier, Centre(pc->TabRect(0)));
+  int inactive = pc->ActivePageIndex() == 0 ? 1 : 0;
+  std::string kept = pc->Pages(1 - inactive)->Caption();
+  QTest::mouseClick(strip, Qt::MiddleButton, Qt::NoModifier, Centre(pc->TabRect(inactive)));
   QApplication::processEvents();
-  EXPECT_EQ(AppFixture::Tabs(), std::vector<std::string>{"Cadastro da Prefeitura      "});
+  EXPECT_EQ(AppFixture::Tabs(), std::vector<std::string>{kept});
   EXPECT_TRUE(AppFixture::Messages().empty());
 }
