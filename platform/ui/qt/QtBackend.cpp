@@ -365,6 +365,13 @@ class TImageWidget : public QWidget {
     TControl* c = ModelOf(this);
     auto* view = dynamic_cast<TPictureView*>(c);
     if (!view) return;
+    if (dynamic_cast<TWinControl*>(c)) {
+      // A data-aware picture is a framed box in the window colour.
+      QPainter frame(this);
+      frame.fillRect(rect(), ToQColor(c->Color()));
+      frame.setPen(QColor(130, 135, 144));
+      frame.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
     const TPicture& pic = view->ShownPicture();
     if (pic.Empty()) return;
     if (FKey != pic.Data()) {
@@ -583,31 +590,40 @@ void TQtPeer::SyncColor() {
   QWidget* w = FWidget;
   if (auto* f = dynamic_cast<TFormWidget*>(w)) w = f->Client;
   QPalette pal = w->palette();
-  bool custom = !IsSystemColor(c->Color());
   QColor color = ToQColor(c->Color());
   if (dynamic_cast<TCustomEdit*>(c) || dynamic_cast<TCustomComboBox*>(c) ||
-      dynamic_cast<TDateTimePicker*>(c)) {
-    if (custom) pal.setColor(QPalette::Base, color);
+      dynamic_cast<TDateTimePicker*>(c) || dynamic_cast<TDBGrid*>(c)) {
+    // Text boxes: their own colour unless it is the usual window colour
+    // (a grey read-only field shows grey).
+    if (c->Color() != clWindow) pal.setColor(QPalette::Base, color);
   } else if (auto* l = dynamic_cast<TCustomLabel*>(c)) {
+    bool custom = !IsSystemColor(c->Color());
     w->setAutoFillBackground(!l->Transparent() && custom);
     if (custom) pal.setColor(QPalette::Window, color);
   } else if (auto* p = dynamic_cast<TCustomPanel*>(c)) {
-    bool fill = !p->ParentBackground() || custom;
-    w->setAutoFillBackground(fill);
+    w->setAutoFillBackground(!p->ParentBackground() || !IsSystemColor(c->Color()));
     pal.setColor(QPalette::Window, color);
   } else if (dynamic_cast<TCustomForm*>(c) || dynamic_cast<TTabSheet*>(c)) {
     w->setAutoFillBackground(true);
     pal.setColor(QPalette::Window, color);
-  } else if (dynamic_cast<TWinControl*>(c) && custom) {
+  } else if (dynamic_cast<TWinControl*>(c) && !IsSystemColor(c->Color())) {
     w->setAutoFillBackground(true);
     pal.setColor(QPalette::Window, color);
     pal.setColor(QPalette::Button, color);
   }
-  if (!IsSystemColor(c->Font().Color()) || c->Font().Color() != clWindowText) {
-    pal.setColor(QPalette::WindowText, ToQColor(c->Font().Color()));
-    pal.setColor(QPalette::Text, ToQColor(c->Font().Color()));
-    pal.setColor(QPalette::ButtonText, ToQColor(c->Font().Color()));
+  if (c->Font().Color() != clWindowText) {
+    QColor fc = ToQColor(c->Font().Color());
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+      pal.setColor(g, QPalette::WindowText, fc);
+      pal.setColor(g, QPalette::Text, fc);
+      pal.setColor(g, QPalette::ButtonText, fc);
+    }
   }
+  // Disabled text stays readable on coloured backgrounds, as the toolkit's grey text is.
+  QColor gray = ToQColor(clGrayText);
+  pal.setColor(QPalette::Disabled, QPalette::WindowText, gray);
+  pal.setColor(QPalette::Disabled, QPalette::Text, gray);
+  pal.setColor(QPalette::Disabled, QPalette::ButtonText, gray);
   w->setPalette(pal);
 }
 
@@ -969,6 +985,9 @@ QWidget* TQtBackendPrivate::CreateWidget(TControl& c, QWidget* parent) {
     tw->verticalHeader()->setDefaultSectionSize(22);
     tw->verticalHeader()->setMinimumSectionSize(18);
     tw->horizontalHeader()->setHighlightSections(false);
+    // Cells clip their text as the toolkit's grid does.
+    tw->setTextElideMode(Qt::ElideNone);
+    tw->setWordWrap(false);
     QObject::connect(tw, &QTableWidget::currentCellChanged, tw, [tw](int row, int col, int, int) {
       auto* grid = dynamic_cast<TDBGrid*>(ModelOf(tw));
       if (!grid || IsSyncing(tw) || row < 0) return;
