@@ -306,6 +306,11 @@ TOrvaneDateTime TOrvaneSession::ExpireDate() const {
   return FExpireDate;
 }
 
+void TOrvaneSession::SetExpireDate(TOrvaneDateTime AValue) {
+  std::lock_guard<std::mutex> g(FExpireLock);
+  FExpireDate = AValue;
+}
+
 void TOrvaneSession::RenewExpireDate() {
   {
     std::lock_guard<std::mutex> g(FExpireLock);
@@ -684,6 +689,28 @@ void TOrvaneSession::Destroy() {
       }
     }
   });
+}
+
+int CloseExpiredSessions(TOrvaneBaseClass& ARoot) {
+  std::vector<std::shared_ptr<IOrvaneSession>> expired;
+  auto now = std::chrono::system_clock::now();
+  {
+    std::lock_guard<std::recursive_mutex> g(ARoot.CriticalSession);
+    for (const auto& [uuid, session] : ARoot.GetSessions())
+      if (session && !session->Closing() && now > session->ExpireDate()) expired.push_back(session);
+  }
+  // Closed outside the table lock: closing takes it again and runs work on
+  // the session's threads.
+  auto controller = ARoot.ServerController();
+  for (const auto& session : expired) {
+    try {
+      if (controller) controller->DoSessionChange(TSessionChangeType::sctExpireSession, session);
+      session->Close();
+    } catch (const std::exception& e) {
+      ReportFailure("fechar sessão expirada", &e);
+    }
+  }
+  return static_cast<int>(expired.size());
 }
 
 // ---------------------------------------------------------------------------

@@ -127,6 +127,8 @@ class TOrvaneSession : public ui::TComponent,
   TOrvaneDateTime CreateDate() const override { return FCreateDate; }
   TOrvaneDateTime ExpireDate() const override;
   void RenewExpireDate() override;
+  // Sets the expiry directly (a server controller may shorten a session).
+  void SetExpireDate(TOrvaneDateTime AValue);
   bool GetExpire() const override { return FExpire.load(); }
   void SetExpire(bool AValue) override { FExpire = AValue; }
   bool Closing() const override { return FClosing.load(); }
@@ -245,6 +247,11 @@ class TOrvaneSession : public ui::TComponent,
   std::string FPathSession;
   TFormsGuard FFormsGuard;
 };
+
+// Closes every session of the table whose expiry has passed (and that is not
+// closing already), telling the server controller sctExpireSession first.
+// Returns how many were closed. The server controller runs it every minute.
+int CloseExpiredSessions(TOrvaneBaseClass& ARoot);
 
 // The session log kept by the server controller: an in-memory dataset
 // "CDSLog" with one row per session (AutoCod, Identify, User, IP, UserAgent,

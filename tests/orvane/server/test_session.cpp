@@ -335,6 +335,26 @@ TEST(OrvaneSession, RenewingMovesTheExpiryAndTellsTheController) {
   EXPECT_FALSE(s->GetExpire());
 }
 
+TEST(OrvaneSession, TheSweepClosesExpiredSessionsOnly) {
+  TTestEngine e;
+  auto live = e.NewSession();
+  auto old = e.NewSession();
+  std::string oldUUID = old->GetUUID();
+  old->SetExpireDate(std::chrono::system_clock::now() - std::chrono::seconds(1));
+  EXPECT_FALSE(e.Engine->SessionValid(oldUUID));
+  EXPECT_EQ(CloseExpiredSessions(*e.Engine), 1);
+  EXPECT_TRUE(old->Closing());
+  EXPECT_EQ(e.Engine->SessionByUUID(oldUUID), nullptr);
+  EXPECT_EQ(e.Engine->SessionByUUID(live->GetUUID()), live);
+  EXPECT_FALSE(live->Closing());
+  EXPECT_EQ(e.Controller->LifeNotices(),
+            (std::vector<TSessionChangeType>{TSessionChangeType::sctExpireSession,
+                                             TSessionChangeType::sctClosingSession,
+                                             TSessionChangeType::sctCloseSession,
+                                             TSessionChangeType::sctDestroySession}));
+  EXPECT_EQ(CloseExpiredSessions(*e.Engine), 0);
+}
+
 TEST(OrvaneSession, SwitchingTheActivePageKeepsTheFormListAndPredecessor) {
   TTestEngine e;
   auto s = e.NewSession();
