@@ -42,7 +42,7 @@ TfSolicitacao::TfSolicitacao(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner)
   DBLookupComboBox2 = MakeLookup(this, pnlDados, "DBLookupComboBox2", src, "ID_TIPO",
                                  DM->dtsTipoSolicitacao, "ID_TIPO", "NOME_TIPO", 130, 26, 200);
   Label3 = MakeLabel(this, pnlDados, "Label3", "Data Solicitação", 344, 8);
-  DBEdit2 = MakeDBEdit(this, pnlDados, "DBEdit2", src, "DATA_SOLICITACAO", 344, 26, 129);
+  DBEdit2 = MakeDBEdit(this, pnlDados, "DBEdit2", src, "DATA_SOLICITACAO", 344, 26, 145);
   Label4 = MakeLabel(this, pnlDados, "Label4", "Descrição", 16, 56);
   DBEdit3 = MakeDBEdit(this, pnlDados, "DBEdit3", src, "SOLICITACAO", 16, 74, 457);
   Label5 = MakeLabel(this, pnlDados, "Label5", "Unidade", 16, 104);
