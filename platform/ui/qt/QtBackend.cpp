@@ -1374,7 +1374,11 @@ void TQtBackend::Popup(TPopupMenu& AMenu, int X, int Y) {
   std::map<QAction*, TMenuItem*> items;
   d->FillMenu(&menu, AMenu.Items(), &items);
   if (menu.isEmpty()) return;
-  QAction* chosen = menu.exec(QPoint(X, Y));
+  // The item runs after the menu has closed (its handler may open dialogs).
+  QAction* chosen = nullptr;
+  QObject::connect(&menu, &QMenu::triggered, &menu, [&chosen](QAction* a) { chosen = a; });
+  QAction* returned = menu.exec(QPoint(X, Y));
+  if (!chosen) chosen = returned;
   auto it = items.find(chosen);
   if (it != items.end()) Guard([&] { it->second->Click(); });
 }

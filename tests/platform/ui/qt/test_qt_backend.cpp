@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -12,6 +14,7 @@
 
 #include <QTableWidget>
 
+#include "platform/ui/Clipbrd.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/DBGrids.h"
 #include "platform/ui/Dialogs.h"
@@ -305,5 +308,73 @@ TEST_F(QtTest, DataAwareControlsAndGridNatively) {
   ds.Post();
   EXPECT_EQ(table->item(2, 1)->text(), "Fechada!");
   EXPECT_EQ(table->currentRow(), 2);
+  f->Free();
+}
+
+TEST_F(QtTest, PopupMenuOpenDialogAndClipboardNatively) {
+  auto* f = Create<TfJanela>(nullptr);
+  auto* pop = new TPopupMenu(f);
+  auto* colar = new TMenuItem(f);
+  colar->SetCaption("Colar da Área de Transferência");
+  auto* procurar = new TMenuItem(f);
+  procurar->SetCaption("Procurar no computador");
+  pop->Items()->Add(colar);
+  pop->Items()->Add(procurar);
+  f->edtLogin->SetPopupMenu(pop);
+  std::vector<std::string> chosen;
+  colar->OnClick = [&](TComponent*) { chosen.push_back("colar"); };
+  procurar->OnClick = [&](TComponent*) { chosen.push_back("procurar"); };
+  f->Show();
+
+  // A right click shows the model's menu natively; choosing an item runs it.
+  QStringList shown;
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, &shown] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      for (QAction* a : menu->actions()) shown << a->text();
+      menu->actions().at(1)->trigger();
+      menu->close();
+    }
+  });
+  timer->start(10);
+  QWidget* e = WidgetOf(f->edtLogin);
+  QTest::mouseClick(e, Qt::RightButton, {}, QPoint(5, 5));
+  EXPECT_EQ(shown, (QStringList{"Colar da Área de Transferência", "Procurar no computador"}));
+  EXPECT_EQ(chosen, std::vector<std::string>{"procurar"});
+
+  // The open dialog returns the chosen file.
+  std::string path = ::testing::TempDir() + "logo_qt.png";
+  {
+    TBitmap b(2, 2);
+    TPicture p;
+    p.Assign(b);
+    p.SaveToFile(path);
+  }
+  auto* dlgTimer = new QTimer;
+  QObject::connect(dlgTimer, &QTimer::timeout, dlgTimer, [dlgTimer, path] {
+    if (auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      dlgTimer->stop();
+      dlgTimer->deleteLater();
+      dlg->selectFile(QString::fromStdString(path));
+      QMetaObject::invokeMethod(dlg, "accept");
+    }
+  });
+  dlgTimer->start(10);
+  auto* odlIMAGEPR = new TOpenDialog(f);
+  ASSERT_TRUE(odlIMAGEPR->Execute());
+  EXPECT_EQ(odlIMAGEPR->FileName, path);
+  std::remove(path.c_str());
+
+  // Bitmaps go through the system clipboard.
+  TBitmap bmp(3, 2);
+  bmp.Fill(clRed);
+  Clipboard()->SetBitmap(bmp);
+  ASSERT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+  EXPECT_EQ(Clipboard()->GetBitmap().GetPixel(2, 1), clRed);
+  Clipboard()->SetAsText("ketil");
+  EXPECT_FALSE(Clipboard()->HasFormat(CF_BITMAP));
+  EXPECT_EQ(Clipboard()->AsText(), "ketil");
   f->Free();
 }
