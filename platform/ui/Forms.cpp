@@ -64,6 +64,7 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
 
 TCustomForm::~TCustomForm() {
   BeginDestroy();
+  *FAlive = false;
   if (FVisible && !FParent && Peer()) Application->Backend()->HideForm(*this);
   DestroyComponents();
   FActiveControl = nullptr;
@@ -251,22 +252,33 @@ TModalResult TCustomForm::ShowModal() {
     throw EToolkitError("Não é possível exibir de forma modal uma janela já visível");
   FModalResult = mrNone;
   FModal = true;
-  auto done = [this]() -> bool {
+  // A handler may free the form during its own modal run: the loop then ends.
+  std::shared_ptr<bool> alive = FAlive;
+  auto done = [this, alive]() -> bool {
+    if (!*alive) return true;
     if (Application->Terminated()) {
       if (FModalResult == mrNone) FModalResult = mrCancel;
       return true;
     }
     if (FModalResult != mrNone) return CloseModal();
+    if (!FVisible) {
+      // Hidden by code: the run cannot take input any more.
+      FModalResult = mrCancel;
+      return true;
+    }
     return false;
   };
   try {
     Show();
     if (!done()) Application->Backend()->RunModal(*this, done);
   } catch (...) {
-    FModal = false;
-    if (FVisible) Hide();
+    if (*alive) {
+      FModal = false;
+      if (FVisible) Hide();
+    }
     throw;
   }
+  if (!*alive) return mrCancel;
   FModal = false;
   if (FVisible) Hide();
   return FModalResult;

@@ -165,6 +165,7 @@ class TCustomForm : public TWinControl {
   bool FActive = false;
   bool FCreated = false;
   bool FDestroyFired = false;
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 class TForm : public TCustomForm {

@@ -143,6 +143,14 @@ TEST_F(HeadlessTest, PendingTerminationEndsModalRunsAtOnce) {
   f->Free();
 }
 
+TEST_F(HeadlessTest, AModalFormFreedOrHiddenByItsHandlerEndsItsRun) {
+  auto* f = Create<TfTeste>(nullptr);
+  Application->Headless()->OnModal = [&](TCustomForm& form) { form.Hide(); };
+  EXPECT_EQ(f->ShowModal(), mrCancel);
+  Application->Headless()->OnModal = [&](TCustomForm& form) { form.Free(); };
+  EXPECT_EQ(f->ShowModal(), mrCancel);  // and no access to the freed form
+}
+
 TEST_F(HeadlessTest, ButtonModalResultAndCloseQuery) {
   auto* f = Create<TfTeste>(nullptr);
   f->btnEntrar->OnClick = nullptr;
