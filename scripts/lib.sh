@@ -2,6 +2,8 @@
 set -euo pipefail
 
 TAMBLO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# Lets ccache reuse objects between clones in different folders.
+export CCACHE_BASEDIR="$TAMBLO_ROOT"
 TAMBLO_SYSDBA_PASSWORD="plumtree7"
 TAMBLO_FB_PORT=3050
 
