@@ -2,11 +2,17 @@
 
 #include <signal.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <exception>
 #include <stdexcept>
+#include <thread>
 
 #include "orvane/server/Orvane.BaseClass.h"
+#include "orvane/server/Orvane.Server.Functions.h"
+#include "orvane/server/Orvane.Session.h"
+#include "platform/db/DB.h"
 
 namespace app {
 
@@ -43,9 +49,29 @@ void TServerController::DoSessionChange(orvane::TSessionChangeType AType,
                                         const std::shared_ptr<orvane::IOrvaneSession>& ASession) {
   std::fprintf(stderr, "Tamblo web: sessão %s %s\n",
                ASession ? ASession->GetUUID().c_str() : "-", NoticeName(AType));
+  std::lock_guard<std::mutex> g(FLogLock);
+  if (!FCDSLog || !ASession) return;
+  try {
+    orvane::WriteSessionLog(*FCDSLog, *ASession, NoticeName(AType));
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Tamblo web: registro da sessão falhou: %s\n", e.what());
+  }
 }
 
 void TServerController::InstancePrimaryForm(const std::shared_ptr<orvane::IOrvaneSession>&) {}
+
+void TServerController::KeepSessionLog(bool AKeep) {
+  std::lock_guard<std::mutex> g(FLogLock);
+  if (!AKeep)
+    FCDSLog.reset();
+  else if (!FCDSLog)
+    FCDSLog.reset(orvane::CreateSessionLogDataSet(nullptr));
+}
+
+std::shared_ptr<db::TMemDataSet> TServerController::SessionLog() {
+  std::lock_guard<std::mutex> g(FLogLock);
+  return FCDSLog;
+}
 
 TWebOptions ParseWebArguments(const std::vector<std::string>& AArgs) {
   TWebOptions o;
@@ -86,8 +112,13 @@ int RunWebServer(const std::vector<std::string>& AArgs) {
   sigaddset(&stop, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
 
+  // The dispatcher outlives the engine, whose connection threads call it.
+  std::unique_ptr<orvane::TOrvaneServerFunctions> functions;
   auto engine = std::make_unique<orvane::TOrvaneBaseClass>();
-  engine->SetServerController(std::make_shared<TServerController>());
+  auto controller = std::make_shared<TServerController>();
+  engine->SetServerController(controller);
+  functions = std::make_unique<orvane::TOrvaneServerFunctions>(engine.get());
+  functions->Attach(*engine);
   try {
     engine->SetServerPort(options.Port);
     orvane::TOrvaneOptions& o = engine->GetOptions();
@@ -102,9 +133,28 @@ int RunWebServer(const std::vector<std::string>& AArgs) {
   std::printf("Tamblo (web) no ar em http://localhost:%d/ servindo wwwroot/ (Ctrl+C encerra)\n",
               options.Port);
   std::fflush(stdout);
+  controller->KeepSessionLog(engine->GetOptions().DataSetLog());
+  // Expired sessions are closed once a minute.
+  std::mutex sweepLock;
+  std::condition_variable sweepWake;
+  bool stopping = false;
+  std::thread sweeper([&] {
+    std::unique_lock<std::mutex> l(sweepLock);
+    while (!sweepWake.wait_for(l, std::chrono::minutes(1), [&] { return stopping; })) {
+      l.unlock();
+      orvane::CloseExpiredSessions(*engine);
+      l.lock();
+    }
+  });
   int signal = 0;
   sigwait(&stop, &signal);
   std::printf("Tamblo (web) encerrando.\n");
+  {
+    std::lock_guard<std::mutex> g(sweepLock);
+    stopping = true;
+  }
+  sweepWake.notify_one();
+  sweeper.join();
   engine->StopServer();
   engine.reset();
   return 0;

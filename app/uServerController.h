@@ -4,10 +4,15 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "orvane/server/Orvane.Interfaces.h"
+
+namespace db {
+class TMemDataSet;
+}
 
 namespace app {
 
@@ -23,6 +28,15 @@ class TServerController : public orvane::IVexloServerControllerBase {
   // The primary form of a session; the application's web pages are not
   // published yet, so a new session starts without one.
   void InstancePrimaryForm(const std::shared_ptr<orvane::IOrvaneSession>& ASession) override;
+
+  // Keeps the session log dataset CDSLog (one row per session, updated on
+  // every notice) while on; the starter turns it on with DataSetLog.
+  void KeepSessionLog(bool AKeep);
+  std::shared_ptr<db::TMemDataSet> SessionLog();
+
+ private:
+  std::mutex FLogLock;
+  std::shared_ptr<db::TMemDataSet> FCDSLog;
 };
 
 struct TWebOptions {

@@ -14,13 +14,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <dirent.h>
+#include <malloc.h>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
-#include <malloc.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -211,9 +211,12 @@ void Latency(TOrvaneBaseClass& ARoot, int APort, int ASessions, int AMessages, d
     j["type"] = "procedure";
     j["name"] = "ExecEvent";
     j["wait"] = false;
-    j["parameters"] = {{{"UUID", b.Session->GetUUID()}}, {{"Token", b.Session->GetToken()}},
-                       {{"FormUUID", "BENCHFORM"}},      {{"ID", "btnBench"}},
-                       {{"EventID", click->GetEventID()}}, {{"Parameters", "x=1"}},
+    j["parameters"] = {{{"UUID", b.Session->GetUUID()}},
+                       {{"Token", b.Session->GetToken()}},
+                       {{"FormUUID", "BENCHFORM"}},
+                       {{"ID", "btnBench"}},
+                       {{"EventID", click->GetEventID()}},
+                       {{"Parameters", "x=1"}},
                        {{"LockClient", false}}};
     b.Message = Frame(j.dump());
     byUUID[b.Session->GetUUID()] = form;
@@ -282,18 +285,20 @@ void Idle(TOrvaneBaseClass& ARoot, int ACount, int AWindowSeconds) {
   for (auto& s : sessions) s->ExecThread(true, [] {});
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   long withThread = ResidentKB();
-  std::printf("memória por sessão ociosa sem formulários: %.1f KB sem linha de execução, "
-              "%.1f KB com a primeira (meta <= 100 KB)\n",
-              static_cast<double>(bare - before) / ACount,
-              static_cast<double>(withThread - before) / ACount);
+  std::printf(
+      "memória por sessão ociosa sem formulários: %.1f KB sem linha de execução, "
+      "%.1f KB com a primeira (meta <= 100 KB)\n",
+      static_cast<double>(bare - before) / ACount,
+      static_cast<double>(withThread - before) / ACount);
   int threads = 0;
   long c0 = ContextSwitches("Session ", threads);
   std::this_thread::sleep_for(std::chrono::seconds(AWindowSeconds));
   int threads1 = 0;
   long c1 = ContextSwitches("Session ", threads1);
-  std::printf("%d sessões ociosas, %d linhas de execução de sessão: %.2f despertares/s "
-              "em %d s (meta 0)\n",
-              ACount, threads, static_cast<double>(c1 - c0) / AWindowSeconds, AWindowSeconds);
+  std::printf(
+      "%d sessões ociosas, %d linhas de execução de sessão: %.2f despertares/s "
+      "em %d s (meta 0)\n",
+      ACount, threads, static_cast<double>(c1 - c0) / AWindowSeconds, AWindowSeconds);
   for (auto& s : sessions) s->Close();
 }
 
@@ -304,18 +309,24 @@ int main(int argc, char** argv) {
   double rate = 20, seconds = 5;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string a = argv[i];
-    if (a == "--messages") messages = std::atoi(argv[i + 1]);
-    else if (a == "--rate") rate = std::atof(argv[i + 1]);
-    else if (a == "--seconds") seconds = std::atof(argv[i + 1]);
-    else if (a == "--idle") idle = std::atoi(argv[i + 1]);
-    else if (a == "--window") window = std::atoi(argv[i + 1]);
+    if (a == "--messages")
+      messages = std::atoi(argv[i + 1]);
+    else if (a == "--rate")
+      rate = std::atof(argv[i + 1]);
+    else if (a == "--seconds")
+      seconds = std::atof(argv[i + 1]);
+    else if (a == "--idle")
+      idle = std::atoi(argv[i + 1]);
+    else if (a == "--window")
+      window = std::atoi(argv[i + 1]);
   }
   rlimit rl{};
   getrlimit(RLIMIT_NOFILE, &rl);
   rl.rlim_cur = rl.rlim_max;
   setrlimit(RLIMIT_NOFILE, &rl);
 
-  auto dir = std::filesystem::temp_directory_path() / ("tamblo-bench-sessions-" + std::to_string(getpid()));
+  auto dir = std::filesystem::temp_directory_path() /
+             ("tamblo-bench-sessions-" + std::to_string(getpid()));
   TOrvaneBaseClass root;
   root.GetOptions().SetRootDirectory((dir / "wwwroot").string() + "/");
   root.GetOptions().SetUseINIConfig(false);

@@ -144,8 +144,7 @@ std::shared_ptr<IOrvaneControlEvent> TOrvaneControlEvents::Item(int AIndex) cons
   return FEvents[static_cast<size_t>(AIndex)];
 }
 
-std::shared_ptr<IOrvaneControlEvent> TOrvaneControlEvents::Item(
-    TOrvaneEventType AEventType) const {
+std::shared_ptr<IOrvaneControlEvent> TOrvaneControlEvents::Item(TOrvaneEventType AEventType) const {
   std::lock_guard<std::mutex> g(FLock);
   for (const auto& e : FEvents)
     if (e->GetEventType() == AEventType) return e;

@@ -38,7 +38,9 @@ const std::string& Param(const TOrvaneWebSocketMessage& AMessage, const std::str
   throw EOrvaneProtocolError("Mensagem inválida: falta o parâmetro \"" + AName + "\"");
 }
 
-bool IsQuote(char C) { return C == '\'' || C == '"'; }
+bool IsQuote(char C) {
+  return C == '\'' || C == '"';
+}
 
 // The end (one past) of the JSON array or object that starts at AStart, when
 // it is followed by "&" or the end of the text and parses as JSON; else npos.
@@ -70,7 +72,9 @@ size_t JSONExtent(const std::string& AText, size_t AStart) {
   return std::string::npos;
 }
 
-std::string UpperID(const std::string& AText) { return UpperCase(AText); }
+std::string UpperID(const std::string& AText) {
+  return UpperCase(AText);
+}
 
 // The first control event of the form with that id, walking the controls in
 // order and each control's events in order.
@@ -357,8 +361,7 @@ std::string TOrvaneServerFunctions::CallBack(const std::string& UUID, const std:
     std::string result;
     try {
       callback->Execute(parameters, result);
-      if (IOrvaneForm* current = session->ActiveFormByFormUUID(FormUUID))
-        current->DoEventHandled();
+      if (IOrvaneForm* current = session->ActiveFormByFormUUID(FormUUID)) current->DoEventHandled();
     } catch (...) {
       if (LockClient) UnLockClient(session);
       throw;

@@ -59,8 +59,7 @@ class TOrvaneServerFunctions {
 
  private:
   // The session when UUID and Token check out, else null.
-  std::shared_ptr<IOrvaneSession> CheckedSession(const std::string& UUID,
-                                                 const std::string& Token);
+  std::shared_ptr<IOrvaneSession> CheckedSession(const std::string& UUID, const std::string& Token);
   void ApplyComponentStates(IOrvaneForm& AForm, const std::string& AStates);
   void FormEvent(const std::shared_ptr<IOrvaneSession>& ASession, IOrvaneForm& AForm,
                  const std::string& EventID, const TStringList& AParameters, bool LockClient);

@@ -383,8 +383,8 @@ void TOrvaneSession::ExecThread(bool AWait, std::function<void()> AProc) {
           break;
         }
       if (!thread) {
-        thread = std::make_shared<TOrvaneSessionThread>(
-            weak_from_this(), this, static_cast<int>(FThreads.size()) + 1);
+        thread = std::make_shared<TOrvaneSessionThread>(weak_from_this(), this,
+                                                        static_cast<int>(FThreads.size()) + 1);
         thread->Start();
         FThreads.push_back(thread);
         FThreadIDs.push_back(thread->ThreadID());
@@ -460,8 +460,7 @@ void TOrvaneSession::SetVexloBaseClass(IOrvaneVexloClass* AValue) {
 
 void TOrvaneSession::RemoveVexloClass(IOrvaneVexloClass* AValue) {
   std::lock_guard<std::mutex> g(FFormsLock);
-  FVexloForms.erase(std::remove(FVexloForms.begin(), FVexloForms.end(), AValue),
-                    FVexloForms.end());
+  FVexloForms.erase(std::remove(FVexloForms.begin(), FVexloForms.end(), AValue), FVexloForms.end());
   if (FVexloBaseClass == AValue) FVexloBaseClass = nullptr;
 }
 
@@ -521,13 +520,12 @@ void TOrvaneSession::SendFile(const std::string& AFullFilePath, bool AOpenOnFini
       AWebFileName.empty() ? fs::path(AFullFilePath).filename().string() : AWebFileName;
   // The names are written as JSON string literals, so quotes or backslashes
   // in a file name cannot break out of the script.
-  std::string script = "var fileUrl = " + FormatValueHTML(url) + ";\n" +
-                       "var openAfterDownload = " + (AOpenOnFinishDownload ? "true" : "false") +
-                       ";\n" + "var downloadLink = document.createElement('a');\n" +
-                       "downloadLink.href = fileUrl;\n" +
-                       "downloadLink.download = " + FormatValueHTML(webName) + ";\n" +
-                       "downloadLink.click();\n" + "if (openAfterDownload) {\n" +
-                       "  window.open(fileUrl, '_blank');\n" + "}";
+  std::string script =
+      "var fileUrl = " + FormatValueHTML(url) + ";\n" +
+      "var openAfterDownload = " + (AOpenOnFinishDownload ? "true" : "false") + ";\n" +
+      "var downloadLink = document.createElement('a');\n" + "downloadLink.href = fileUrl;\n" +
+      "downloadLink.download = " + FormatValueHTML(webName) + ";\n" + "downloadLink.click();\n" +
+      "if (openAfterDownload) {\n" + "  window.open(fileUrl, '_blank');\n" + "}";
   ExecJS(script);
 }
 
@@ -593,9 +591,13 @@ std::vector<std::pair<int, bool>> TOrvaneSession::ThreadStates() const {
   return states;
 }
 
-void TOrvaneSession::EnterFormsGuard() { FFormsGuard.Enter(); }
+void TOrvaneSession::EnterFormsGuard() {
+  FFormsGuard.Enter();
+}
 
-void TOrvaneSession::LeaveFormsGuard() { FFormsGuard.Leave(); }
+void TOrvaneSession::LeaveFormsGuard() {
+  FFormsGuard.Leave();
+}
 
 void TOrvaneSession::Close() {
   {

@@ -244,8 +244,9 @@ TEST_F(OrvaneDispatch, CallBacksRunByIdAndNeverAnswer) {
   TLog calls;
   auto callback = Session->GetCallBacks()->Register("Salvar", [&](const TStringList& p) {
     calls.Add("salvar:" + ValueOf(p, "id") + ":" +
-              (E.Engine->SessionByThreadID(std::this_thread::get_id(), false) == Session ? "sessao"
-                                                                                         : "outra"));
+              (E.Engine->SessionByThreadID(std::this_thread::get_id(), false) == Session
+                   ? "sessao"
+                   : "outra"));
     return std::string("resultado");
   });
   Send(*Main, CallBack(callback->GetCallBackID(), "'id=7"));
@@ -276,7 +277,7 @@ TEST_F(OrvaneDispatch, MessagesThatDoNotCheckOutAreDroppedSilently) {
 TEST_F(OrvaneDispatch, ABrokenEnvelopeClosesThatConnection) {
   std::string broken[] = {
       "{\"type\":\"procedure\",\"wait\":false,\"parameters\":[]}",  // no name
-      "[1,2]",                                                     // not an object
+      "[1,2]",                                                      // not an object
       "{\"type\":\"procedure\",\"name\":\"ExecEvent\",\"wait\":false,\"parameters\":[1]}",
       "{\"type\":\"procedure\",\"name\":\"ExecEvent\",\"wait\":false,"
       "\"parameters\":[{\"UUID\":\"a\"},{\"UUID\":\"b\"}]}",  // repeated name

@@ -17,7 +17,8 @@ using sesstest::TTestVexlo;
 namespace {
 
 bool IsAlnum(const std::string& AText) {
-  return std::all_of(AText.begin(), AText.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+  return std::all_of(AText.begin(), AText.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
 }
 
 class OrvaneEvents : public ::testing::Test {
@@ -118,13 +119,12 @@ TEST_F(OrvaneEvents, CallbacksAreRegisteredByNameAndCalledById) {
   auto callbacks = Session->GetCallBacks();
   ASSERT_NE(callbacks, nullptr);
   EXPECT_EQ(callbacks->CallBackJS("Salvar", "", true, ""), "");
-  auto salvar = callbacks->Register("Salvar", [](const TStringList& p) {
-    return "salvo:" + ValueOf(p, "id");
-  });
+  auto salvar = callbacks->Register(
+      "Salvar", [](const TStringList& p) { return "salvo:" + ValueOf(p, "id"); });
   EXPECT_EQ(salvar->GetCallBackID().size(), 18u);
   EXPECT_TRUE(IsAlnum(salvar->GetCallBackID()));
-  std::string head = "OrvaneServer().CallBack('" + Session->GetUUID() + "', '" +
-                     Session->GetToken() + "', '";
+  std::string head =
+      "OrvaneServer().CallBack('" + Session->GetUUID() + "', '" + Session->GetToken() + "', '";
   // An empty FormUUID stands for the active web form.
   EXPECT_EQ(callbacks->CallBackJS("Salvar", "", true, ""),
             head + "FORMUUID123456', '" + salvar->GetCallBackID() + "', '', true)");
@@ -139,7 +139,8 @@ TEST_F(OrvaneEvents, CallbacksAreRegisteredByNameAndCalledById) {
   EXPECT_EQ(salvar->GetResponse(), "salvo:7");
 
   // Registering the name again replaces the callback and its id.
-  auto again = callbacks->Register("Salvar", [](const TStringList&) { return std::string("novo"); });
+  auto again =
+      callbacks->Register("Salvar", [](const TStringList&) { return std::string("novo"); });
   EXPECT_NE(again->GetCallBackID(), salvar->GetCallBackID());
   EXPECT_EQ(callbacks->FindByID(salvar->GetCallBackID()), nullptr);
   EXPECT_EQ(callbacks->FindByID(again->GetCallBackID()), again);

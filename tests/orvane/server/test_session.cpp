@@ -152,7 +152,9 @@ TEST(OrvaneSession, UnwaitedWorkRunsOnAnAsyncThreadThatFindsItsSession) {
   EXPECT_EQ(name, "Async Session " + s->GetUUID().substr(0, 1));
   // The async thread forgets itself once its work is over.
   EXPECT_TRUE(Eventually([&] { return !Contains(s->GetThreadIDs(), id); }));
-  EXPECT_TRUE(Eventually([&] { return s->ThreadStates() == std::vector<std::pair<int, bool>>{{1, false}}; }));
+  EXPECT_TRUE(Eventually([&] {
+    return s->ThreadStates() == std::vector<std::pair<int, bool>>{{1, false}};
+  }));
 }
 
 TEST(OrvaneSession, BusyThreadsGetNewLevelsAndIdleOnesAreReusedFirst) {
@@ -211,9 +213,10 @@ TEST(OrvaneSession, NamedLocks) {
     s->Lock("F1_showmodal");
     ++released;
   });
-  ASSERT_TRUE(Eventually([&] { return s->LockNames() == std::vector<std::string>{"F1_showmodal"}; }));
+  ASSERT_TRUE(
+      Eventually([&] { return s->LockNames() == std::vector<std::string>{"F1_showmodal"}; }));
   s->Lock("F1_showmodal");  // already held: returns at once
-  s->UnLock("OUTRO");        // not held: nothing happens
+  s->UnLock("OUTRO");       // not held: nothing happens
   EXPECT_EQ(s->LockNames(), std::vector<std::string>{"F1_showmodal"});
   EXPECT_EQ(released.load(), 0);
   s->UnLock("F1_showmodal");
@@ -273,7 +276,8 @@ TEST(OrvaneSession, ClosingReleasesLocksAndTearsDownInOrder) {
   ASSERT_NE(registry, nullptr);
   std::weak_ptr<IOrvaneVexloInstance> weakRegistry = registry;
   ui::TComponent* dm = nullptr;
-  s->ExecThread(true, [&] { dm = registry->Registry.CreateInstance(&ui::TDataModule::StaticClass()); });
+  s->ExecThread(true,
+                [&] { dm = registry->Registry.CreateInstance(&ui::TDataModule::StaticClass()); });
   registry.reset();
   ASSERT_NE(dm, nullptr);
   EXPECT_EQ(dm->Owner(), s.get());
@@ -348,10 +352,9 @@ TEST(OrvaneSession, TheSweepClosesExpiredSessionsOnly) {
   EXPECT_EQ(e.Engine->SessionByUUID(live->GetUUID()), live);
   EXPECT_FALSE(live->Closing());
   EXPECT_EQ(e.Controller->LifeNotices(),
-            (std::vector<TSessionChangeType>{TSessionChangeType::sctExpireSession,
-                                             TSessionChangeType::sctClosingSession,
-                                             TSessionChangeType::sctCloseSession,
-                                             TSessionChangeType::sctDestroySession}));
+            (std::vector<TSessionChangeType>{
+                TSessionChangeType::sctExpireSession, TSessionChangeType::sctClosingSession,
+                TSessionChangeType::sctCloseSession, TSessionChangeType::sctDestroySession}));
   EXPECT_EQ(CloseExpiredSessions(*e.Engine), 0);
 }
 
@@ -402,7 +405,8 @@ TEST(OrvaneSession, ExecJSArrivesIntactOnThatPageOnly) {
   auto c1 = e.OpenSocket(*s1);
   auto c2 = e.OpenSocket(*s2);
   ASSERT_TRUE(c1 && c2);
-  ASSERT_TRUE(Eventually([&] { return s1->OpenedConnections() == 1 && s2->OpenedConnections() == 1; }));
+  ASSERT_TRUE(
+      Eventually([&] { return s1->OpenedConnections() == 1 && s2->OpenedConnections() == 1; }));
   const std::string script =
       "alert(\"Olá, 'mundo'\\n\");\nvar t = \"ação\\tçé\"; // linha\r\nfim();";
   s1->ExecJS(script);
@@ -410,9 +414,9 @@ TEST(OrvaneSession, ExecJSArrivesIntactOnThatPageOnly) {
   auto f1 = orvanetest::ReadServerFrame(*c1);
   ASSERT_TRUE(f1.Ok);
   EXPECT_EQ(f1.FirstByte, 0x81);
-  EXPECT_TRUE(std::all_of(f1.Payload.begin(), f1.Payload.end(),
-                          [](char c) { return static_cast<unsigned char>(c) < 128; }))
-      << f1.Payload;
+  EXPECT_TRUE(std::all_of(f1.Payload.begin(), f1.Payload.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 128;
+  })) << f1.Payload;
   EXPECT_NE(f1.Payload.find("\\u00e7"), std::string::npos) << f1.Payload;
   auto j = nlohmann::json::parse(f1.Payload);
   ASSERT_TRUE(j.is_object());
@@ -456,15 +460,14 @@ TEST(OrvaneSession, SendFilePushesTheDownloadScript) {
   ASSERT_NE(at, std::string::npos);
   std::string key = first.substr(at + 6, 17);
   ASSERT_EQ(downloads.count(key), 1u);
-  EXPECT_EQ(first,
-            "var fileUrl = \"/vexlo/download?file=" + key + "&token=" + s->GetToken() +
-                "&orvanesession=" + s->GetUUID() +
-                "\";\nvar openAfterDownload = false;\n"
-                "var downloadLink = document.createElement('a');\n"
-                "downloadLink.href = fileUrl;\n"
-                "downloadLink.download = \"relat\\u00f3rio \\\"final\\\".pdf\";\n"
-                "downloadLink.click();\nif (openAfterDownload) {\n"
-                "  window.open(fileUrl, '_blank');\n}");
+  EXPECT_EQ(first, "var fileUrl = \"/vexlo/download?file=" + key + "&token=" + s->GetToken() +
+                       "&orvanesession=" + s->GetUUID() +
+                       "\";\nvar openAfterDownload = false;\n"
+                       "var downloadLink = document.createElement('a');\n"
+                       "downloadLink.href = fileUrl;\n"
+                       "downloadLink.download = \"relat\\u00f3rio \\\"final\\\".pdf\";\n"
+                       "downloadLink.click();\nif (openAfterDownload) {\n"
+                       "  window.open(fileUrl, '_blank');\n}");
   EXPECT_NE(scripts[1].find("var openAfterDownload = true;"), std::string::npos);
   EXPECT_NE(scripts[1].find("downloadLink.download = \"Relatorio.pdf\";"), std::string::npos);
 }

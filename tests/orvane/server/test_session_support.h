@@ -189,7 +189,9 @@ class TTestControl : public orvane::IOrvaneControl {
   }
 
   std::string GetName() const override { return FName; }
-  std::string GetNamePrefix() const override { return Prefix.empty() ? FName : Prefix + "_" + FName; }
+  std::string GetNamePrefix() const override {
+    return Prefix.empty() ? FName : Prefix + "_" + FName;
+  }
   bool GetEnabled() override { return Enabled.load(); }
   bool GetVisible() override { return Visible.load(); }
   bool GetReadOnly() override { return ReadOnly.load(); }
