@@ -47,8 +47,8 @@ const char* NoticeName(orvane::TSessionChangeType AType) {
 
 void TServerController::DoSessionChange(orvane::TSessionChangeType AType,
                                         const std::shared_ptr<orvane::IOrvaneSession>& ASession) {
-  std::fprintf(stderr, "Tamblo web: sessão %s %s\n",
-               ASession ? ASession->GetUUID().c_str() : "-", NoticeName(AType));
+  std::fprintf(stderr, "Tamblo web: sessão %s %s\n", ASession ? ASession->GetUUID().c_str() : "-",
+               NoticeName(AType));
   std::lock_guard<std::mutex> g(FLogLock);
   if (!FCDSLog || !ASession) return;
   try {

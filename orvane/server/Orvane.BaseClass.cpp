@@ -17,9 +17,13 @@ namespace {
 const std::thread::id gMainThreadID = std::this_thread::get_id();
 }  // namespace
 
-std::thread::id MainThreadID() { return gMainThreadID; }
+std::thread::id MainThreadID() {
+  return gMainThreadID;
+}
 
-TOrvaneBaseClass* OrvaneBaseClass() { return OrvaneBaseClassInstance.load(); }
+TOrvaneBaseClass* OrvaneBaseClass() {
+  return OrvaneBaseClassInstance.load();
+}
 
 // ---------------------------------------------------------------------------
 // TOrvaneOptions
@@ -60,7 +64,9 @@ TOrvaneINIConfig::TOrvaneINIConfig()
 
 TOrvaneINIConfig::~TOrvaneINIConfig() = default;
 
-void TOrvaneINIConfig::SetFileName(const std::string& AFileName) { FFileName = AFileName; }
+void TOrvaneINIConfig::SetFileName(const std::string& AFileName) {
+  FFileName = AFileName;
+}
 
 CSimpleIniA& TOrvaneINIConfig::FileINIConfig() {
   FIni.Reset();
@@ -115,8 +121,7 @@ TOrvaneBaseClass::TOrvaneBaseClass(ui::TComponent* AOwner)
   s.OnFinishedGetHTML = [this](TOrvaneWebSocketContext& c) {
     if (FinishedGetHTML) FinishedGetHTML(c);
   };
-  s.OnRESTData = [this](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r,
-                        TOrvaneWebSocketContext& c) {
+  s.OnRESTData = [this](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r, TOrvaneWebSocketContext& c) {
     if (RESTData) RESTData(q, r, c);
   };
   s.OnDownloadData = [this](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r,
@@ -196,7 +201,9 @@ void TOrvaneBaseClass::InstancePrimaryForm(const std::shared_ptr<IOrvaneSession>
   if (auto c = ServerController()) c->InstancePrimaryForm(AOrvaneSession);
 }
 
-bool TOrvaneBaseClass::Started() const { return FOrvaneServerTCP->Active(); }
+bool TOrvaneBaseClass::Started() const {
+  return FOrvaneServerTCP->Active();
+}
 
 std::shared_ptr<IVexloServerControllerBase> TOrvaneBaseClass::ServerController() const {
   std::lock_guard<std::mutex> g(FLock);
@@ -224,7 +231,9 @@ void TOrvaneBaseClass::RemoveSession(const std::string& AUUID) {
   }
 }
 
-net::TSSLOptions& TOrvaneBaseClass::SSLOptions() { return FOrvaneServerTCP->OpenSSL()->SSLOptions; }
+net::TSSLOptions& TOrvaneBaseClass::SSLOptions() {
+  return FOrvaneServerTCP->OpenSSL()->SSLOptions;
+}
 
 void TOrvaneBaseClass::DoNewSession(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
                                     const std::shared_ptr<IOrvaneSession>& ASession) {

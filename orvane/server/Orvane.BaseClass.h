@@ -145,9 +145,9 @@ class IOrvaneBaseClass {
   virtual void RemoveSession(const std::string& AUUID) = 0;
 };
 
-using TOnNewSession = std::function<void(TOrvaneHTTPRequest& ARequest,
-                                         TOrvaneHTTPResponse& AResponse,
-                                         const std::shared_ptr<IOrvaneSession>& ASession)>;
+using TOnNewSession =
+    std::function<void(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
+                       const std::shared_ptr<IOrvaneSession>& ASession)>;
 using TOnCloseSession = std::function<void(const std::shared_ptr<IOrvaneSession>& ASession)>;
 
 class TOrvaneBaseClass : public ui::TComponent, public IOrvaneBaseClass {
@@ -209,8 +209,8 @@ class TOrvaneBaseClass : public ui::TComponent, public IOrvaneBaseClass {
   TOrvaneINIConfig FINIConfig;
   TOrvaneOptions FOrvaneOptions;
   std::shared_ptr<IVexloServerControllerBase> FServerController;
-  std::mutex FStartLock;        // serialises StartServer and StopServer
-  mutable std::mutex FLock;     // guards the port and the controller
+  std::mutex FStartLock;     // serialises StartServer and StopServer
+  mutable std::mutex FLock;  // guards the port and the controller
   int FServerPort = 8888;
 };
 

@@ -79,7 +79,9 @@ TStringList QueryItems(std::string_view AURI) {
 
 }  // namespace
 
-std::string TOrvaneHTTPHeader::PathWithoutParams() const { return Path.substr(0, Path.find('?')); }
+std::string TOrvaneHTTPHeader::PathWithoutParams() const {
+  return Path.substr(0, Path.find('?'));
+}
 
 std::string TOrvaneHTTPHeader::URL() const {
   return Protocol + "://" + Host + ":" + std::to_string(ServerPort) + PathWithoutParams();
@@ -218,8 +220,7 @@ TOrvaneWebSocketMessage FormatReceivedMesssage(const std::string& AText) {
         throw EOrvaneProtocolError("Mensagem inválida: parâmetro sem nome e valor");
       auto first = p.begin();
       if (!m.Parameters.emplace(first.key(), text(first.value())).second)
-        throw EOrvaneProtocolError("Mensagem inválida: parâmetro repetido \"" + first.key() +
-                                   "\"");
+        throw EOrvaneProtocolError("Mensagem inválida: parâmetro repetido \"" + first.key() + "\"");
     }
   }
   m.Wait = SameText(text(j["wait"]), "true");

@@ -1,9 +1,13 @@
 #include "orvane/server/Orvane.Server.TCP.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
 
@@ -112,7 +116,9 @@ TOrvaneServerTCP::TOrvaneServerTCP() {
   OnExecute = [this](net::TContext& c) { return InterceptExecute(c); };
 }
 
-TOrvaneServerTCP::~TOrvaneServerTCP() { SetActive(false); }
+TOrvaneServerTCP::~TOrvaneServerTCP() {
+  SetActive(false);
+}
 
 std::shared_ptr<net::TServerIOHandlerSSL> TOrvaneServerTCP::OpenSSL() {
   if (!FOpenSSL) FOpenSSL = std::make_shared<net::TServerIOHandlerSSL>();
@@ -228,8 +234,8 @@ bool TOrvaneServerTCP::InterceptExecute(net::TContext& AContext) {
   return io.Connected();
 }
 
-void TOrvaneServerTCP::DoReceiveMessage(const std::string& AText,
-                                        TOrvaneWebSocketContext& AContext, std::string& AAnswer) {
+void TOrvaneServerTCP::DoReceiveMessage(const std::string& AText, TOrvaneWebSocketContext& AContext,
+                                        std::string& AAnswer) {
   auto session = AContext.OrvaneSession();
   if (session && session->Destroying()) return;
   // A message that breaks the envelope throws and closes this connection.
@@ -248,8 +254,7 @@ void TOrvaneServerTCP::DoGetHTML(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPRespon
   if (OnGetHTML) OnGetHTML(ARequest, AResponse, AContext);
 }
 
-void TOrvaneServerTCP::DoDownloadData(TOrvaneHTTPRequest& ARequest,
-                                      TOrvaneHTTPResponse& AResponse,
+void TOrvaneServerTCP::DoDownloadData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
                                       TOrvaneWebSocketContext& AContext) {
   if (OnDownloadData) OnDownloadData(ARequest, AResponse, AContext);
 }
@@ -355,9 +360,9 @@ void TOrvaneServerTCP::Download(TOrvaneHTTPRequest& ARequest, net::TContext& ACo
   DoDownloadData(ARequest, response, *context);
   std::error_code ec;
   if (response.FileName.empty() || !fs::is_regular_file(response.FileName, ec)) return;
-  std::string head = "HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " +
-                     FMimesType.GetMimeType(response.FileName) + "; charset=" + response.charset +
-                     kCRLF + kFixedLines + kCRLF;
+  std::string head = "HTTP/1.1 " + response.StatusCode + kCRLF +
+                     "Content-Type: " + FMimesType.GetMimeType(response.FileName) +
+                     "; charset=" + response.charset + kCRLF + kFixedLines + kCRLF;
   WriteFile(AContext.Connection(), head, response.FileName);
 }
 
@@ -368,9 +373,9 @@ void TOrvaneServerTCP::GridData(TOrvaneHTTPRequest& ARequest, net::TContext& ACo
   DoRESTData(ARequest, response, *context);
   if (!response.Content.empty() ||
       (Contains(ARequest.Header.Path, "/rest/json/jqgrid/post") && !response.Error)) {
-    AContext.Connection().Write("HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " +
-                                response.ContentType + "; charset=" + response.charset + kCRLF +
-                                kFixedLines + kCRLF + response.Content);
+    AContext.Connection().Write(
+        "HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " + response.ContentType +
+        "; charset=" + response.charset + kCRLF + kFixedLines + kCRLF + response.Content);
   }
 }
 
@@ -427,8 +432,9 @@ void TOrvaneServerTCP::Page(TOrvaneHTTPRequest& ARequest, net::TContext& AContex
   TOrvaneHTTPResponse response;
   TOrvaneWebSocketContext context;
   FillFromQuery(context, h, false);
-  std::string head = "HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " +
-                     response.ContentType + "; charset=" + response.charset + kCRLF + kFixedLines;
+  std::string head = "HTTP/1.1 " + response.StatusCode + kCRLF +
+                     "Content-Type: " + response.ContentType + "; charset=" + response.charset +
+                     kCRLF + kFixedLines;
   if (h.ReloadPage) {
     std::string path = h.PathWithoutParams();
     for (const char* name : {"Vexlo_Token", "Vexlo_OrvaneSession", "Vexlo_ReloadPage"})
@@ -470,14 +476,14 @@ std::string TOrvaneServerTCP::StaticFilePath(const std::string& APath) const {
   std::string root = RootDirectory.empty() ? "./" : RootDirectory;
   if (root.back() != '/') root += '/';
   std::string full = root + rel;
-  // A symbolic link may not lead out of the root.
-  std::error_code ec;
-  fs::path canonicalRoot = fs::weakly_canonical(root, ec);
-  if (ec) return "";
-  fs::path target = fs::weakly_canonical(full, ec);
-  if (ec) return "";
-  std::string r = canonicalRoot.string(), t = target.string();
-  if (!r.empty() && r.back() != '/') r += '/';
+  // A symbolic link may not lead out of the root. A name that does not
+  // resolve names no file on disk and is only handed to OnGetFile.
+  char resolved[PATH_MAX];
+  if (!::realpath(full.c_str(), resolved)) return errno == ENOENT ? full : "";
+  char base[PATH_MAX];
+  if (!::realpath(root.c_str(), base)) return "";
+  std::string r = base, t = resolved;
+  if (r.back() != '/') r += '/';
   if (t.compare(0, r.size(), r) != 0) return "";
   return full;
 }
@@ -491,26 +497,28 @@ void TOrvaneServerTCP::WriteFile(net::TIOHandler& AIO, const std::string& AHead,
     ::close(fd);
     return;
   }
-  // Small files go out with the head in one write.
-  std::string buf = AHead;
+  // Head and body go out together when the file is small; larger files
+  // follow in chunks.
   constexpr size_t kChunk = 256 * 1024;
+  size_t size = static_cast<size_t>(st.st_size);
+  std::string buf = AHead;
+  size_t at = buf.size();
+  buf.resize(at + std::min(size, kChunk));
   try {
+    size_t sent = 0;
     for (;;) {
-      size_t at = buf.size();
-      buf.resize(at + kChunk);
-      ssize_t n = ::read(fd, buf.data() + at, kChunk);
-      if (n < 0 && errno == EINTR) {
+      ssize_t n = ::read(fd, buf.data() + at, buf.size() - at);
+      if (n < 0 && errno == EINTR) continue;
+      if (n > 0) at += static_cast<size_t>(n);
+      if (n <= 0 || at == buf.size()) {
         buf.resize(at);
-        continue;
-      }
-      buf.resize(at + static_cast<size_t>(n > 0 ? n : 0));
-      if (n <= 0) break;
-      if (buf.size() >= kChunk) {
-        AIO.Write(buf);
-        buf.clear();
+        if (!buf.empty()) AIO.Write(buf);
+        sent += at;
+        if (n <= 0 || sent >= AHead.size() + size) break;
+        at = 0;
+        buf.resize(kChunk);
       }
     }
-    if (!buf.empty()) AIO.Write(buf);
   } catch (...) {
     ::close(fd);
     throw;
@@ -525,9 +533,9 @@ void TOrvaneServerTCP::StaticFile(TOrvaneHTTPRequest& ARequest, net::TContext& A
   std::error_code ec;
   if (fs::is_regular_file(file, ec)) {
     WriteFile(AContext.Connection(),
-              "HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " +
-                  FMimesType.GetMimeType(file) + "; charset=" + response.charset + kCRLF +
-                  kFixedLines + kCRLF,
+              "HTTP/1.1 " + response.StatusCode + kCRLF +
+                  "Content-Type: " + FMimesType.GetMimeType(file) +
+                  "; charset=" + response.charset + kCRLF + kFixedLines + kCRLF,
               file);
     return;
   }
@@ -540,18 +548,16 @@ void TOrvaneServerTCP::StaticFile(TOrvaneHTTPRequest& ARequest, net::TContext& A
                   "; charset=" + response.charset + kCRLF + kFixedLines + kCRLF,
               fileName);
   } else if (!content.empty()) {
-    AContext.Connection().Write("HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " +
-                                mime + "; charset=" + response.charset + kCRLF + kFixedLines +
-                                kCRLF + content);
+    AContext.Connection().Write("HTTP/1.1 " + response.StatusCode + kCRLF +
+                                "Content-Type: " + mime + "; charset=" + response.charset + kCRLF +
+                                kFixedLines + kCRLF + content);
   } else if (!redirect.empty()) {
-    AContext.Connection().Write(
-        "HTTP/1.1 302 Found\r\nConnection: Close\r\nLocation: " + redirect +
-        "\r\nServer: OrvaneServer with Vexlo Framework Server\r\n\r\n");
+    AContext.Connection().Write("HTTP/1.1 302 Found\r\nConnection: Close\r\nLocation: " + redirect +
+                                "\r\nServer: OrvaneServer with Vexlo Framework Server\r\n\r\n");
   }
 }
 
-void TOrvaneServerTCP::SendWebSocketMessage(const std::string& AMessage,
-                                            const std::string& AToken,
+void TOrvaneServerTCP::SendWebSocketMessage(const std::string& AMessage, const std::string& AToken,
                                             const std::string& AOrvaneSessionUUID) {
   if (AMessage.empty() || AToken.empty()) return;
   net::TContextPtr target;

@@ -36,13 +36,12 @@ using TOnGetHTML = std::function<void(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPR
                                       TOrvaneWebSocketContext& AContext)>;
 using TOnRESTData = TOnGetHTML;
 using TOnDownloadData = TOnGetHTML;
-using TOnReceiveMessage = std::function<void(const TOrvaneWebSocketMessage& AMessage,
-                                             TOrvaneWebSocketContext& AContext,
-                                             std::string& AAnswer)>;
-using TOnGetFile = std::function<void(const std::string& AGetFileName,
-                                      std::string& AResponseFileName,
-                                      std::string& AResponseFileContent,
-                                      std::string& AResponseRedirect, std::string& AMimeType)>;
+using TOnReceiveMessage =
+    std::function<void(const TOrvaneWebSocketMessage& AMessage, TOrvaneWebSocketContext& AContext,
+                       std::string& AAnswer)>;
+using TOnGetFile = std::function<void(
+    const std::string& AGetFileName, std::string& AResponseFileName,
+    std::string& AResponseFileContent, std::string& AResponseRedirect, std::string& AMimeType)>;
 using TOnFinishedGetHTML = std::function<void(TOrvaneWebSocketContext& AContext)>;
 
 class TOrvaneServerTCP : public net::TCustomTCPServer {

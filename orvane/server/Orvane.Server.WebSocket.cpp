@@ -117,8 +117,7 @@ void TWebSocketIOHandlerHelper::SendClose(uint16_t ACode) {
 std::string TWebSocketIOHandlerHelper::ReadBytes() {
   try {
     TWebSocketFrame frame = ReadWebSocketFrame(
-        [this](char* ABuffer, size_t ACount) { FIO.ReadBytes(ABuffer, ACount); },
-        FMaxFrameLength);
+        [this](char* ABuffer, size_t ACount) { FIO.ReadBytes(ABuffer, ACount); }, FMaxFrameLength);
     if (frame.FirstByte == 0x81) return frame.Payload;
     switch (frame.Opcode()) {
       case 0x8: {  // close: answer with the peer's code and end the connection

@@ -50,7 +50,9 @@ std::string RandomFrom(std::string_view AAlphabet, int ALength) {
   return out;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::vector<std::string> Words(std::string_view AText) {
   std::vector<std::string> out;
@@ -129,7 +131,9 @@ std::string GenerateRandomJustString(int ALength) {
   return RandomFrom("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", ALength);
 }
 
-std::string GenerateRandomNumber(int ALength) { return RandomFrom("1234567890", ALength); }
+std::string GenerateRandomNumber(int ALength) {
+  return RandomFrom("1234567890", ALength);
+}
 
 std::string FormatValueHTML(std::string_view AText) {
   return nlohmann::json(std::string(AText))
@@ -187,12 +191,12 @@ int ConvertHTMLKeyToVK(std::string_view AKey) {
   for (char& c : k)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
   static const std::pair<const char*, int> kNamed[] = {
-      {"arrowleft", 37}, {"arrowup", 38},    {"arrowright", 39},  {"arrowdown", 40},
-      {"backspace", 8},  {"tab", 9},         {"enter", 13},       {"escape", 27},
-      {"space", 32},     {" ", 32},          {"control", 17},     {"shift", 16},
-      {"delete", 46},    {"insert", 45},     {"home", 36},        {"end", 35},
-      {"pageup", 33},    {"pagedown", 34},   {"pause", 19},       {"printscreen", 44},
-      {"scrolllock", 145}, {"capslock", 20}, {"numlock", 144},    {"\xC2\xB4", 180}};
+      {"arrowleft", 37},   {"arrowup", 38},  {"arrowright", 39}, {"arrowdown", 40},
+      {"backspace", 8},    {"tab", 9},       {"enter", 13},      {"escape", 27},
+      {"space", 32},       {" ", 32},        {"control", 17},    {"shift", 16},
+      {"delete", 46},      {"insert", 45},   {"home", 36},       {"end", 35},
+      {"pageup", 33},      {"pagedown", 34}, {"pause", 19},      {"printscreen", 44},
+      {"scrolllock", 145}, {"capslock", 20}, {"numlock", 144},   {"\xC2\xB4", 180}};
   for (const auto& [name, code] : kNamed)
     if (k == name) return code;
   if (k.size() >= 2 && k.size() <= 3 && k[0] == 'f') {

@@ -78,7 +78,7 @@ void TServerIOHandlerSSL::Init() {
 
 TIOHandler::TIOHandler(int AFd, SSL_CTX* ASSLContext) : FFd(AFd), FSSLContext(ASSLContext) {
   int flags = fcntl(FFd, F_GETFL, 0);
-  fcntl(FFd, F_SETFL, flags | O_NONBLOCK);
+  if (!(flags & O_NONBLOCK)) fcntl(FFd, F_SETFL, flags | O_NONBLOCK);
   if (FSSLContext) SSL_CTX_up_ref(FSSLContext);
 }
 

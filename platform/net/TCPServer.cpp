@@ -10,9 +10,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <openssl/crypto.h>
+
 #include <asio/io_context.hpp>
 #include <asio/ip/tcp.hpp>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <iostream>
@@ -45,14 +48,11 @@ void RaiseDescriptorLimit() {
 
 }  // namespace
 
-struct TCustomTCPServer::TThreadStart {
-  TCustomTCPServer* Server;
-  TContextPtr Context;
-};
-
 TCustomTCPServer::TCustomTCPServer() : ThreadStackSize(kDefaultStack) {}
 
-TCustomTCPServer::~TCustomTCPServer() { Deactivate(); }
+TCustomTCPServer::~TCustomTCPServer() {
+  Deactivate();
+}
 
 bool TCustomTCPServer::Active() const {
   std::lock_guard<std::mutex> g(FStateLock);
@@ -102,14 +102,21 @@ void TCustomTCPServer::SetActive(bool AValue) {
                        std::to_string(DefaultPort) + ": " + e.what());
   }
   FListenFd = acceptor.release();
-  fcntl(FListenFd, F_SETFL, fcntl(FListenFd, F_GETFL, 0) | O_NONBLOCK);
-  if (::pipe2(FWakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+  {
+    std::lock_guard<std::mutex> t(FThreadsLock);
+    FStopping = false;
+    ++FThreadCount;
+  }
+  if (!SpawnThread()) {
+    {
+      std::lock_guard<std::mutex> t(FThreadsLock);
+      --FThreadCount;
+    }
     ::close(FListenFd);
     FListenFd = -1;
-    throw ESocketError(std::string("Não foi possível iniciar o servidor: ") + std::strerror(errno));
+    throw ESocketError("Não foi possível criar a thread de conexões");
   }
   FActive = true;
-  FAcceptThread = std::thread([this] { AcceptLoop(); });
 }
 
 void TCustomTCPServer::Deactivate() {
@@ -117,43 +124,87 @@ void TCustomTCPServer::Deactivate() {
     std::lock_guard<std::mutex> g(FStateLock);
     if (!FActive) return;
     FActive = false;
-    char c = 0;
-    [[maybe_unused]] ssize_t n = ::write(FWakePipe[1], &c, 1);
   }
-  FAcceptThread.join();
   {
-    std::lock_guard<std::mutex> g(FStateLock);
-    ::close(FListenFd);
-    ::close(FWakePipe[0]);
-    ::close(FWakePipe[1]);
-    FListenFd = FWakePipe[0] = FWakePipe[1] = -1;
+    std::lock_guard<std::mutex> t(FThreadsLock);
+    FStopping = true;
   }
+  // Wakes every thread blocked in accept (it fails from now on).
+  ::shutdown(FListenFd, SHUT_RDWR);
   {
     std::lock_guard<std::mutex> g(FListLock);
     for (auto& c : FContexts) c->Connection().Disconnect();
   }
-  std::unique_lock<std::mutex> t(FThreadsLock);
-  FThreadsDone.wait(t, [this] { return FThreadCount == 0; });
+  {
+    std::unique_lock<std::mutex> t(FThreadsLock);
+    FThreadsDone.wait(t, [this] { return FThreadCount == 0; });
+  }
+  std::lock_guard<std::mutex> g(FStateLock);
+  ::close(FListenFd);
+  FListenFd = -1;
 }
 
-void TCustomTCPServer::AcceptLoop() {
+bool TCustomTCPServer::SpawnThread() {
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+  size_t stack = ThreadStackSize < static_cast<size_t>(PTHREAD_STACK_MIN)
+                     ? static_cast<size_t>(PTHREAD_STACK_MIN)
+                     : ThreadStackSize;
+  pthread_attr_setstacksize(&attr, stack);
+  pthread_t tid;
+  int rc = pthread_create(&tid, &attr, &TCustomTCPServer::ConnectionThread, this);
+  pthread_attr_destroy(&attr);
+  return rc == 0;
+}
+
+void* TCustomTCPServer::ConnectionThread(void* AArg) {
+  static_cast<TCustomTCPServer*>(AArg)->ServeConnections();
+  return nullptr;
+}
+
+// Each connection thread accepts its own connection and serves it, so no
+// hand-over between threads is needed. The last thread waiting in accept
+// starts a successor before it serves, so one is always waiting; a thread
+// that finds enough others waiting ends instead.
+void TCustomTCPServer::ServeConnections() {
+  constexpr size_t kMaxWaiting = 8;
   for (;;) {
-    pollfd p[2] = {{FListenFd, POLLIN, 0}, {FWakePipe[0], POLLIN, 0}};
-    int r = ::poll(p, 2, -1);
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      return;
+    {
+      std::lock_guard<std::mutex> t(FThreadsLock);
+      if (FStopping || FIdleThreads >= kMaxWaiting) break;
+      ++FIdleThreads;
     }
-    if (p[1].revents) return;
     sockaddr_storage addr{};
     socklen_t len = sizeof addr;
-    int fd = ::accept4(FListenFd, reinterpret_cast<sockaddr*>(&addr), &len, SOCK_CLOEXEC);
-    if (fd < 0) {
-      if (errno == EMFILE || errno == ENFILE || errno == ENOMEM || errno == ENOBUFS) {
-        // Out of resources: wait a little instead of spinning.
-        pollfd w{FWakePipe[0], POLLIN, 0};
-        if (::poll(&w, 1, 50) > 0) return;
+    int fd = ::accept4(FListenFd, reinterpret_cast<sockaddr*>(&addr), &len,
+                       SOCK_CLOEXEC | SOCK_NONBLOCK);
+    int err = errno;
+    bool spawn = false;
+    {
+      std::lock_guard<std::mutex> t(FThreadsLock);
+      --FIdleThreads;
+      if (FStopping) {
+        if (fd >= 0) ::close(fd);
+        break;
       }
+      if (fd >= 0 && FIdleThreads == 0) {
+        spawn = true;
+        ++FThreadCount;
+      }
+    }
+    if (fd < 0) {
+      // Out of resources: wait a little instead of spinning.
+      if (err == EMFILE || err == ENFILE || err == ENOMEM || err == ENOBUFS)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      continue;
+    }
+    if (spawn && !SpawnThread()) {
+      std::lock_guard<std::mutex> t(FThreadsLock);
+      --FThreadCount;
+    }
+    if (MaxConnections > 0 && ConnectionCount() >= static_cast<size_t>(MaxConnections)) {
+      ::close(fd);
       continue;
     }
     char ip[INET6_ADDRSTRLEN] = "";
@@ -169,65 +220,33 @@ void TCustomTCPServer::AcceptLoop() {
     }
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    StartConnection(fd, ip, port);
-  }
-}
-
-void TCustomTCPServer::StartConnection(int AFd, const std::string& AIP, int APort) {
-  std::shared_ptr<TServerIOHandlerSSL> ssl;
-  {
-    std::lock_guard<std::mutex> g(FStateLock);
-    ssl = FIOHandler;
-  }
-  if (MaxConnections > 0 && ConnectionCount() >= static_cast<size_t>(MaxConnections)) {
-    ::close(AFd);
-    return;
-  }
-  auto io = std::make_unique<TIOHandler>(AFd, ssl ? ssl->Context() : nullptr);
-  io->PeerIP = AIP;
-  io->PeerPort = APort;
-  auto context = std::make_shared<TContext>(std::move(io));
-  {
-    std::lock_guard<std::mutex> g(FListLock);
-    FContexts.push_back(context);
-  }
-  {
-    std::lock_guard<std::mutex> g(FThreadsLock);
-    ++FThreadCount;
-  }
-  auto* start = new TThreadStart{this, context};
-  pthread_attr_t attr;
-  pthread_attr_init(&attr);
-  pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
-  size_t stack = ThreadStackSize < static_cast<size_t>(PTHREAD_STACK_MIN)
-                     ? static_cast<size_t>(PTHREAD_STACK_MIN)
-                     : ThreadStackSize;
-  pthread_attr_setstacksize(&attr, stack);
-  pthread_t tid;
-  int rc = pthread_create(&tid, &attr, &TCustomTCPServer::ConnectionThread, start);
-  pthread_attr_destroy(&attr);
-  if (rc != 0) {
-    delete start;
+    std::shared_ptr<TServerIOHandlerSSL> ssl;
+    {
+      std::lock_guard<std::mutex> g(FStateLock);
+      ssl = FIOHandler;
+    }
+    auto io = std::make_unique<TIOHandler>(fd, ssl ? ssl->Context() : nullptr);
+    io->PeerIP = ip;
+    io->PeerPort = port;
+    auto context = std::make_shared<TContext>(std::move(io));
     {
       std::lock_guard<std::mutex> g(FListLock);
-      FContexts.remove(context);
+      FContexts.push_back(context);
     }
-    context->Connection().Disconnect();
-    std::lock_guard<std::mutex> g(FThreadsLock);
-    --FThreadCount;
-    FThreadsDone.notify_all();
+    // A stop that began before the connection joined the list did not see it.
+    bool stopping;
+    {
+      std::lock_guard<std::mutex> t(FThreadsLock);
+      stopping = FStopping;
+    }
+    if (stopping) context->Connection().Disconnect();
+    RunConnection(context);
   }
-}
-
-void* TCustomTCPServer::ConnectionThread(void* AArg) {
-  std::unique_ptr<TThreadStart> start(static_cast<TThreadStart*>(AArg));
-  TCustomTCPServer* server = start->Server;
-  server->RunConnection(start->Context);
-  start.reset();
-  std::lock_guard<std::mutex> g(server->FThreadsLock);
-  --server->FThreadCount;
-  server->FThreadsDone.notify_all();
-  return nullptr;
+  // OpenSSL's per-thread state goes now, before the server may be destroyed.
+  OPENSSL_thread_stop();
+  std::lock_guard<std::mutex> t(FThreadsLock);
+  --FThreadCount;
+  FThreadsDone.notify_all();
 }
 
 void TCustomTCPServer::RunConnection(const TContextPtr& AContext) {

@@ -10,7 +10,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "platform/net/IOHandler.h"
 
@@ -101,27 +100,28 @@ class TCustomTCPServer {
   virtual bool DoExecute(TContext& AContext);
 
  private:
-  struct TThreadStart;
   static void* ConnectionThread(void* AArg);
+  bool SpawnThread();
+  void ServeConnections();
   void RunConnection(const TContextPtr& AContext);
-  void AcceptLoop();
-  void StartConnection(int AFd, const std::string& AIP, int APort);
   void Deactivate();
 
   mutable std::mutex FStateLock;  // guards the active state and bindings
   bool FActive = false;
   int FBoundPort = 0;
   int FListenFd = -1;
-  int FWakePipe[2] = {-1, -1};
-  std::thread FAcceptThread;
   std::shared_ptr<TServerIOHandlerSSL> FIOHandler;
 
   mutable std::mutex FListLock;
   std::list<TContextPtr> FContexts;
 
+  // Connection threads: each waits in accept, serves what it accepted, and
+  // goes back to accept.
   std::mutex FThreadsLock;
   std::condition_variable FThreadsDone;
+  size_t FIdleThreads = 0;  // threads waiting in accept
   size_t FThreadCount = 0;
+  bool FStopping = false;
 };
 
 }  // namespace net

@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* AData, size_t ASize) {
         f.Content.data() + f.Content.size() > body.data() + body.size())
       __builtin_trap();
     std::string name = orvane::SafeUploadFileName(f.FileName);
-    if (!name.empty() && (name == "." || name == ".." ||
-                          name.find_first_of("/\\") != std::string::npos))
+    if (!name.empty() &&
+        (name == "." || name == ".." || name.find_first_of("/\\") != std::string::npos))
       __builtin_trap();
   }
   return 0;

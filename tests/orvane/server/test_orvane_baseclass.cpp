@@ -215,7 +215,9 @@ TEST_F(OrvaneRoot, SessionNoticesRunOnSessionThreads) {
     r.Content = "nova";
     announced = session;
   };
-  Engine->OnCloseSession = [&](const std::shared_ptr<IOrvaneSession>& session) { closed = session; };
+  Engine->OnCloseSession = [&](const std::shared_ptr<IOrvaneSession>& session) {
+    closed = session;
+  };
   TOrvaneHTTPRequest q;
   TOrvaneHTTPResponse r;
   Engine->DoNewSession(q, r, s);
@@ -240,7 +242,8 @@ TEST(OrvaneUtil, RandomStringsUseTheirAlphabetsAndDiffer) {
     seen.insert(t);
   }
   EXPECT_EQ(seen.size(), 200u);
-  for (char c : GenerateRandomJustString(500)) ASSERT_TRUE(std::isalpha(static_cast<unsigned char>(c)));
+  for (char c : GenerateRandomJustString(500))
+    ASSERT_TRUE(std::isalpha(static_cast<unsigned char>(c)));
   std::string digits = GenerateRandomNumber(900);
   std::set<char> used(digits.begin(), digits.end());
   EXPECT_EQ(used.size(), 10u);
@@ -260,8 +263,12 @@ TEST(OrvaneUtil, PrepareFloat) {
   struct Case {
     std::string In, Out;
   } cases[] = {
-      {"1.234.567,89", "1.234.567,89"}, {"12.5", "12,5"},     {"1.234.567", "1234567"},
-      {"1,234,567.89", "1234567,89"},   {"12,5", "12,5"},     {"", ""},
+      {"1.234.567,89", "1.234.567,89"},
+      {"12.5", "12,5"},
+      {"1.234.567", "1234567"},
+      {"1,234,567.89", "1234567,89"},
+      {"12,5", "12,5"},
+      {"", ""},
       {"7", "7"},
   };
   for (const Case& c : cases) EXPECT_EQ(PrepareFloat(c.In, br), c.Out) << c.In;
@@ -276,16 +283,16 @@ TEST(OrvaneUtil, ConvertHTMLKeyToVK) {
     std::string Key;
     int Code;
   } cases[] = {
-      {"Enter", 13},      {"ENTER", 13},      {"ArrowLeft", 37}, {"arrowdown", 40},
-      {"Backspace", 8},   {"Tab", 9},         {"Escape", 27},    {"Space", 32},
-      {" ", 32},          {"Control", 17},    {"Shift", 16},     {"Delete", 46},
-      {"Insert", 45},     {"Home", 36},       {"End", 35},       {"PageUp", 33},
-      {"PageDown", 34},   {"Pause", 19},      {"PrintScreen", 44}, {"ScrollLock", 145},
-      {"CapsLock", 20},   {"NumLock", 144},   {"F1", 112},       {"f12", 123},
-      {"F13", 0},         {"F0", 0},          {"a", 65},         {"Z", 90},
-      {"0", 48},          {"9", 57},          {"!", 33},         {"@", 64},
-      {"\"", 34},         {"'", 39},          {"~", 126},        {"`", 96},
-      {"\xC2\xB4", 180},  {"<", 0},           {"Alt", 0},        {"", 0},
+      {"Enter", 13},     {"ENTER", 13},    {"ArrowLeft", 37},   {"arrowdown", 40},
+      {"Backspace", 8},  {"Tab", 9},       {"Escape", 27},      {"Space", 32},
+      {" ", 32},         {"Control", 17},  {"Shift", 16},       {"Delete", 46},
+      {"Insert", 45},    {"Home", 36},     {"End", 35},         {"PageUp", 33},
+      {"PageDown", 34},  {"Pause", 19},    {"PrintScreen", 44}, {"ScrollLock", 145},
+      {"CapsLock", 20},  {"NumLock", 144}, {"F1", 112},         {"f12", 123},
+      {"F13", 0},        {"F0", 0},        {"a", 65},           {"Z", 90},
+      {"0", 48},         {"9", 57},        {"!", 33},           {"@", 64},
+      {"\"", 34},        {"'", 39},        {"~", 126},          {"`", 96},
+      {"\xC2\xB4", 180}, {"<", 0},         {"Alt", 0},          {"", 0},
       {"ç", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(ConvertHTMLKeyToVK(c.Key), c.Code) << c.Key;

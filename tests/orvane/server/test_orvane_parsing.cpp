@@ -28,8 +28,7 @@ TEST(HTTPHeader, RequestLineMethodPathProtocolAndQuery) {
     std::string Path, Protocol;
   } cases[] = {
       {"GET /a/b.css?x=1&y=2 HTTP/1.1", TWebMethod::wmtGET, "/a/b.css?x=1&y=2", "http"},
-      {"POST /vexlo/upload?token=T HTTP/1.0", TWebMethod::wmtPOST, "/vexlo/upload?token=T",
-       "http"},
+      {"POST /vexlo/upload?token=T HTTP/1.0", TWebMethod::wmtPOST, "/vexlo/upload?token=T", "http"},
       {"HEAD /reconnect?token=T&&orvanesession=U http/1.1", TWebMethod::wmtHEAD,
        "/reconnect?token=T&&orvanesession=U", "http"},
       {"GET / HTTPS/1.1", TWebMethod::wmtGET, "/", "https"},
@@ -103,7 +102,8 @@ TEST(HTTPHeader, CookiesMatchNamesExactly) {
   EXPECT_EQ(h.Token, "");  // lower-case name ignored
   EXPECT_EQ(h.OrvaneSession, "U1");
   EXPECT_TRUE(h.ReloadPage);
-  TOrvaneHTTPHeader h2 = Parse("GET / HTTP/1.1\r\nCookie: Vexlo_Token=T9; Vexlo_ReloadPage=sim\r\n");
+  TOrvaneHTTPHeader h2 =
+      Parse("GET / HTTP/1.1\r\nCookie: Vexlo_Token=T9; Vexlo_ReloadPage=sim\r\n");
   EXPECT_EQ(h2.Token, "T9");
   EXPECT_FALSE(h2.ReloadPage);
 }
@@ -117,15 +117,15 @@ TEST(HTTPHeader, ContentTypeBoundaryAndReferer) {
   EXPECT_EQ(h.Referer, "http://h:1/pagina?a=1&b=2");
   ASSERT_EQ(h.RefererQueryParams.size(), 2u);
   EXPECT_EQ(h.RefererQueryParams[1], "b=2");
-  EXPECT_EQ(Parse("GET / HTTP/1.1\r\nContent-Type: multipart/form-data; boundary=\"q r\"\r\n")
-                .Boundary,
-            "q r");
+  EXPECT_EQ(
+      Parse("GET / HTTP/1.1\r\nContent-Type: multipart/form-data; boundary=\"q r\"\r\n").Boundary,
+      "q r");
 }
 
 TEST(WebSocketMessage, EnvelopeParsing) {
-  TOrvaneWebSocketMessage m = FormatReceivedMesssage(
-      R"({"type":"PROCEDURE","name":"execevent","wait":"True","parameters":)"
-      R"([{"UUID":"U"},{"Token":"T"},{"LockClient":true},{"N":12.5}]})");
+  TOrvaneWebSocketMessage m =
+      FormatReceivedMesssage(R"({"type":"PROCEDURE","name":"execevent","wait":"True","parameters":)"
+                             R"([{"UUID":"U"},{"Token":"T"},{"LockClient":true},{"N":12.5}]})");
   EXPECT_TRUE(m.IsFormatted);
   EXPECT_EQ(m.MessageType, TWebSocketMessageType::wsMsgProcedure);
   EXPECT_EQ(m.Name, "execevent");
@@ -143,13 +143,12 @@ TEST(WebSocketMessage, EnvelopeParsing) {
 
   EXPECT_FALSE(FormatReceivedMesssage("isto não é JSON").IsFormatted);
   EXPECT_FALSE(FormatReceivedMesssage("   ").IsFormatted);
-  for (const char* bad : {R"({"type":"text","wait":true})",
-                          R"({"name":"a","wait":true})",
-                          R"({"type":"text","name":"a","wait":true,"parameters":{}})",
-                          R"({"type":"text","name":"a","wait":true,"parameters":[{}]})",
-                          R"({"type":"text","name":"a","wait":true,"parameters":[1]})",
-                          R"({"type":"text","name":"a","wait":true,"parameters":[{"a":1},{"a":2}]})",
-                          R"([1,2])"})
+  for (const char* bad :
+       {R"({"type":"text","wait":true})", R"({"name":"a","wait":true})",
+        R"({"type":"text","name":"a","wait":true,"parameters":{}})",
+        R"({"type":"text","name":"a","wait":true,"parameters":[{}]})",
+        R"({"type":"text","name":"a","wait":true,"parameters":[1]})",
+        R"({"type":"text","name":"a","wait":true,"parameters":[{"a":1},{"a":2}]})", R"([1,2])"})
     EXPECT_THROW(FormatReceivedMesssage(bad), EOrvaneProtocolError) << bad;
 }
 
@@ -236,16 +235,17 @@ TEST(Multipart, FilesInOrderWithBinaryContent) {
   std::string b = "----B0undary";
   std::string content1 = "linha 1\r\nlinha 2\r\n--quase\r\n";
   std::string content2("\0\x01\xFF--", 5);
-  std::string body = "--" + b + "\r\n" +
-                     "Content-Disposition: form-data; name=\"campo\"\r\n\r\nvalor\r\n" + "--" + b +
-                     "\r\nContent-Disposition: form-data; name=\"f\"; filename=\"a.pdf\"\r\n"
-                     "Content-Type: application/pdf\r\n\r\n" +
-                     content1 + "\r\n--" + b +
-                     "\r\nContent-Disposition: form-data; name=\"g\"; filename=\"b.bin\"\r\n\r\n" +
-                     content2 + "\r\n--" + b +
-                     "\r\nContent-Disposition: form-data; name=\"h\"; filename=\"vazio.txt\"\r\n\r\n"
-                     "\r\n--" +
-                     b + "--\r\n";
+  std::string body =
+      "--" + b + "\r\n" + "Content-Disposition: form-data; name=\"campo\"\r\n\r\nvalor\r\n" + "--" +
+      b +
+      "\r\nContent-Disposition: form-data; name=\"f\"; filename=\"a.pdf\"\r\n"
+      "Content-Type: application/pdf\r\n\r\n" +
+      content1 + "\r\n--" + b +
+      "\r\nContent-Disposition: form-data; name=\"g\"; filename=\"b.bin\"\r\n\r\n" + content2 +
+      "\r\n--" + b +
+      "\r\nContent-Disposition: form-data; name=\"h\"; filename=\"vazio.txt\"\r\n\r\n"
+      "\r\n--" +
+      b + "--\r\n";
   auto files = ReadMultipartFormData(body, b);
   ASSERT_EQ(files.size(), 3u);
   EXPECT_EQ(files[0].FileName, "a.pdf");

@@ -75,7 +75,8 @@ class OrvaneServer : public ::testing::Test {
     return c.ReadAll();
   }
   std::string Get(const std::string& APath) {
-    return Ask("GET " + APath + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(Port) + "\r\n\r\n");
+    return Ask("GET " + APath + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(Port) +
+               "\r\n\r\n");
   }
   // Upgrades a main-channel connection for (token, uuid).
   std::unique_ptr<TClient> OpenSocket(const std::string& AToken, const std::string& AUUID,
@@ -181,7 +182,8 @@ TEST_F(OrvaneServer, MessagesAreDispatchedAnsweredAndRenewTheSession) {
   EXPECT_GT(Session->ExpireDate(), std::chrono::system_clock::now() + std::chrono::hours(59));
   // Not JSON: ignored, the connection stays.
   ws->Send(ClientFrame("não é json"));
-  ws->Send(ClientFrame(R"({"type":"text","name":"GetFromEvent","wait":true,"parameters":[{"ID":"x"}]})"));
+  ws->Send(ClientFrame(
+      R"({"type":"text","name":"GetFromEvent","wait":true,"parameters":[{"ID":"x"}]})"));
   EXPECT_EQ(ReadServerFrame(*ws).Payload, "resposta x");
   // A close frame is answered with a close frame and the connection ends.
   ws->Send(ClientFrame(std::string("\x03\xE8", 2), 0x88));
@@ -259,7 +261,8 @@ TEST_F(OrvaneServer, PushAndAnswerOnOneConnectionNeverInterleave) {
       Engine->OrvaneServerTCP().SendWebSocketMessage(std::string(kSize, 'b'), "T1", "U1");
   });
   std::thread sender([&] {
-    for (int i = 0; i < kCount; ++i) ws->Send(ClientFrame(R"({"type":"text","name":"n","wait":1})"));
+    for (int i = 0; i < kCount; ++i)
+      ws->Send(ClientFrame(R"({"type":"text","name":"n","wait":1})"));
   });
   int as = 0, bs = 0;
   for (int i = 0; i < 2 * kCount; ++i) {
@@ -294,13 +297,13 @@ TEST_F(OrvaneServer, PageRouteWritesHeadersThenContentAndHandlesTheReloadCookie)
   auto ws = OpenSocket("T1", "U1");
   auto keep = OpenSocket("T2", "");  // refused: no such session
   EXPECT_EQ(keep, nullptr);
-  std::string page = Ask(
-      "GET /?r=1 HTTP/1.1\r\nHost: h:1\r\nCookie: Vexlo_Token=T1; Vexlo_OrvaneSession=U1; "
-      "Vexlo_ReloadPage=true\r\n\r\n");
+  std::string page =
+      Ask("GET /?r=1 HTTP/1.1\r\nHost: h:1\r\nCookie: Vexlo_Token=T1; Vexlo_OrvaneSession=U1; "
+          "Vexlo_ReloadPage=true\r\n\r\n");
   std::string cookies;
   for (const char* n : {"Vexlo_Token", "Vexlo_OrvaneSession", "Vexlo_ReloadPage"})
-    cookies += std::string("Set-Cookie: ") + n +
-               "=; expires=Thu, 01 Jan 1970 00:00:00 UTC; path=/\r\n";
+    cookies +=
+        std::string("Set-Cookie: ") + n + "=; expires=Thu, 01 Jan 1970 00:00:00 UTC; path=/\r\n";
   EXPECT_EQ(page, head + cookies + "\r\n<html>página h</html>");
   EXPECT_EQ(seenToken, "T1/U1");
   // The page's old WebSocket is dropped; the session stays.
@@ -310,9 +313,8 @@ TEST_F(OrvaneServer, PageRouteWritesHeadersThenContentAndHandlesTheReloadCookie)
 
 TEST_F(OrvaneServer, StaticFilesAndTheirTypes) {
   Start();
-  EXPECT_EQ(Get("/ola.txt"),
-            "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed +
-                "\r\nOlá, mundo");
+  EXPECT_EQ(Get("/ola.txt"), "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n" +
+                                 kFixed + "\r\nOlá, mundo");
   EXPECT_EQ(Get("/css/site.css?v=2"),
             "HTTP/1.1 200 OK\r\nContent-Type: text/css; charset=UTF-8\r\n" + kFixed + "\r\nbody{}");
   EXPECT_NE(Get("/IMG.PNG").find("Content-Type: application/octet-stream; charset=UTF-8"),
@@ -327,11 +329,11 @@ TEST_F(OrvaneServer, StaticFilesAndTheirTypes) {
 TEST_F(OrvaneServer, NoPathLeavesTheWebRoot) {
   Start();
   const std::string paths[] = {"/../secret.txt",        "/%2e%2e/secret.txt",
-                         "/%2E%2E%2Fsecret.txt",  "/css/..%2f..%2fsecret.txt",
-                         "/sub/../../secret.txt", "/..\\secret.txt",
-                         "/%5c..%5csecret.txt",   "/link-out/secret.txt",
-                         "/ola.txt%00.png",       "/%zz",
-                         "/" + std::string("..")};
+                               "/%2E%2E%2Fsecret.txt",  "/css/..%2f..%2fsecret.txt",
+                               "/sub/../../secret.txt", "/..\\secret.txt",
+                               "/%5c..%5csecret.txt",   "/link-out/secret.txt",
+                               "/ola.txt%00.png",       "/%zz",
+                               "/" + std::string("..")};
   for (const std::string& p : paths) {
     std::string r = Get(p);
     EXPECT_EQ(r.find("SEGREDO"), std::string::npos) << p;
@@ -409,8 +411,7 @@ TEST_F(OrvaneServer, UploadsLandInTheSessionFolderWithSuffixes) {
   EXPECT_EQ(Session->ThreadRemoves.load(), 3);
 
   // Names are reduced to their base name; unusable ones are refused.
-  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"../../fora.txt", "..", ""}, "x")),
-            ok);
+  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"../../fora.txt", "..", ""}, "x")), ok);
   EXPECT_TRUE(fs::exists(folder + "fora.txt"));
   EXPECT_FALSE(fs::exists(Root / "temp" / "fora.txt"));
   EXPECT_FALSE(fs::exists(Dir / "fora.txt"));
@@ -427,8 +428,7 @@ TEST_F(OrvaneServer, RejectedUploadsGetNoAnswer) {
   EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"x.pdf"}, "x", "0")), "");
   // Over the limit: refused before the body is read, and the server keeps going.
   Engine->OrvaneServerTCP().MaxContentLength = 1000;
-  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"x.pdf"}, std::string(5000, 'z'))),
-            "");
+  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"x.pdf"}, std::string(5000, 'z'))), "");
   EXPECT_FALSE(fs::exists(Session->PathSession() + "x.pdf"));
   // A failing form handler: the thread is still forgotten, and no 200 is sent.
   Engine->OrvaneServerTCP().MaxContentLength = 1 << 20;
@@ -450,8 +450,8 @@ TEST_F(OrvaneServer, DownloadRouteServesWhatTheHandlerNames) {
     if (d.count(key)) r.FileName = d[key];
   };
   Start();
-  std::string expected = "HTTP/1.1 200 OK\r\nContent-Type: application/pdf; charset=UTF-8\r\n" +
-                         kFixed + "\r\n%PDF";
+  std::string expected =
+      "HTTP/1.1 200 OK\r\nContent-Type: application/pdf; charset=UTF-8\r\n" + kFixed + "\r\n%PDF";
   EXPECT_EQ(Get("/vexlo/download?file=KEY&token=T1&orvanesession=U1"), expected);
   EXPECT_EQ(Get("/vexlo/download?file=KEY&token=T1&orvanesession=U1"), expected);  // again
   EXPECT_EQ(Get("/vexlo/download?file=OUTRA&token=T1&orvanesession=U1"), "");
@@ -460,7 +460,8 @@ TEST_F(OrvaneServer, DownloadRouteServesWhatTheHandlerNames) {
 
 TEST_F(OrvaneServer, GridRoutesAnswerJSONAndReadPostedBodies) {
   std::string posted;
-  Engine->RESTData = [&](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r, TOrvaneWebSocketContext& c) {
+  Engine->RESTData = [&](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r,
+                         TOrvaneWebSocketContext& c) {
     EXPECT_EQ(c.FormUUID(), "F1");
     if (q.Header.Path.find("/post") != std::string::npos) {
       posted = q.Header.Content;
@@ -479,15 +480,17 @@ TEST_F(OrvaneServer, GridRoutesAnswerJSONAndReadPostedBodies) {
             "HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=UTF-8\r\n" + kFixed +
                 "\r\n{\"rows\":[]}");
   const std::string json = "{\"NOME\":\"Zé\"}";
-  std::string post = "POST /rest/json/jqgrid/post?token=T1&orvanesession=U1&FormUUID=F1 "
-                     "HTTP/1.1\r\nHost: h:1\r\nContent-Length: " +
-                     std::to_string(json.size()) + "\r\n\r\n" + json;
-  EXPECT_EQ(Ask(post), "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed +
-                           "\r\n");
+  std::string post =
+      "POST /rest/json/jqgrid/post?token=T1&orvanesession=U1&FormUUID=F1 "
+      "HTTP/1.1\r\nHost: h:1\r\nContent-Length: " +
+      std::to_string(json.size()) + "\r\n\r\n" + json;
+  EXPECT_EQ(Ask(post),
+            "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed + "\r\n");
   EXPECT_EQ(posted, "{\"NOME\":\"Zé\"}");
-  EXPECT_EQ(Ask("POST /rest/json/jqgrid/post?FormUUID=F1 HTTP/1.1\r\nContent-Length: 4\r\n\r\nerro"),
-            "HTTP/1.1 404\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed +
-                "\r\n{\"status\":\"error\"}");
+  EXPECT_EQ(
+      Ask("POST /rest/json/jqgrid/post?FormUUID=F1 HTTP/1.1\r\nContent-Length: 4\r\n\r\nerro"),
+      "HTTP/1.1 404\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed +
+          "\r\n{\"status\":\"error\"}");
   Engine->OrvaneServerTCP().MaxContentLength = 8;
   posted.clear();
   EXPECT_EQ(Ask("POST /rest/json/jqgrid/post?FormUUID=F1 HTTP/1.1\r\nContent-Length: 9\r\n\r\n"
@@ -500,7 +503,8 @@ TEST_F(OrvaneServer, OversizedHeadsCloseTheConnectionAndTheServerGoesOn) {
   Start();
   EXPECT_EQ(Ask("GET /ola.txt HTTP/1.1\r\nX-Longo: " + std::string(10000, 'a') + "\r\n\r\n"), "");
   std::string many = "GET /ola.txt HTTP/1.1\r\n";
-  for (int i = 0; i < 2000; ++i) many += "X-" + std::to_string(i) + ": " + std::string(40, 'b') + "\r\n";
+  for (int i = 0; i < 2000; ++i)
+    many += "X-" + std::to_string(i) + ": " + std::string(40, 'b') + "\r\n";
   EXPECT_EQ(Ask(many + "\r\n"), "");
   EXPECT_EQ(Ask("\r\n\r\n\r\n\r\n\r\n\r\n\r\n"), "");
   EXPECT_EQ(Ask("QUALQUER COISA\r\n\r\n"), "");
@@ -541,9 +545,9 @@ TEST_F(OrvaneServer, TLSServesPagesAndWebSockets) {
   {
     TClient c(Port, ctx);
     ASSERT_TRUE(c.Handshake);
-    ASSERT_NE(UpgradeRequest(c, "/websocket/connectionparams?token=T1&orvanesession=U1")
-                  .find("101"),
-              std::string::npos);
+    ASSERT_NE(
+        UpgradeRequest(c, "/websocket/connectionparams?token=T1&orvanesession=U1").find("101"),
+        std::string::npos);
     c.Send(ClientFrame(R"({"type":"text","name":"seguro","wait":true})"));
     EXPECT_EQ(ReadServerFrame(c).Payload, "tls:seguro");
     Engine->OrvaneServerTCP().SendWebSocketMessage("empurrado", "T1", "U1");

@@ -1,0 +1,34 @@
+// A benchmark server: the engine root serving a folder on 127.0.0.1:PORT,
+// as the web starter does, until SIGINT or SIGTERM.
+//   orvane_web_server PORT ROOT
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "orvane/server/Orvane.BaseClass.h"
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "uso: %s PORTA PASTA\n", argv[0]);
+    return 2;
+  }
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, SIGINT);
+  sigaddset(&stop, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+  auto engine = std::make_unique<orvane::TOrvaneBaseClass>();
+  engine->OrvaneServerTCP().DefaultBindAddress = "127.0.0.1";
+  engine->SetServerPort(std::atoi(argv[1]));
+  engine->GetOptions().SetRootDirectory(argv[2]);
+  engine->GetOptions().SetUseINIConfig(false);
+  engine->StartServer();
+  std::printf("pronto\n");
+  std::fflush(stdout);
+  int sig = 0;
+  sigwait(&stop, &sig);
+  engine->StopServer();
+  return 0;
+}
