@@ -1,5 +1,6 @@
 #include "platform/ui/qt/QtBackend.h"
 
+#include <QAbstractTableModel>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -26,7 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <cstring>
 #include <map>
@@ -425,6 +426,91 @@ class TTabStripWidget : public QWidget {
   }
 };
 
+// The rows of a data grid, read from the model as the view needs them (a
+// request list may hold a hundred thousand rows).
+class TGridItemModel : public QAbstractTableModel {
+ public:
+  explicit TGridItemModel(QTableView* AView) : QAbstractTableModel(AView), FView(AView) {}
+
+  TDBGrid* Grid() const { return FView ? dynamic_cast<TDBGrid*>(ModelOf(FView)) : nullptr; }
+
+  // Takes the grid's columns and rows again.
+  void Reload() {
+    beginResetModel();
+    FTitles.clear();
+    FAlign.clear();
+    FEditable.clear();
+    FRows = 0;
+    if (TDBGrid* g = Grid()) {
+      std::vector<TColumn*> cols = g->VisibleColumns();
+      for (size_t i = 0; i < cols.size(); ++i) {
+        db::TField* f = cols[i]->Field();
+        std::string title = cols[i]->Title().Caption;
+        if (title.empty()) title = f ? f->GetDisplayLabel() : cols[i]->FieldName();
+        FTitles << Q(title);
+        FAlign.push_back(cols[i]->Alignment() == taRightJustify ? Qt::AlignRight
+                         : cols[i]->Alignment() == taCenter     ? Qt::AlignHCenter
+                                                                : Qt::AlignLeft);
+        FEditable.push_back(g->CanEditCell(static_cast<int>(i)));
+      }
+      FRows = g->RowCount();
+    }
+    endResetModel();
+  }
+  void RowsChanged() {
+    if (FRows != (Grid() ? Grid()->RowCount() : 0)) {
+      Reload();
+      return;
+    }
+    if (FRows > 0 && !FTitles.isEmpty())
+      emit dataChanged(index(0, 0), index(FRows - 1, static_cast<int>(FTitles.size()) - 1));
+    emit headerDataChanged(Qt::Vertical, 0, std::max(0, FRows - 1));
+  }
+
+  int rowCount(const QModelIndex& AParent) const override { return AParent.isValid() ? 0 : FRows; }
+  int columnCount(const QModelIndex& AParent) const override {
+    return AParent.isValid() ? 0 : static_cast<int>(FTitles.size());
+  }
+  QVariant data(const QModelIndex& AIndex, int ARole) const override {
+    TDBGrid* g = Grid();
+    if (!g || !AIndex.isValid()) return {};
+    if (ARole == Qt::DisplayRole || ARole == Qt::EditRole)
+      return Q(g->CellText(AIndex.row(), AIndex.column()));
+    if (ARole == Qt::TextAlignmentRole && AIndex.column() < static_cast<int>(FAlign.size()))
+      return static_cast<int>(FAlign[AIndex.column()] | Qt::AlignVCenter);
+    return {};
+  }
+  QVariant headerData(int ASection, Qt::Orientation AOrientation, int ARole) const override {
+    if (ARole != Qt::DisplayRole) return {};
+    if (AOrientation == Qt::Horizontal)
+      return ASection < FTitles.size() ? FTitles[ASection] : QVariant();
+    // The indicator column marks the current record.
+    TDBGrid* g = Grid();
+    return g && g->Row() == ASection ? QString::fromUtf8("\u25B6") : QString();
+  }
+  Qt::ItemFlags flags(const QModelIndex& AIndex) const override {
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (AIndex.column() < static_cast<int>(FEditable.size()) && FEditable[AIndex.column()])
+      f |= Qt::ItemIsEditable;
+    return f;
+  }
+  bool setData(const QModelIndex& AIndex, const QVariant& AValue, int ARole) override {
+    TDBGrid* g = Grid();
+    if (!g || ARole != Qt::EditRole) return false;
+    std::string text = S(AValue.toString());
+    if (text == g->CellText(AIndex.row(), AIndex.column())) return false;
+    Guard([&] { g->EditCellByUser(AIndex.row(), AIndex.column(), text); });
+    return true;
+  }
+
+ private:
+  QPointer<QTableView> FView;
+  QStringList FTitles;
+  std::vector<Qt::Alignment> FAlign;
+  std::vector<bool> FEditable;
+  int FRows = 0;
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -506,7 +592,7 @@ class TQtPeer : public TControlPeer {
 
  private:
   void Sync(TControlChange AWhat);
-  void SyncGrid(TDBGrid& AGrid, QTableWidget* ATable);
+  void SyncGrid(TDBGrid& AGrid, QTableView* ATable);
   void SyncBounds();
   void SyncText();
   void SyncStyle();
@@ -528,38 +614,20 @@ bool IsSyncing(const QObject* o) {
 }
 }  // namespace
 
-void TQtPeer::SyncGrid(TDBGrid& g, QTableWidget* tw) {
-  std::vector<TColumn*> cols = g.VisibleColumns();
-  tw->setColumnCount(static_cast<int>(cols.size()));
-  QStringList titles;
-  for (size_t i = 0; i < cols.size(); ++i) {
-    db::TField* f = cols[i]->Field();
-    std::string title = cols[i]->Title().Caption;
-    if (title.empty()) title = f ? f->GetDisplayLabel() : cols[i]->FieldName();
-    titles << Q(title);
-    tw->setColumnWidth(static_cast<int>(i), cols[i]->Width());
+void TQtPeer::SyncGrid(TDBGrid& g, QTableView* tv) {
+  auto* model = static_cast<TGridItemModel*>(tv->model());
+  bool reload = model->columnCount({}) != static_cast<int>(g.VisibleColumns().size());
+  if (reload) {
+    model->Reload();
+  } else {
+    model->RowsChanged();
   }
-  tw->setHorizontalHeaderLabels(titles);
-  tw->horizontalHeader()->setVisible(g.Options() & dgTitles);
-  tw->verticalHeader()->setVisible(g.Options() & dgIndicator);
-  tw->setRowCount(g.RowCount());
-  for (int r = 0; r < g.RowCount(); ++r)
-    for (int col = 0; col < static_cast<int>(cols.size()); ++col) {
-      QTableWidgetItem* item = tw->item(r, col);
-      if (!item) {
-        item = new QTableWidgetItem;
-        tw->setItem(r, col, item);
-      }
-      item->setText(Q(g.CellText(r, col)));
-      Qt::Alignment a = cols[col]->Alignment() == taRightJustify ? Qt::AlignRight
-                        : cols[col]->Alignment() == taCenter     ? Qt::AlignHCenter
-                                                                 : Qt::AlignLeft;
-      item->setTextAlignment(a | Qt::AlignVCenter);
-      Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-      if (g.CanEditCell(col)) flags |= Qt::ItemIsEditable;
-      item->setFlags(flags);
-    }
-  tw->setEditTriggers((g.Options() & dgEditing) && !g.ReadOnly()
+  std::vector<TColumn*> cols = g.VisibleColumns();
+  for (size_t i = 0; i < cols.size(); ++i)
+    tv->setColumnWidth(static_cast<int>(i), cols[i]->Width());
+  tv->horizontalHeader()->setVisible(g.Options() & dgTitles);
+  tv->verticalHeader()->setVisible(g.Options() & dgIndicator);
+  tv->setEditTriggers((g.Options() & dgEditing) && !g.ReadOnly()
                           ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                 QAbstractItemView::AnyKeyPressed
                           : QAbstractItemView::NoEditTriggers);
@@ -806,7 +874,10 @@ void TQtPeer::Sync(TControlChange AWhat) {
         w->setFocusPolicy(wc->TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
       break;
     case TControlChange::ReadOnly:
-      if (auto* grid = dynamic_cast<TDBGrid*>(c)) SyncGrid(*grid, static_cast<QTableWidget*>(w));
+      if (auto* grid = dynamic_cast<TDBGrid*>(c)) {
+        static_cast<TGridItemModel*>(static_cast<QTableView*>(w)->model())->Reload();
+        SyncGrid(*grid, static_cast<QTableView*>(w));
+      }
       if (auto* memo = dynamic_cast<TCustomMemo*>(c))
         static_cast<QPlainTextEdit*>(w)->setReadOnly(memo->ReadOnly());
       else if (auto* e = dynamic_cast<TCustomEdit*>(c))
@@ -827,7 +898,7 @@ void TQtPeer::Sync(TControlChange AWhat) {
       } else if (auto* form = dynamic_cast<TCustomForm*>(c)) {
         FBackend->RebuildMenuBar(*form);
       } else if (auto* grid = dynamic_cast<TDBGrid*>(c)) {
-        SyncGrid(*grid, static_cast<QTableWidget*>(w));
+        SyncGrid(*grid, static_cast<QTableView*>(w));
       } else {
         w->update();
       }
@@ -838,14 +909,18 @@ void TQtPeer::Sync(TControlChange AWhat) {
         if (cb->currentIndex() != combo->ItemIndex()) cb->setCurrentIndex(combo->ItemIndex());
         SyncText();
       } else if (auto* grid = dynamic_cast<TDBGrid*>(c)) {
-        auto* tw = static_cast<QTableWidget*>(w);
-        if (grid->Row() >= 0 && grid->Row() < tw->rowCount()) {
-          int col = std::clamp(grid->SelectedIndex(), 0, std::max(0, tw->columnCount() - 1));
-          if (tw->currentRow() != grid->Row()) tw->setCurrentCell(grid->Row(), col);
-          tw->selectRow(grid->Row());
+        auto* tv = static_cast<QTableView*>(w);
+        QAbstractItemModel* m = tv->model();
+        if (grid->Row() >= 0 && grid->Row() < m->rowCount()) {
+          int col = std::clamp(grid->SelectedIndex(), 0, std::max(0, m->columnCount() - 1));
+          QModelIndex at = m->index(grid->Row(), col);
+          if (tv->currentIndex().row() != grid->Row()) tv->setCurrentIndex(at);
+          tv->selectRow(grid->Row());
+          tv->scrollTo(at);
         } else {
-          tw->clearSelection();
+          tv->clearSelection();
         }
+        static_cast<TGridItemModel*>(m)->RowsChanged();
       }
       break;
     case TControlChange::Checked:
@@ -979,35 +1054,29 @@ QWidget* TQtBackendPrivate::CreateWidget(TControl& c, QWidget* parent) {
   } else if (dynamic_cast<TCustomTabControl*>(&c)) {
     w = new TTabStripWidget(parent);
   } else if (dynamic_cast<TDBGrid*>(&c)) {
-    auto* tw = new QTableWidget(parent);
-    tw->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tw->setSelectionMode(QAbstractItemView::SingleSelection);
-    tw->verticalHeader()->setDefaultSectionSize(22);
-    tw->verticalHeader()->setMinimumSectionSize(18);
-    tw->horizontalHeader()->setHighlightSections(false);
+    auto* tv = new QTableView(parent);
+    tv->setModel(new TGridItemModel(tv));
+    tv->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tv->setSelectionMode(QAbstractItemView::SingleSelection);
+    tv->verticalHeader()->setDefaultSectionSize(22);
+    tv->verticalHeader()->setMinimumSectionSize(18);
+    tv->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tv->horizontalHeader()->setHighlightSections(false);
     // Cells clip their text as the toolkit's grid does.
-    tw->setTextElideMode(Qt::ElideNone);
-    tw->setWordWrap(false);
-    QObject::connect(tw, &QTableWidget::currentCellChanged, tw, [tw](int row, int col, int, int) {
-      auto* grid = dynamic_cast<TDBGrid*>(ModelOf(tw));
-      if (!grid || IsSyncing(tw) || row < 0) return;
-      Guard([&] { grid->MoveToCellByUser(row, col); });
+    tv->setTextElideMode(Qt::ElideNone);
+    tv->setWordWrap(false);
+    QObject::connect(tv->selectionModel(), &QItemSelectionModel::currentChanged, tv,
+                     [tv](const QModelIndex& at, const QModelIndex&) {
+                       auto* grid = dynamic_cast<TDBGrid*>(ModelOf(tv));
+                       if (!grid || IsSyncing(tv) || !at.isValid()) return;
+                       Guard([&] { grid->MoveToCellByUser(at.row(), at.column()); });
+                     });
+    QObject::connect(tv, &QTableView::clicked, tv, [tv](const QModelIndex& at) {
+      auto* grid = dynamic_cast<TDBGrid*>(ModelOf(tv));
+      if (!grid || IsSyncing(tv) || !at.isValid()) return;
+      Guard([&] { grid->SelectCellByUser(at.row(), at.column()); });
     });
-    QObject::connect(tw, &QTableWidget::cellClicked, tw, [tw](int row, int col) {
-      auto* grid = dynamic_cast<TDBGrid*>(ModelOf(tw));
-      if (!grid || IsSyncing(tw)) return;
-      Guard([&] { grid->SelectCellByUser(row, col); });
-    });
-    QObject::connect(tw, &QTableWidget::itemChanged, tw, [tw](QTableWidgetItem* item) {
-      auto* grid = dynamic_cast<TDBGrid*>(ModelOf(tw));
-      if (!grid || IsSyncing(tw)) return;
-      std::string text = S(item->text());
-      int row = item->row(), col = item->column();
-      if (text == grid->CellText(row, col)) return;
-      Guard([&] { grid->EditCellByUser(row, col, text); });
-      if (TQtPeer* p = PeerOf(tw)) p->Changed(TControlChange::Items);
-    });
-    w = tw;
+    w = tv;
   } else if (dynamic_cast<TDateTimePicker*>(&c)) {
     auto* de = new QDateTimeEdit(parent);
     de->setCalendarPopup(true);

@@ -12,7 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <QTableWidget>
+#include <QTableView>
 
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/DBCtrls.h"
@@ -289,14 +289,16 @@ TEST_F(QtTest, DataAwareControlsAndGridNatively) {
   edt->SetDataSource(&src);
   edt->SetDataField("NOME_SITUACAO");
   f->Show();
-  auto* table = qobject_cast<QTableWidget*>(WidgetOf(grid));
+  auto* table = qobject_cast<QTableView*>(WidgetOf(grid));
   ASSERT_NE(table, nullptr);
-  ASSERT_EQ(table->rowCount(), 3);
-  EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "Situação");
-  EXPECT_EQ(table->item(2, 1)->text(), "Fechada");
+  QAbstractItemModel* m = table->model();
+  auto cell = [m](int r, int c) { return m->index(r, c).data().toString(); };
+  ASSERT_EQ(m->rowCount(), 3);
+  EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), "Situação");
+  EXPECT_EQ(cell(2, 1), "Fechada");
   // A click on a row moves the dataset; the edit follows.
-  QRect cell = table->visualItemRect(table->item(2, 1));
-  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+  QRect rect = table->visualRect(m->index(2, 1));
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, rect.center());
   EXPECT_EQ(ds.RecNo(), 3);
   EXPECT_EQ(static_cast<QLineEdit*>(WidgetOf(edt))->text(), "Fechada");
   // Typing in the native edit edits the record; posting shows in the grid.
@@ -306,8 +308,16 @@ TEST_F(QtTest, DataAwareControlsAndGridNatively) {
   QTest::keyClicks(le, "!");
   EXPECT_EQ(ds.State(), db::TDataSetState::dsEdit);
   ds.Post();
-  EXPECT_EQ(table->item(2, 1)->text(), "Fechada!");
-  EXPECT_EQ(table->currentRow(), 2);
+  EXPECT_EQ(cell(2, 1), "Fechada!");
+  EXPECT_EQ(table->currentIndex().row(), 2);
+  // Editing is off for a read-only grid; on, a typed cell goes into the record.
+  EXPECT_FALSE(m->flags(m->index(0, 1)) & Qt::ItemIsEditable);
+  grid->SetReadOnly(false);
+  ASSERT_TRUE(m->flags(m->index(0, 1)) & Qt::ItemIsEditable);
+  EXPECT_TRUE(m->setData(m->index(0, 1), QString("Reaberta"), Qt::EditRole));
+  ds.Post();
+  EXPECT_EQ(cell(0, 1), "Reaberta");
+  EXPECT_EQ(ds.RecNo(), 1);
   f->Free();
 }
 
