@@ -21,6 +21,7 @@ namespace {
 
 std::mutex gFactoryLock;
 TOrvaneVexloInstanceFactory gVexloInstanceFactory;
+TOrvaneLanguageSource gLanguageSource;
 
 void NameCurrentThread(const std::string& AName) {
   // The kernel keeps 15 characters of a thread's name.
@@ -37,6 +38,11 @@ void ReportFailure(const char* AWhere, const std::exception* AError) {
 void SetOrvaneVexloInstanceFactory(TOrvaneVexloInstanceFactory AFactory) {
   std::lock_guard<std::mutex> g(gFactoryLock);
   gVexloInstanceFactory = std::move(AFactory);
+}
+
+void SetOrvaneSessionLanguageSource(TOrvaneLanguageSource ASource) {
+  std::lock_guard<std::mutex> g(gFactoryLock);
+  gLanguageSource = std::move(ASource);
 }
 
 // ---------------------------------------------------------------------------
@@ -269,10 +275,13 @@ TOrvaneSession::TOrvaneSession(TOrvaneBaseClass* AOwner)
                        "\": " + (ec ? ec.message() : "caminho ocupado por um arquivo"));
   FIOrvaneCallBacks = std::make_shared<TOrvaneCallBacks>(this);
   TOrvaneVexloInstanceFactory factory;
+  TOrvaneLanguageSource language;
   {
     std::lock_guard<std::mutex> g(gFactoryLock);
     factory = gVexloInstanceFactory;
+    language = gLanguageSource;
   }
+  if (language) FLanguage = language();
   if (factory) FVexloInstance = factory(this);
 }
 

@@ -106,6 +106,12 @@ using TOrvaneVexloInstanceFactory =
     std::function<std::shared_ptr<IOrvaneVexloInstance>(ui::TComponent* AOwner)>;
 void SetOrvaneVexloInstanceFactory(TOrvaneVexloInstanceFactory AFactory);
 
+// Where new sessions take their language from (the bridge manager's
+// language, installed by the bridge layer); without one they start in
+// "Portuguese".
+using TOrvaneLanguageSource = std::function<std::string()>;
+void SetOrvaneSessionLanguageSource(TOrvaneLanguageSource ASource);
+
 class TOrvaneSession : public ui::TComponent,
                        public IOrvaneSession,
                        public std::enable_shared_from_this<TOrvaneSession> {

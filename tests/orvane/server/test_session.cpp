@@ -110,6 +110,17 @@ TEST(OrvaneSession, IdentityHasItsShapeAndIsNeverShared) {
   EXPECT_EQ(uuids.size(), 300u);
 }
 
+TEST(OrvaneSession, TheLanguageComesFromTheBridgeLayer) {
+  TTestEngine e;
+  EXPECT_EQ(e.NewSession()->GetLanguage(), "Portuguese");
+  SetOrvaneSessionLanguageSource([] { return std::string("Spanish"); });
+  auto s = e.NewSession();
+  SetOrvaneSessionLanguageSource(nullptr);
+  EXPECT_EQ(s->GetLanguage(), "Spanish");
+  s->SetLanguage("English");
+  EXPECT_EQ(s->GetLanguage(), "English");
+}
+
 TEST(OrvaneSession, WaitedWorkRunsOnASessionThreadAndTheCallerIsForgotten) {
   TTestEngine e;
   auto s = e.NewSession();
