@@ -110,6 +110,10 @@ int RunWebServer(const std::vector<std::string>& AArgs) {
   sigemptyset(&stop);
   sigaddset(&stop, SIGINT);
   sigaddset(&stop, SIGTERM);
+  // A shell starting us in the background ignores SIGINT for us; an ignored
+  // signal never reaches sigwait.
+  signal(SIGINT, SIG_DFL);
+  signal(SIGTERM, SIG_DFL);
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
 
   // The dispatcher outlives the engine, whose connection threads call it.

@@ -18,6 +18,10 @@ int main(int argc, char** argv) {
   sigemptyset(&stop);
   sigaddset(&stop, SIGINT);
   sigaddset(&stop, SIGTERM);
+  // A shell starting us in the background ignores SIGINT for us; an ignored
+  // signal never reaches sigwait.
+  signal(SIGINT, SIG_DFL);
+  signal(SIGTERM, SIG_DFL);
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   auto engine = std::make_unique<orvane::TOrvaneBaseClass>();
   engine->OrvaneServerTCP().DefaultBindAddress = "127.0.0.1";
