@@ -38,10 +38,7 @@ TfCadPrefeitura::TfCadPrefeitura(ui::TComponent* AOwner) : vexlo::TVexloForm(AOw
   Label2 = MakeLabel(this, pnlDados, "Label2", "Nome Prefeitura", 16, 66);
   DBEdit2 = MakeDBEdit(this, pnlDados, "DBEdit2", src, "NOME_PREFEITURA", 16, 84, 512);
   Label3 = MakeLabel(this, pnlDados, "Label3", "Logo Prefeitura", 16, 116);
-  // A sunken frame shows where the logo goes while there is none.
-  pnlLogo = MakePanel(this, pnlDados, "pnlLogo", ui::alNone, 16, 134, 187, 187);
-  pnlLogo->SetBevelOuter(ui::bvLowered);
-  dbiLogoPrefeitura = Make<ui::TDBImage>(this, pnlLogo, "dbiLogoPrefeitura", 1, 1, 185, 185);
+  dbiLogoPrefeitura = Make<ui::TDBImage>(this, pnlDados, "dbiLogoPrefeitura", 16, 134, 185, 185);
   dbiLogoPrefeitura->SetDataSource(src);
   dbiLogoPrefeitura->SetDataField("LOGO_PREFEITURA");
   dbiLogoPrefeitura->SetProportional(true);

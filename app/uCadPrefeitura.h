@@ -29,7 +29,6 @@ class TfCadPrefeitura : public vexlo::TVexloForm {
   ui::TLabel* Label2;
   ui::TDBEdit* DBEdit2;
   ui::TLabel* Label3;
-  ui::TPanel* pnlLogo;
   ui::TDBImage* dbiLogoPrefeitura;
   ui::TButton* btnSalvar;
   ui::TButton* btnCancelar;
