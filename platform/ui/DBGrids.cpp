@@ -129,12 +129,29 @@ void TDBGrid::ColumnsChanged() {
   RefreshRows();
 }
 
-const std::string& TDBGrid::CellText(int ARow, int ACol) const {
-  static const std::string empty;
-  if (ARow < 0 || ARow >= RowCount()) return empty;
-  const auto& r = FRows[ARow];
-  if (ACol < 0 || ACol >= static_cast<int>(r.size())) return empty;
-  return r[ACol];
+std::string TDBGrid::CellText(int ARow, int ACol) const {
+  if (ARow < 0 || ARow >= RowCount() || ACol < 0) return "";
+  db::TDataSet* ds = FLink.DataSet();
+  if (!ds || !FLink.Active()) return "";
+  int dsRow = ARow;
+  if (FInsertAt >= 0) {
+    if (ARow == FInsertAt) {
+      std::vector<std::string> row = ReadCurrentRow();
+      return ACol < static_cast<int>(row.size()) ? row[ACol] : "";
+    }
+    if (ARow > FInsertAt) --dsRow;
+  } else if (ARow == FRow && ds->State() == db::TDataSetState::dsEdit) {
+    // The record being edited shows its new values.
+    std::vector<std::string> row = ReadCurrentRow();
+    return ACol < static_cast<int>(row.size()) ? row[ACol] : "";
+  }
+  auto it = FCache.find(dsRow);
+  if (it == FCache.end()) {
+    LoadBlock(dsRow);
+    it = FCache.find(dsRow);
+    if (it == FCache.end()) return "";
+  }
+  return ACol < static_cast<int>(it->second.size()) ? it->second[ACol] : "";
 }
 
 std::vector<std::string> TDBGrid::ReadCurrentRow() const {
@@ -144,6 +161,35 @@ std::vector<std::string> TDBGrid::ReadCurrentRow() const {
     row.push_back(f ? f->DisplayText() : std::string());
   }
   return row;
+}
+
+void TDBGrid::LoadBlock(int ADataSetRow) const {
+  db::TDataSet* ds = FLink.DataSet();
+  if (FReading || !ds || !FLink.Active() || ds->State() != db::TDataSetState::dsBrowse) return;
+  constexpr int kBlock = 64;
+  int first = ADataSetRow / kBlock * kBlock;
+  int last = std::min(FCount, first + kBlock);
+  if (first >= last) return;
+  // Walk the rows without telling the dataset's controls, then return to
+  // the current one.
+  FReading = true;
+  int rec = ds->RecNo();
+  ds->DisableControls();
+  try {
+    ds->SetRecNo(first + 1);
+    for (int r = first; r < last && !ds->Eof(); ++r) {
+      if (ds->RecNo() != r + 1) break;
+      FCache[r] = ReadCurrentRow();
+      ds->Next();
+    }
+    if (rec > 0) ds->SetRecNo(rec);
+  } catch (...) {
+    ds->EnableControls();
+    FReading = false;
+    throw;
+  }
+  ds->EnableControls();
+  FReading = false;
 }
 
 void TDBGrid::RefreshRows() {
@@ -162,33 +208,20 @@ void TDBGrid::RefreshRows() {
         FDefaultColumns.push_back(std::move(c));
       }
   }
+  FCache.clear();
   if (!ds || !FLink.Active()) {
-    FRows.clear();
+    FCount = 0;
     FRow = -1;
+    FInsertAt = -1;
     Changed(TControlChange::Items);
     return;
   }
-  if (ds->State() != db::TDataSetState::dsBrowse) {
-    // While a record is edited the other rows stay as read; the current one
-    // shows the values being edited.
+  FCount = ds->RecordCount();
+  if (ds->State() == db::TDataSetState::dsInsert) {
     CurrentRowChanged();
     return;
   }
-  std::vector<std::vector<std::string>> rows;
-  FReading = true;
-  int rec = ds->RecNo();
-  ds->DisableControls();
-  try {
-    for (ds->First(); !ds->Eof(); ds->Next()) rows.push_back(ReadCurrentRow());
-    if (rec > 0) ds->SetRecNo(rec);
-  } catch (...) {
-    ds->EnableControls();
-    FReading = false;
-    throw;
-  }
-  ds->EnableControls();
-  FReading = false;
-  FRows = std::move(rows);
+  FInsertAt = -1;
   FRow = ds->IsEmpty() ? -1 : ds->RecNo() - 1;
   Changed(TControlChange::Items);
   Changed(TControlChange::ItemIndex);
@@ -209,29 +242,26 @@ void TDBGrid::CurrentRowChanged() {
   db::TDataSet* ds = FLink.DataSet();
   if (!ds || !FLink.Active()) return;
   if (ds->State() == db::TDataSetState::dsInsert) {
-    // A new record shows as a row of its own until it is posted or cancelled.
-    if (FRow < 0 || FRow >= RowCount() || !FInsertRow) {
-      int at = std::clamp(ds->RecNo() > 0 ? ds->RecNo() - 1 : RowCount(), 0, RowCount());
-      FRows.insert(FRows.begin() + at, ReadCurrentRow());
-      FRow = at;
-      FInsertRow = true;
+    // A new record shows as a row of its own (at the end) until posted or cancelled.
+    if (FInsertAt < 0) {
+      FInsertAt = FCount;
+      FRow = FInsertAt;
+      Changed(TControlChange::Items);
+      Changed(TControlChange::ItemIndex);
     } else {
-      FRows[FRow] = ReadCurrentRow();
+      Changed(TControlChange::Items);
     }
-    Changed(TControlChange::Items);
-    Changed(TControlChange::ItemIndex);
     return;
   }
-  if (FInsertRow && ds->State() == db::TDataSetState::dsBrowse) {
+  if (FInsertAt >= 0) {
     // Posted or cancelled: read everything again.
-    FInsertRow = false;
+    FInsertAt = -1;
     RefreshRows();
     return;
   }
-  FInsertRow = false;
   int row = ds->IsEmpty() ? -1 : ds->RecNo() - 1;
-  if (row >= 0 && row < RowCount()) {
-    FRows[row] = ReadCurrentRow();
+  if (row >= 0) {
+    FCache.erase(row);
     FRow = row;
     Changed(TControlChange::Items);
   }
@@ -257,8 +287,8 @@ void TDBGrid::MoveToCellByUser(int ARow, int ACol) {
   if (ARow < 0 || ARow >= RowCount()) return;
   if (ARow != FRow) {
     // Moving off an edited record posts it first (the dataset's rule).
-    if (ds->State() == db::TDataSetState::dsInsert && FInsertRow && ARow > FRow) --ARow;
-    ds->SetRecNo(ARow + 1);
+    if (FInsertAt >= 0 && ARow > FInsertAt) --ARow;
+    if (ARow < FCount) ds->SetRecNo(ARow + 1);
   }
   SetSelectedIndex(ACol);
 }

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/db/DB.h"
@@ -112,10 +113,11 @@ class TDBGrid : public TCustomControl {
   // The columns shown, in order (the visible ones).
   std::vector<TColumn*> VisibleColumns() const;
 
-  // The rows as shown: one display text per visible column. The grid reads
-  // them when the data changes.
-  int RowCount() const { return static_cast<int>(FRows.size()); }
-  const std::string& CellText(int ARow, int ACol) const;
+  // The rows as shown: one display text per visible column. Rows are read
+  // from the dataset in blocks when first asked for and kept until the data
+  // changes; a record being inserted shows as a row of its own.
+  int RowCount() const { return FCount + (FInsertAt >= 0 ? 1 : 0); }
+  std::string CellText(int ARow, int ACol) const;
   // The row of the dataset's current record (0-based), -1 when none.
   int Row() const { return FRow; }
   int SelectedIndex() const { return FSelectedIndex; }
@@ -159,6 +161,9 @@ class TDBGrid : public TCustomControl {
   void CurrentRowChanged();
   std::vector<std::string> ReadCurrentRow() const;
   void ColumnsChanged();
+  // Reads the block of dataset rows around ADataSetRow into the cache
+  // (browse state only: moving the cursor while editing would post).
+  void LoadBlock(int ADataSetRow) const;
 
   TGridLink FLink{*this};
   TDBGridColumns FColumns{*this};
@@ -167,11 +172,12 @@ class TDBGrid : public TCustomControl {
   TDBGridOptions FOptions = dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines |
                             dgRowLines | dgTabs | dgConfirmDelete | dgCancelOnExit;
   bool FReadOnly = false;
-  std::vector<std::vector<std::string>> FRows;
+  int FCount = 0;  // rows of the dataset (those passing its filter)
+  mutable std::unordered_map<int, std::vector<std::string>> FCache;  // by dataset row
   int FRow = -1;
   int FSelectedIndex = 0;
-  bool FReading = false;
-  bool FInsertRow = false;  // FRows holds the record being inserted at FRow
+  mutable bool FReading = false;
+  int FInsertAt = -1;  // the grid row of the record being inserted, -1 when none
 };
 
 }  // namespace ui
