@@ -825,6 +825,30 @@ void TDataSet::RebuildView() {
     if (RecordPasses(FRows[i])) FView.push_back(static_cast<int>(i));
 }
 
+// The view is kept in step with single-row changes without re-filtering
+// every row, so appending many rows stays linear.
+void TDataSet::ViewRowInserted(int ARowIndex) {
+  auto it = std::lower_bound(FView.begin(), FView.end(), ARowIndex);
+  for (auto j = it; j != FView.end(); ++j) ++*j;
+  if (RecordPasses(FRows[ARowIndex])) FView.insert(it, ARowIndex);
+}
+
+void TDataSet::ViewRowChanged(int ARowIndex) {
+  auto it = std::lower_bound(FView.begin(), FView.end(), ARowIndex);
+  bool present = it != FView.end() && *it == ARowIndex;
+  bool passes = RecordPasses(FRows[ARowIndex]);
+  if (passes && !present)
+    FView.insert(it, ARowIndex);
+  else if (!passes && present)
+    FView.erase(it);
+}
+
+void TDataSet::ViewRowRemoved(int ARowIndex) {
+  auto it = std::lower_bound(FView.begin(), FView.end(), ARowIndex);
+  if (it != FView.end() && *it == ARowIndex) it = FView.erase(it);
+  for (auto j = it; j != FView.end(); ++j) --*j;
+}
+
 int TDataSet::FindViewIndex(int ARowIndex) const {
   auto it = std::lower_bound(FView.begin(), FView.end(), ARowIndex);
   return (it != FView.end() && *it == ARowIndex) ? static_cast<int>(it - FView.begin()) : -1;
@@ -1099,15 +1123,16 @@ void TDataSet::Post() {
     InternalPost(nullptr, values);
     rowIndex = FInsertAt < 0 ? static_cast<int>(FRows.size()) : FInsertAt;
     FRows.insert(FRows.begin() + rowIndex, TRecord::Encode(values));
+    ViewRowInserted(rowIndex);
   } else {
     rowIndex = FView[FCursor];
     std::vector<TValue> old = FRows[rowIndex].Decode(FieldTypes());
     InternalPost(&old, values);
     FRows[rowIndex] = TRecord::Encode(values);
+    ViewRowChanged(rowIndex);
   }
   FBuffer.clear();
   FModified = false;
-  RebuildView();
   int vi = FindViewIndex(rowIndex);
   if (vi < 0) {
     // The posted row does not pass the filter: stay near it.
@@ -1145,7 +1170,7 @@ void TDataSet::Delete() {
   int rowIndex = FView[FCursor];
   InternalDelete(FRows[rowIndex].Decode(FieldTypes()));
   FRows.erase(FRows.begin() + rowIndex);
-  RebuildView();
+  ViewRowRemoved(rowIndex);
   if (FCursor >= static_cast<int>(FView.size())) FCursor = static_cast<int>(FView.size()) - 1;
   FBof = FEof = FView.empty();
   DataEvent(TDataEvent::deDataSetChange);

@@ -366,6 +366,9 @@ class TDataSet : public ui::TComponent {
   void CheckBrowseMode();
   void SetState(TDataSetState AState);
   void RebuildView();
+  void ViewRowInserted(int ARowIndex);
+  void ViewRowChanged(int ARowIndex);
+  void ViewRowRemoved(int ARowIndex);
   void ApplyFilter();
   void CheckRequiredFields();
   void StartInsert(bool AAppend);

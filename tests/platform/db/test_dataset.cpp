@@ -257,3 +257,50 @@ TEST(DateTime, TextRoundTrip) {
   EXPECT_FALSE(TryStrToDateTime("10/12/2026 25:00", t));
   EXPECT_FALSE(TryStrToDateTime("ontem", t));
 }
+
+TEST(Filter, InsertInTheMiddleAndDeleteKeepTheFilteredViewInStep) {
+  Requests r;
+  r.ds.SetFilter("ID_SITUACAO = 1");
+  r.ds.SetFiltered(true);
+  ASSERT_EQ(r.Ids(), (std::vector<int64_t>{1, 3}));
+  // Insert before row 3: the new row sits between 1 and 3 in the stored order.
+  r.ds.Last();
+  r.ds.Insert();
+  r.ds.FieldByName("ID_SOLICITACAO").SetAsLargeInt(9);
+  r.ds.FieldByName("SOLICITACAO").SetAsString("Inserida no meio");
+  r.ds.FieldByName("ID_SITUACAO").SetAsLargeInt(1);
+  r.ds.Post();
+  EXPECT_EQ(r.ds.FieldByName("ID_SOLICITACAO").AsLargeInt(), 9);
+  EXPECT_EQ(r.Ids(), (std::vector<int64_t>{1, 9, 3}));
+  // A row outside the filter inserted at the front leaves the view's rows as they were.
+  r.ds.First();
+  r.ds.Insert();
+  r.ds.FieldByName("SOLICITACAO").SetAsString("Fora do filtro");
+  r.ds.FieldByName("ID_SITUACAO").SetAsLargeInt(4);
+  r.ds.Post();
+  EXPECT_EQ(r.Ids(), (std::vector<int64_t>{1, 9, 3}));
+  r.ds.Locate("ID_SOLICITACAO", int64_t{9});
+  r.ds.Delete();
+  EXPECT_EQ(r.Ids(), (std::vector<int64_t>{1, 3}));
+  r.ds.SetFiltered(false);
+  EXPECT_EQ(r.ds.RecordCount(), 6);
+  std::vector<int64_t> all = r.Ids();
+  EXPECT_EQ(all.size(), 6u);
+  EXPECT_EQ(all[1], 1);  // the unfiltered row inserted before the first one
+}
+
+TEST(DataSet, ManyAppendsInMemory) {
+  TMemDataSet ds;
+  ds.AddField("N", TFieldType::ftLargeint);
+  ds.Open();
+  for (int64_t i = 0; i < 20000; ++i) {
+    ds.Append();
+    ds.Fields(0).SetAsLargeInt(i);
+    ds.Post();
+  }
+  EXPECT_EQ(ds.RecordCount(), 20000);
+  ds.First();
+  EXPECT_EQ(ds.Fields(0).AsLargeInt(), 0);
+  ds.Last();
+  EXPECT_EQ(ds.Fields(0).AsLargeInt(), 19999);
+}
