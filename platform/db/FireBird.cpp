@@ -261,6 +261,20 @@ void BuildInput(IAttachment* AAtt, ITransaction* ATra,
   }
 }
 
+// Runs a statement that returns no rows in a write transaction of its own and
+// commits it.
+void ExecuteCommitted(IAttachment* AAtt, const std::string& ASQL,
+                      const std::vector<std::pair<TFieldType, TValue>>& AParams) {
+  TStatus st;
+  TTransaction tra(AAtt, true);
+  TMessage in;
+  BuildInput(AAtt, tra.Get(), AParams, in);
+  TRef<IStatement> stmt(
+      AAtt->prepare(&st, tra.Get(), 0, Utf8ToWin1252(ASQL).c_str(), SQL_DIALECT_V6, 0));
+  stmt->execute(&st, tra.Get(), in.Meta, in.Meta ? in.Buffer.data() : nullptr, nullptr, nullptr);
+  tra.Commit();
+}
+
 // How one output column is read into a field value.
 struct TColumn {
   unsigned Type = 0;
@@ -485,17 +499,7 @@ void TConnection::ExecSQL(const std::string& ASQL, const std::vector<TValue>& AP
   if (!Connected()) Open();
   std::vector<std::pair<TFieldType, TValue>> typed;
   for (const TValue& v : AParams) typed.emplace_back(TFieldType::ftUnknown, v);
-  Guard("Erro ao executar o comando", [&] {
-    TStatus st;
-    IAttachment* att = FImpl->Attachment;
-    TTransaction tra(att, true);
-    TMessage in;
-    BuildInput(att, tra.Get(), typed, in);
-    TRef<IStatement> stmt(
-        att->prepare(&st, tra.Get(), 0, Utf8ToWin1252(ASQL).c_str(), SQL_DIALECT_V6, 0));
-    stmt->execute(&st, tra.Get(), in.Meta, in.Meta ? in.Buffer.data() : nullptr, nullptr, nullptr);
-    tra.Commit();
-  });
+  Guard("Erro ao executar o comando", [&] { ExecuteCommitted(FImpl->Attachment, ASQL, typed); });
 }
 
 // ---------------------------------------------------------------------------
@@ -873,16 +877,8 @@ void TQuery::InternalDelete(const std::vector<TValue>& AValues) {
   }
   if (params.empty())
     throw EDatabaseError(Name() + ": não há campo chave para identificar o registro");
-  Guard(Name() + ": erro ao excluir o registro", [&] {
-    TStatus st;
-    IAttachment* att = con.Impl().Attachment;
-    TTransaction tra(att, true);
-    TMessage in;
-    BuildInput(att, tra.Get(), params, in);
-    TRef<IStatement> stmt(att->prepare(&st, tra.Get(), 0, sql.c_str(), SQL_DIALECT_V6, 0));
-    stmt->execute(&st, tra.Get(), in.Meta, in.Buffer.data(), nullptr, nullptr);
-    tra.Commit();
-  });
+  Guard(Name() + ": erro ao excluir o registro",
+        [&] { ExecuteCommitted(con.Impl().Attachment, sql, params); });
 }
 
 void TQuery::ValidateFieldValue(const TField& AField, const TValue& AValue) {
@@ -901,17 +897,8 @@ void TQuery::ExecSQL() {
   std::vector<std::string> names;
   std::string sql = ParseSqlParams(FSQL.Text(), names);
   auto params = ParamValues(names);
-  Guard(Name() + ": erro ao executar o comando", [&] {
-    TStatus st;
-    IAttachment* att = con.Impl().Attachment;
-    TTransaction tra(att, true);
-    TMessage in;
-    BuildInput(att, tra.Get(), params, in);
-    TRef<IStatement> stmt(
-        att->prepare(&st, tra.Get(), 0, Utf8ToWin1252(sql).c_str(), SQL_DIALECT_V6, 0));
-    stmt->execute(&st, tra.Get(), in.Meta, in.Meta ? in.Buffer.data() : nullptr, nullptr, nullptr);
-    tra.Commit();
-  });
+  Guard(Name() + ": erro ao executar o comando",
+        [&] { ExecuteCommitted(con.Impl().Attachment, sql, params); });
 }
 
 }  // namespace db
