@@ -9,13 +9,13 @@
 
 namespace app {
 
-const ui::TClassInfo& TfCadPrefeitura::StaticClass() {
-  static ui::TClassInfo info("TfCadPrefeitura", &vexlo::TVexloForm::StaticClass(),
-                             ui::FactoryOf<TfCadPrefeitura>());
+const core::TClassInfo& TfCadPrefeitura::StaticClass() {
+  static core::TClassInfo info("TfCadPrefeitura", &vexlo::TVexloForm::StaticClass(),
+                               core::FactoryOf<TfCadPrefeitura>());
   return info;
 }
 
-TfCadPrefeitura::TfCadPrefeitura(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+TfCadPrefeitura::TfCadPrefeitura(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   SetName("fCadPrefeitura");
   SetCaption("Cadastro da Prefeitura");
   SetClientWidth(900);
@@ -64,17 +64,17 @@ TfCadPrefeitura::TfCadPrefeitura(ui::TComponent* AOwner) : vexlo::TVexloForm(AOw
   odlIMAGEPR = new ui::TOpenDialog(this);
   odlIMAGEPR->SetName("odlIMAGEPR");
 
-  btnSalvar->OnClick = [this](ui::TComponent* Sender) { btnSalvarClick(Sender); };
-  btnCancelar->OnClick = [this](ui::TComponent* Sender) { btnCancelarClick(Sender); };
-  btnSair->OnClick = [this](ui::TComponent* Sender) { btnSairClick(Sender); };
-  ColardareadeTransferncia1->OnClick = [this](ui::TComponent* Sender) {
+  btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
+  btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
+  btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
+  ColardareadeTransferncia1->OnClick = [this](core::TComponent* Sender) {
     ColardareadeTransferncia1Click(Sender);
   };
-  Anexarimagem1->OnClick = [this](ui::TComponent* Sender) { Anexarimagem1Click(Sender); };
+  Anexarimagem1->OnClick = [this](core::TComponent* Sender) { Anexarimagem1Click(Sender); };
 
   dtsStatus = new db::TDataSource(this);
   dtsStatus->SetName("dtsStatus");
-  dtsStatus->OnStateChange = [this](ui::TComponent* Sender) { dtsStatusStateChange(Sender); };
+  dtsStatus->OnStateChange = [this](core::TComponent* Sender) { dtsStatusStateChange(Sender); };
   dtsStatus->SetDataSet(DM->qryPrefeitura);
   dtsStatusStateChange(dtsStatus);
   EnableAlign();
@@ -86,28 +86,28 @@ TfCadPrefeitura::~TfCadPrefeitura() {
   dtsStatus->OnStateChange = nullptr;
 }
 
-void TfCadPrefeitura::btnSalvarClick(ui::TComponent*) {
+void TfCadPrefeitura::btnSalvarClick(core::TComponent*) {
   if (IsEditing(DM->qryPrefeitura)) DM->qryPrefeitura->Post();
 }
 
-void TfCadPrefeitura::btnCancelarClick(ui::TComponent*) {
+void TfCadPrefeitura::btnCancelarClick(core::TComponent*) {
   if (IsEditing(DM->qryPrefeitura)) DM->qryPrefeitura->Cancel();
 }
 
-void TfCadPrefeitura::btnSairClick(ui::TComponent*) {
+void TfCadPrefeitura::btnSairClick(core::TComponent*) {
   FTDI->Fechar(false);
 }
 
-void TfCadPrefeitura::dtsStatusStateChange(ui::TComponent*) {
+void TfCadPrefeitura::dtsStatusStateChange(core::TComponent*) {
   ApplyEditButtons(DM->qryPrefeitura, nullptr, btnSalvar, btnCancelar);
 }
 
-void TfCadPrefeitura::ColardareadeTransferncia1Click(ui::TComponent*) {
+void TfCadPrefeitura::ColardareadeTransferncia1Click(core::TComponent*) {
   // Only a bitmap is taken (stored as PNG); other clipboard contents are ignored.
   if (ui::Clipboard()->HasFormat(ui::CF_BITMAP)) dbiLogoPrefeitura->PasteFromClipboard();
 }
 
-void TfCadPrefeitura::Anexarimagem1Click(ui::TComponent*) {
+void TfCadPrefeitura::Anexarimagem1Click(core::TComponent*) {
   if (!odlIMAGEPR->Execute()) return;
   const std::string& fileName = odlIMAGEPR->FileName;
   // The size is taken from the opened file, which is closed again at once.
@@ -116,13 +116,13 @@ void TfCadPrefeitura::Anexarimagem1Click(ui::TComponent*) {
     std::error_code ec;
     std::ifstream file(fileName, std::ios::binary);
     if (!file || !std::filesystem::is_regular_file(fileName, ec))
-      throw ui::EToolkitError("Não foi possível abrir o arquivo " + fileName);
+      throw core::EToolkitError("Não foi possível abrir o arquivo " + fileName);
     size = std::filesystem::file_size(fileName, ec);
-    if (ec) throw ui::EToolkitError("Não foi possível ler o arquivo " + fileName);
+    if (ec) throw core::EToolkitError("Não foi possível ler o arquivo " + fileName);
   }
   if (size > kTamanhoMaximoLogo) {
     ShowMessage("A imagem selecionado é maior que 1mb");
-    ui::Abort();
+    core::Abort();
   }
   // Read into a picture of its own first: a file that is no picture leaves
   // the logo as it was.

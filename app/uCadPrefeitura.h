@@ -15,9 +15,9 @@ namespace app {
 constexpr std::uintmax_t kTamanhoMaximoLogo = 1048576;
 
 class TfCadPrefeitura : public vexlo::TVexloForm {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TfCadPrefeitura(ui::TComponent* AOwner);
+  explicit TfCadPrefeitura(core::TComponent* AOwner);
   ~TfCadPrefeitura() override;
 
   ui::TPanel* pnButtons;
@@ -38,12 +38,12 @@ class TfCadPrefeitura : public vexlo::TVexloForm {
   ui::TOpenDialog* odlIMAGEPR;
   db::TDataSource* dtsStatus;
 
-  void btnSalvarClick(ui::TComponent* Sender);
-  void btnCancelarClick(ui::TComponent* Sender);
-  void btnSairClick(ui::TComponent* Sender);
-  void dtsStatusStateChange(ui::TComponent* Sender);
-  void ColardareadeTransferncia1Click(ui::TComponent* Sender);
-  void Anexarimagem1Click(ui::TComponent* Sender);
+  void btnSalvarClick(core::TComponent* Sender);
+  void btnCancelarClick(core::TComponent* Sender);
+  void btnSairClick(core::TComponent* Sender);
+  void dtsStatusStateChange(core::TComponent* Sender);
+  void ColardareadeTransferncia1Click(core::TComponent* Sender);
+  void Anexarimagem1Click(core::TComponent* Sender);
 };
 
 }  // namespace app

@@ -5,13 +5,13 @@
 
 namespace app {
 
-const ui::TClassInfo& TfCadSituacao::StaticClass() {
-  static ui::TClassInfo info("TfCadSituacao", &vexlo::TVexloForm::StaticClass(),
-                             ui::FactoryOf<TfCadSituacao>());
+const core::TClassInfo& TfCadSituacao::StaticClass() {
+  static core::TClassInfo info("TfCadSituacao", &vexlo::TVexloForm::StaticClass(),
+                               core::FactoryOf<TfCadSituacao>());
   return info;
 }
 
-TfCadSituacao::TfCadSituacao(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+TfCadSituacao::TfCadSituacao(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   SetName("fCadSituacao");
   SetCaption("Cadastro de Situação de Solicitação");
   SetClientWidth(900);
@@ -51,15 +51,15 @@ TfCadSituacao::TfCadSituacao(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner)
   DBEdit3 = MakeDBEdit(this, GroupBox1, "DBEdit3", src, "COR_SITUACAO", 16, 274, 121);
   DBEdit3->SetEnabled(false);
 
-  btnNovo->OnClick = [this](ui::TComponent* Sender) { btnNovoClick(Sender); };
-  btnSalvar->OnClick = [this](ui::TComponent* Sender) { btnSalvarClick(Sender); };
-  btnCancelar->OnClick = [this](ui::TComponent* Sender) { btnCancelarClick(Sender); };
-  btnSair->OnClick = [this](ui::TComponent* Sender) { btnSairClick(Sender); };
+  btnNovo->OnClick = [this](core::TComponent* Sender) { btnNovoClick(Sender); };
+  btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
+  btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
+  btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
 
   // The form's own data source on the dataset, for its state changes only.
   dtsStatus = new db::TDataSource(this);
   dtsStatus->SetName("dtsStatus");
-  dtsStatus->OnStateChange = [this](ui::TComponent* Sender) { dtsStatusStateChange(Sender); };
+  dtsStatus->OnStateChange = [this](core::TComponent* Sender) { dtsStatusStateChange(Sender); };
   dtsStatus->SetDataSet(DM->qrySituacao);
   dtsStatusStateChange(dtsStatus);
   EnableAlign();
@@ -71,23 +71,23 @@ TfCadSituacao::~TfCadSituacao() {
   dtsStatus->OnStateChange = nullptr;
 }
 
-void TfCadSituacao::btnNovoClick(ui::TComponent*) {
+void TfCadSituacao::btnNovoClick(core::TComponent*) {
   DM->qrySituacao->Append();
 }
 
-void TfCadSituacao::btnSalvarClick(ui::TComponent*) {
+void TfCadSituacao::btnSalvarClick(core::TComponent*) {
   if (IsEditing(DM->qrySituacao)) DM->qrySituacao->Post();
 }
 
-void TfCadSituacao::btnCancelarClick(ui::TComponent*) {
+void TfCadSituacao::btnCancelarClick(core::TComponent*) {
   if (IsEditing(DM->qrySituacao)) DM->qrySituacao->Cancel();
 }
 
-void TfCadSituacao::btnSairClick(ui::TComponent*) {
+void TfCadSituacao::btnSairClick(core::TComponent*) {
   FTDI->Fechar(false);
 }
 
-void TfCadSituacao::dtsStatusStateChange(ui::TComponent*) {
+void TfCadSituacao::dtsStatusStateChange(core::TComponent*) {
   ApplyEditButtons(DM->qrySituacao, btnNovo, btnSalvar, btnCancelar);
 }
 

@@ -5,13 +5,13 @@
 
 namespace app {
 
-const ui::TClassInfo& TfCadTipoSolicitacao::StaticClass() {
-  static ui::TClassInfo info("TfCadTipoSolicitacao", &vexlo::TVexloForm::StaticClass(),
-                             ui::FactoryOf<TfCadTipoSolicitacao>());
+const core::TClassInfo& TfCadTipoSolicitacao::StaticClass() {
+  static core::TClassInfo info("TfCadTipoSolicitacao", &vexlo::TVexloForm::StaticClass(),
+                               core::FactoryOf<TfCadTipoSolicitacao>());
   return info;
 }
 
-TfCadTipoSolicitacao::TfCadTipoSolicitacao(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+TfCadTipoSolicitacao::TfCadTipoSolicitacao(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   SetName("fCadTipoSolicitacao");
   SetCaption("Cadastro de Tipo de Solicitação");
   SetClientWidth(900);
@@ -51,15 +51,15 @@ TfCadTipoSolicitacao::TfCadTipoSolicitacao(ui::TComponent* AOwner) : vexlo::TVex
   DBEdit3 = MakeDBEdit(this, GroupBox1, "DBEdit3", src, "COR_SITUACAO", 16, 274, 121);
   DBEdit3->SetEnabled(false);
 
-  btnNovo->OnClick = [this](ui::TComponent* Sender) { btnNovoClick(Sender); };
-  btnSalvar->OnClick = [this](ui::TComponent* Sender) { btnSalvarClick(Sender); };
-  btnCancelar->OnClick = [this](ui::TComponent* Sender) { btnCancelarClick(Sender); };
-  btnSair->OnClick = [this](ui::TComponent* Sender) { btnSairClick(Sender); };
+  btnNovo->OnClick = [this](core::TComponent* Sender) { btnNovoClick(Sender); };
+  btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
+  btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
+  btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
 
   // The form's own data source on the dataset, for its state changes only.
   dtsStatus = new db::TDataSource(this);
   dtsStatus->SetName("dtsStatus");
-  dtsStatus->OnStateChange = [this](ui::TComponent* Sender) { dtsStatusStateChange(Sender); };
+  dtsStatus->OnStateChange = [this](core::TComponent* Sender) { dtsStatusStateChange(Sender); };
   dtsStatus->SetDataSet(DM->qryTipoSolicitacao);
   dtsStatusStateChange(dtsStatus);
   EnableAlign();
@@ -71,23 +71,23 @@ TfCadTipoSolicitacao::~TfCadTipoSolicitacao() {
   dtsStatus->OnStateChange = nullptr;
 }
 
-void TfCadTipoSolicitacao::btnNovoClick(ui::TComponent*) {
+void TfCadTipoSolicitacao::btnNovoClick(core::TComponent*) {
   DM->qryTipoSolicitacao->Append();
 }
 
-void TfCadTipoSolicitacao::btnSalvarClick(ui::TComponent*) {
+void TfCadTipoSolicitacao::btnSalvarClick(core::TComponent*) {
   if (IsEditing(DM->qryTipoSolicitacao)) DM->qryTipoSolicitacao->Post();
 }
 
-void TfCadTipoSolicitacao::btnCancelarClick(ui::TComponent*) {
+void TfCadTipoSolicitacao::btnCancelarClick(core::TComponent*) {
   if (IsEditing(DM->qryTipoSolicitacao)) DM->qryTipoSolicitacao->Cancel();
 }
 
-void TfCadTipoSolicitacao::btnSairClick(ui::TComponent*) {
+void TfCadTipoSolicitacao::btnSairClick(core::TComponent*) {
   FTDI->Fechar(false);
 }
 
-void TfCadTipoSolicitacao::dtsStatusStateChange(ui::TComponent*) {
+void TfCadTipoSolicitacao::dtsStatusStateChange(core::TComponent*) {
   ApplyEditButtons(DM->qryTipoSolicitacao, btnNovo, btnSalvar, btnCancelar);
 }
 

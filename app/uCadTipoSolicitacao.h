@@ -8,9 +8,9 @@
 namespace app {
 
 class TfCadTipoSolicitacao : public vexlo::TVexloForm {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TfCadTipoSolicitacao(ui::TComponent* AOwner);
+  explicit TfCadTipoSolicitacao(core::TComponent* AOwner);
   ~TfCadTipoSolicitacao() override;
 
   ui::TPanel* pnButtons;
@@ -34,11 +34,11 @@ class TfCadTipoSolicitacao : public vexlo::TVexloForm {
   ui::TDBEdit* DBEdit3;
   db::TDataSource* dtsStatus;
 
-  void btnNovoClick(ui::TComponent* Sender);
-  void btnSalvarClick(ui::TComponent* Sender);
-  void btnCancelarClick(ui::TComponent* Sender);
-  void btnSairClick(ui::TComponent* Sender);
-  void dtsStatusStateChange(ui::TComponent* Sender);
+  void btnNovoClick(core::TComponent* Sender);
+  void btnSalvarClick(core::TComponent* Sender);
+  void btnCancelarClick(core::TComponent* Sender);
+  void btnSairClick(core::TComponent* Sender);
+  void dtsStatusStateChange(core::TComponent* Sender);
 };
 
 }  // namespace app

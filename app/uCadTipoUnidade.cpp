@@ -5,13 +5,13 @@
 
 namespace app {
 
-const ui::TClassInfo& TfCadTipoUnidade::StaticClass() {
-  static ui::TClassInfo info("TfCadTipoUnidade", &vexlo::TVexloForm::StaticClass(),
-                             ui::FactoryOf<TfCadTipoUnidade>());
+const core::TClassInfo& TfCadTipoUnidade::StaticClass() {
+  static core::TClassInfo info("TfCadTipoUnidade", &vexlo::TVexloForm::StaticClass(),
+                               core::FactoryOf<TfCadTipoUnidade>());
   return info;
 }
 
-TfCadTipoUnidade::TfCadTipoUnidade(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+TfCadTipoUnidade::TfCadTipoUnidade(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   SetName("fCadTipoUnidade");
   SetCaption("Cadastro de Tipos de Unidade");
   SetClientWidth(900);
@@ -43,15 +43,15 @@ TfCadTipoUnidade::TfCadTipoUnidade(ui::TComponent* AOwner) : vexlo::TVexloForm(A
   Label2 = MakeLabel(this, GroupBox1, "Label2", "Tipo de Unidade", 16, 74);
   DBEdit2 = MakeDBEdit(this, GroupBox1, "DBEdit2", src, "TIPO_UNIDADE", 16, 92, 400);
 
-  btnNovo->OnClick = [this](ui::TComponent* Sender) { btnNovoClick(Sender); };
-  btnSalvar->OnClick = [this](ui::TComponent* Sender) { btnSalvarClick(Sender); };
-  btnCancelar->OnClick = [this](ui::TComponent* Sender) { btnCancelarClick(Sender); };
-  btnSair->OnClick = [this](ui::TComponent* Sender) { btnSairClick(Sender); };
+  btnNovo->OnClick = [this](core::TComponent* Sender) { btnNovoClick(Sender); };
+  btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
+  btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
+  btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
 
   // The form's own data source on the dataset, for its state changes only.
   dtsStatus = new db::TDataSource(this);
   dtsStatus->SetName("dtsStatus");
-  dtsStatus->OnStateChange = [this](ui::TComponent* Sender) { dtsStatusStateChange(Sender); };
+  dtsStatus->OnStateChange = [this](core::TComponent* Sender) { dtsStatusStateChange(Sender); };
   dtsStatus->SetDataSet(DM->qryTipoUnidade);
   dtsStatusStateChange(dtsStatus);
   EnableAlign();
@@ -63,23 +63,23 @@ TfCadTipoUnidade::~TfCadTipoUnidade() {
   dtsStatus->OnStateChange = nullptr;
 }
 
-void TfCadTipoUnidade::btnNovoClick(ui::TComponent*) {
+void TfCadTipoUnidade::btnNovoClick(core::TComponent*) {
   DM->qryTipoUnidade->Append();
 }
 
-void TfCadTipoUnidade::btnSalvarClick(ui::TComponent*) {
+void TfCadTipoUnidade::btnSalvarClick(core::TComponent*) {
   if (IsEditing(DM->qryTipoUnidade)) DM->qryTipoUnidade->Post();
 }
 
-void TfCadTipoUnidade::btnCancelarClick(ui::TComponent*) {
+void TfCadTipoUnidade::btnCancelarClick(core::TComponent*) {
   if (IsEditing(DM->qryTipoUnidade)) DM->qryTipoUnidade->Cancel();
 }
 
-void TfCadTipoUnidade::btnSairClick(ui::TComponent*) {
+void TfCadTipoUnidade::btnSairClick(core::TComponent*) {
   FTDI->Fechar(false);
 }
 
-void TfCadTipoUnidade::dtsStatusStateChange(ui::TComponent*) {
+void TfCadTipoUnidade::dtsStatusStateChange(core::TComponent*) {
   ApplyEditButtons(DM->qryTipoUnidade, btnNovo, btnSalvar, btnCancelar);
 }
 

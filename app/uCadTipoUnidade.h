@@ -7,9 +7,9 @@
 namespace app {
 
 class TfCadTipoUnidade : public vexlo::TVexloForm {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TfCadTipoUnidade(ui::TComponent* AOwner);
+  explicit TfCadTipoUnidade(core::TComponent* AOwner);
   ~TfCadTipoUnidade() override;
 
   ui::TPanel* pnButtons;
@@ -29,11 +29,11 @@ class TfCadTipoUnidade : public vexlo::TVexloForm {
   ui::TDBEdit* DBEdit2;
   db::TDataSource* dtsStatus;
 
-  void btnNovoClick(ui::TComponent* Sender);
-  void btnSalvarClick(ui::TComponent* Sender);
-  void btnCancelarClick(ui::TComponent* Sender);
-  void btnSairClick(ui::TComponent* Sender);
-  void dtsStatusStateChange(ui::TComponent* Sender);
+  void btnNovoClick(core::TComponent* Sender);
+  void btnSalvarClick(core::TComponent* Sender);
+  void btnCancelarClick(core::TComponent* Sender);
+  void btnSairClick(core::TComponent* Sender);
+  void dtsStatusStateChange(core::TComponent* Sender);
 };
 
 }  // namespace app

@@ -5,13 +5,13 @@
 
 namespace app {
 
-const ui::TClassInfo& TfCadUnidades::StaticClass() {
-  static ui::TClassInfo info("TfCadUnidades", &vexlo::TVexloForm::StaticClass(),
-                             ui::FactoryOf<TfCadUnidades>());
+const core::TClassInfo& TfCadUnidades::StaticClass() {
+  static core::TClassInfo info("TfCadUnidades", &vexlo::TVexloForm::StaticClass(),
+                               core::FactoryOf<TfCadUnidades>());
   return info;
 }
 
-TfCadUnidades::TfCadUnidades(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+TfCadUnidades::TfCadUnidades(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   SetName("fCadUnidades");
   SetCaption("Cadastro de Unidades");
   SetClientWidth(900);
@@ -46,15 +46,15 @@ TfCadUnidades::TfCadUnidades(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner)
       MakeLookup(this, GroupBox1, "DBLookupComboBox1", src, "ID_TIPO_UNIDADE", DM->dtsTipoUnidade,
                  "ID_TIPO_UNIDADE", "TIPO_UNIDADE", 16, 142, 400);
 
-  btnNovo->OnClick = [this](ui::TComponent* Sender) { btnNovoClick(Sender); };
-  btnSalvar->OnClick = [this](ui::TComponent* Sender) { btnSalvarClick(Sender); };
-  btnCancelar->OnClick = [this](ui::TComponent* Sender) { btnCancelarClick(Sender); };
-  btnSair->OnClick = [this](ui::TComponent* Sender) { btnSairClick(Sender); };
+  btnNovo->OnClick = [this](core::TComponent* Sender) { btnNovoClick(Sender); };
+  btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
+  btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
+  btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
 
   // The form's own data source on the dataset, for its state changes only.
   dtsStatus = new db::TDataSource(this);
   dtsStatus->SetName("dtsStatus");
-  dtsStatus->OnStateChange = [this](ui::TComponent* Sender) { dtsStatusStateChange(Sender); };
+  dtsStatus->OnStateChange = [this](core::TComponent* Sender) { dtsStatusStateChange(Sender); };
   dtsStatus->SetDataSet(DM->qryUnidades);
   dtsStatusStateChange(dtsStatus);
   EnableAlign();
@@ -66,23 +66,23 @@ TfCadUnidades::~TfCadUnidades() {
   dtsStatus->OnStateChange = nullptr;
 }
 
-void TfCadUnidades::btnNovoClick(ui::TComponent*) {
+void TfCadUnidades::btnNovoClick(core::TComponent*) {
   DM->qryUnidades->Append();
 }
 
-void TfCadUnidades::btnSalvarClick(ui::TComponent*) {
+void TfCadUnidades::btnSalvarClick(core::TComponent*) {
   if (IsEditing(DM->qryUnidades)) DM->qryUnidades->Post();
 }
 
-void TfCadUnidades::btnCancelarClick(ui::TComponent*) {
+void TfCadUnidades::btnCancelarClick(core::TComponent*) {
   if (IsEditing(DM->qryUnidades)) DM->qryUnidades->Cancel();
 }
 
-void TfCadUnidades::btnSairClick(ui::TComponent*) {
+void TfCadUnidades::btnSairClick(core::TComponent*) {
   FTDI->Fechar(false);
 }
 
-void TfCadUnidades::dtsStatusStateChange(ui::TComponent*) {
+void TfCadUnidades::dtsStatusStateChange(core::TComponent*) {
   ApplyEditButtons(DM->qryUnidades, btnNovo, btnSalvar, btnCancelar);
 }
 

@@ -8,9 +8,9 @@
 namespace app {
 
 class TfCadUnidades : public vexlo::TVexloForm {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TfCadUnidades(ui::TComponent* AOwner);
+  explicit TfCadUnidades(core::TComponent* AOwner);
   ~TfCadUnidades() override;
 
   ui::TPanel* pnButtons;
@@ -32,11 +32,11 @@ class TfCadUnidades : public vexlo::TVexloForm {
   ui::TDBLookupComboBox* DBLookupComboBox1;
   db::TDataSource* dtsStatus;
 
-  void btnNovoClick(ui::TComponent* Sender);
-  void btnSalvarClick(ui::TComponent* Sender);
-  void btnCancelarClick(ui::TComponent* Sender);
-  void btnSairClick(ui::TComponent* Sender);
-  void dtsStatusStateChange(ui::TComponent* Sender);
+  void btnNovoClick(core::TComponent* Sender);
+  void btnSalvarClick(core::TComponent* Sender);
+  void btnCancelarClick(core::TComponent* Sender);
+  void btnSairClick(core::TComponent* Sender);
+  void dtsStatusStateChange(core::TComponent* Sender);
 };
 
 }  // namespace app

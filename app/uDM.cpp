@@ -35,7 +35,7 @@ const std::vector<std::string> kSolicitacaoSelect = {
 };
 
 void SetSQL(db::TQuery* q, std::vector<std::string> lines) {
-  ui::TStrings s;
+  core::TStrings s;
   for (auto& l : lines) s.Add(l);
   q->SQL().Assign(s);
 }
@@ -85,14 +85,14 @@ void SolicitacaoFields(db::TQuery* q) {
 
 }  // namespace
 
-const ui::TClassInfo& TDM::StaticClass() {
-  static ui::TClassInfo info("TDM", &ui::TDataModule::StaticClass(), ui::FactoryOf<TDM>());
+const core::TClassInfo& TDM::StaticClass() {
+  static core::TClassInfo info("TDM", &ui::TDataModule::StaticClass(), core::FactoryOf<TDM>());
   return info;
 }
 
-TDM::TDM(ui::TComponent* AOwner) : ui::TDataModule(AOwner) {
+TDM::TDM(core::TComponent* AOwner) : ui::TDataModule(AOwner) {
   SetName("DM");
-  OnCreate = [this](ui::TComponent* Sender) { DataModuleCreate(Sender); };
+  OnCreate = [this](core::TComponent* Sender) { DataModuleCreate(Sender); };
 
   conBD = new db::TConnection(this);
   conBD->SetName("conBD");
@@ -197,9 +197,9 @@ TDM::~TDM() {
   if (DM == this) DM = nullptr;
 }
 
-void TDM::DataModuleCreate(ui::TComponent*) {
+void TDM::DataModuleCreate(core::TComponent*) {
   conBD->SetConnected(true);
-  if (fLogin == nullptr) fLogin = ui::Create<TfLogin>(this);
+  if (fLogin == nullptr) fLogin = core::Create<TfLogin>(this);
   // The login closes itself only on valid credentials; "Sair" ends the
   // program, which also ends this modal run.
   fLogin->ShowModal();
@@ -214,7 +214,7 @@ void TDM::DataModuleCreate(ui::TComponent*) {
   qryTipoUnidade->Open();
   qryLisSolicitacao->Open();
 
-  if (fMenu == nullptr) fMenu = ui::Create<TfMenu>(this);
+  if (fMenu == nullptr) fMenu = core::Create<TfMenu>(this);
   // "Sair" ends the program, which ends this modal run; a pending
   // termination (the login's "Sair") ends it at once.
   fMenu->ShowModal();

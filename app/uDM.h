@@ -8,12 +8,12 @@
 namespace app {
 
 class TDM : public ui::TDataModule {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   // Builds the components with their stored state: connects and opens the
   // five reference datasets. OnCreate (DataModuleCreate) runs afterwards,
   // from AfterConstruction.
-  explicit TDM(ui::TComponent* AOwner);
+  explicit TDM(core::TComponent* AOwner);
   ~TDM() override;
 
   db::TConnection* conBD;
@@ -37,7 +37,7 @@ class TDM : public ui::TDataModule {
   db::TQuery* qryUsuario;
   db::TDataSource* dtsUsuario;
 
-  void DataModuleCreate(ui::TComponent* Sender);
+  void DataModuleCreate(core::TComponent* Sender);
 };
 
 // The one data module; nil while none exists.

@@ -15,7 +15,7 @@
 namespace app {
 
 template <class T>
-T* Make(ui::TComponent* AOwner, ui::TWinControl* AParent, const std::string& AName, int ALeft,
+T* Make(core::TComponent* AOwner, ui::TWinControl* AParent, const std::string& AName, int ALeft,
         int ATop, int AWidth, int AHeight) {
   T* c = new T(AOwner);
   c->SetName(AName);
@@ -24,7 +24,7 @@ T* Make(ui::TComponent* AOwner, ui::TWinControl* AParent, const std::string& ANa
   return c;
 }
 
-inline ui::TLabel* MakeLabel(ui::TComponent* AOwner, ui::TWinControl* AParent,
+inline ui::TLabel* MakeLabel(core::TComponent* AOwner, ui::TWinControl* AParent,
                              const std::string& AName, const std::string& ACaption, int ALeft,
                              int ATop) {
   auto* l = Make<ui::TLabel>(AOwner, AParent, AName, ALeft, ATop, 0, 15);
@@ -33,7 +33,7 @@ inline ui::TLabel* MakeLabel(ui::TComponent* AOwner, ui::TWinControl* AParent,
 }
 
 // A panel without bevel or caption.
-inline ui::TPanel* MakePanel(ui::TComponent* AOwner, ui::TWinControl* AParent,
+inline ui::TPanel* MakePanel(core::TComponent* AOwner, ui::TWinControl* AParent,
                              const std::string& AName, ui::TAlign AAlign, int ALeft, int ATop,
                              int AWidth, int AHeight) {
   auto* p = Make<ui::TPanel>(AOwner, AParent, AName, ALeft, ATop, AWidth, AHeight);
@@ -43,7 +43,7 @@ inline ui::TPanel* MakePanel(ui::TComponent* AOwner, ui::TWinControl* AParent,
   return p;
 }
 
-inline ui::TButton* MakeButton(ui::TComponent* AOwner, ui::TWinControl* AParent,
+inline ui::TButton* MakeButton(core::TComponent* AOwner, ui::TWinControl* AParent,
                                const std::string& AName, const std::string& ACaption, int ALeft,
                                int ATop, int AWidth, int AHeight) {
   auto* b = Make<ui::TButton>(AOwner, AParent, AName, ALeft, ATop, AWidth, AHeight);
@@ -51,7 +51,7 @@ inline ui::TButton* MakeButton(ui::TComponent* AOwner, ui::TWinControl* AParent,
   return b;
 }
 
-inline ui::TDBEdit* MakeDBEdit(ui::TComponent* AOwner, ui::TWinControl* AParent,
+inline ui::TDBEdit* MakeDBEdit(core::TComponent* AOwner, ui::TWinControl* AParent,
                                const std::string& AName, db::TDataSource* ASource,
                                const std::string& AField, int ALeft, int ATop, int AWidth) {
   auto* e = Make<ui::TDBEdit>(AOwner, AParent, AName, ALeft, ATop, AWidth, 23);
@@ -67,7 +67,7 @@ inline void MakeKeyReadOnly(ui::TDBEdit* AEdit) {
   AEdit->SetTabStop(false);
 }
 
-inline ui::TDBLookupComboBox* MakeLookup(ui::TComponent* AOwner, ui::TWinControl* AParent,
+inline ui::TDBLookupComboBox* MakeLookup(core::TComponent* AOwner, ui::TWinControl* AParent,
                                          const std::string& AName, db::TDataSource* ASource,
                                          const std::string& AField, db::TDataSource* AList,
                                          const std::string& AKeyField,

@@ -8,9 +8,9 @@
 
 namespace app {
 
-const ui::TClassInfo& TfLisSolicitacoes::StaticClass() {
-  static ui::TClassInfo info("TfLisSolicitacoes", &vexlo::TVexloForm::StaticClass(),
-                             ui::FactoryOf<TfLisSolicitacoes>());
+const core::TClassInfo& TfLisSolicitacoes::StaticClass() {
+  static core::TClassInfo info("TfLisSolicitacoes", &vexlo::TVexloForm::StaticClass(),
+                               core::FactoryOf<TfLisSolicitacoes>());
   return info;
 }
 
@@ -23,7 +23,7 @@ int64_t ChaveSituacao(const std::string& AItem) {
   return key;
 }
 
-TfLisSolicitacoes::TfLisSolicitacoes(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+TfLisSolicitacoes::TfLisSolicitacoes(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   SetName("fLisSolicitacoes");
   SetCaption("Solicitacoes");
   SetClientWidth(901);
@@ -89,18 +89,18 @@ TfLisSolicitacoes::TfLisSolicitacoes(ui::TComponent* AOwner) : vexlo::TVexloForm
   }
   dbgTarefas->SetDataSource(DM->dtsLisSolicitacao);
 
-  SpeedButton1->OnClick = [this](ui::TComponent* Sender) { SpeedButton1Click(Sender); };
-  cbbSituacao->OnChange = [this](ui::TComponent* Sender) { cbbSituacaoChange(Sender); };
-  edtPesquisa->OnChange = [this](ui::TComponent* Sender) { edtPesquisaChange(Sender); };
-  btnNovo->OnClick = [this](ui::TComponent* Sender) { btnNovoClick(Sender); };
-  btnAlterar->OnClick = [this](ui::TComponent* Sender) { btnAlterarClick(Sender); };
+  SpeedButton1->OnClick = [this](core::TComponent* Sender) { SpeedButton1Click(Sender); };
+  cbbSituacao->OnChange = [this](core::TComponent* Sender) { cbbSituacaoChange(Sender); };
+  edtPesquisa->OnChange = [this](core::TComponent* Sender) { edtPesquisaChange(Sender); };
+  btnNovo->OnClick = [this](core::TComponent* Sender) { btnNovoClick(Sender); };
+  btnAlterar->OnClick = [this](core::TComponent* Sender) { btnAlterarClick(Sender); };
   EnableAlign();
-  OnCreate = [this](ui::TComponent* Sender) { FormCreate(Sender); };
-  OnShow = [this](ui::TComponent* Sender) { FormShow(Sender); };
+  OnCreate = [this](core::TComponent* Sender) { FormCreate(Sender); };
+  OnShow = [this](core::TComponent* Sender) { FormShow(Sender); };
 }
 
-void TfLisSolicitacoes::FormCreate(ui::TComponent*) {
-  ui::TStrings& items = cbbSituacao->Items();
+void TfLisSolicitacoes::FormCreate(core::TComponent*) {
+  core::TStrings& items = cbbSituacao->Items();
   items.Clear();
   items.Add("Todos");
   db::TQuery* sit = DM->qrySituacao;
@@ -114,7 +114,7 @@ void TfLisSolicitacoes::FormCreate(ui::TComponent*) {
   cbbSituacao->SetItemIndex(0);
 }
 
-void TfLisSolicitacoes::FormShow(ui::TComponent*) {
+void TfLisSolicitacoes::FormShow(core::TComponent*) {
   BuscarDados();
 }
 
@@ -175,15 +175,15 @@ void TfLisSolicitacoes::FiltrarDados() {
   }
 }
 
-void TfLisSolicitacoes::cbbSituacaoChange(ui::TComponent*) {
+void TfLisSolicitacoes::cbbSituacaoChange(core::TComponent*) {
   BuscarDados();
 }
-void TfLisSolicitacoes::edtPesquisaChange(ui::TComponent*) {
+void TfLisSolicitacoes::edtPesquisaChange(core::TComponent*) {
   FiltrarDados();
 }
 
 void TfLisSolicitacoes::AbrirSolicitacao(int64_t AIdSolicitacao, bool AInserir) {
-  if (fSolicitacao == nullptr) fSolicitacao = ui::Create<TfSolicitacao>(this);
+  if (fSolicitacao == nullptr) fSolicitacao = core::Create<TfSolicitacao>(this);
   fSolicitacao->OnSalvo = [this](int64_t id) { SolicitacaoSalva(id); };
   db::TQuery* q = DM->qrySolicitacao;
   // The form and the single-request dataset go away however the run ends.
@@ -204,11 +204,11 @@ void TfLisSolicitacoes::AbrirSolicitacao(int64_t AIdSolicitacao, bool AInserir) 
   fSolicitacao->ShowModal();
 }
 
-void TfLisSolicitacoes::btnNovoClick(ui::TComponent*) {
+void TfLisSolicitacoes::btnNovoClick(core::TComponent*) {
   AbrirSolicitacao(0, true);
 }
 
-void TfLisSolicitacoes::btnAlterarClick(ui::TComponent*) {
+void TfLisSolicitacoes::btnAlterarClick(core::TComponent*) {
   db::TQuery* list = DM->qryLisSolicitacao;
   int64_t id =
       list->Active() && !list->IsEmpty() ? list->FieldByName("ID_SOLICITACAO").AsLargeInt() : 0;
@@ -220,7 +220,7 @@ void TfLisSolicitacoes::SolicitacaoSalva(int64_t AIdSolicitacao) {
   DM->qryLisSolicitacao->Locate("ID_SOLICITACAO", db::TValue{AIdSolicitacao});
 }
 
-void TfLisSolicitacoes::SpeedButton1Click(ui::TComponent*) {
+void TfLisSolicitacoes::SpeedButton1Click(core::TComponent*) {
   FTDI->Fechar(false);
 }
 

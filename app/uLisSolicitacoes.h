@@ -13,9 +13,9 @@
 namespace app {
 
 class TfLisSolicitacoes : public vexlo::TVexloForm {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TfLisSolicitacoes(ui::TComponent* AOwner);
+  explicit TfLisSolicitacoes(core::TComponent* AOwner);
 
   ui::TPanel* pnlTituloTela;
   ui::TLabel* lblTituloTela;
@@ -36,18 +36,18 @@ class TfLisSolicitacoes : public vexlo::TVexloForm {
   ui::TButton* btnAlterar;
   ui::TDBGrid* dbgTarefas;
 
-  void FormCreate(ui::TComponent* Sender);
-  void FormShow(ui::TComponent* Sender);
+  void FormCreate(core::TComponent* Sender);
+  void FormShow(core::TComponent* Sender);
   // Rebuilds the list's SQL for the chosen situation, reopens it and applies
   // the text filter.
   void BuscarDados();
   // Filters the fetched rows by the search text (a LIKE on the description).
   void FiltrarDados();
-  void cbbSituacaoChange(ui::TComponent* Sender);
-  void edtPesquisaChange(ui::TComponent* Sender);
-  void btnNovoClick(ui::TComponent* Sender);
-  void btnAlterarClick(ui::TComponent* Sender);
-  void SpeedButton1Click(ui::TComponent* Sender);
+  void cbbSituacaoChange(core::TComponent* Sender);
+  void edtPesquisaChange(core::TComponent* Sender);
+  void btnNovoClick(core::TComponent* Sender);
+  void btnAlterarClick(core::TComponent* Sender);
+  void SpeedButton1Click(core::TComponent* Sender);
 
  private:
   // Opens the request form on the request with this key (0: a new one).

@@ -7,9 +7,9 @@ namespace app {
 
 TfLogin* fLogin = nullptr;
 
-const ui::TClassInfo& TfLogin::StaticClass() {
-  static ui::TClassInfo info("TfLogin", &vexlo::TVexloForm::StaticClass(),
-                             ui::FactoryOf<TfLogin>());
+const core::TClassInfo& TfLogin::StaticClass() {
+  static core::TClassInfo info("TfLogin", &vexlo::TVexloForm::StaticClass(),
+                               core::FactoryOf<TfLogin>());
   return info;
 }
 
@@ -27,7 +27,7 @@ T* Make(ui::TWinControl* AParent, const std::string& AName, int ALeft, int ATop,
 
 }  // namespace
 
-TfLogin::TfLogin(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+TfLogin::TfLogin(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   SetName("fLogin");
   SetCaption("Login");
   SetBorderStyle(ui::bsNone);
@@ -66,11 +66,11 @@ TfLogin::TfLogin(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
 
   btnEntrar = Make<ui::TButton>(this, "btnEntrar", 110, 408, 247, 33);
   btnEntrar->SetCaption("Entrar");
-  btnEntrar->OnClick = [this](ui::TComponent* Sender) { btnEntrarClick(Sender); };
+  btnEntrar->OnClick = [this](core::TComponent* Sender) { btnEntrarClick(Sender); };
 
   Button1 = Make<ui::TButton>(this, "Button1", 840, 496, 71, 31);
   Button1->SetCaption("Sair");
-  Button1->OnClick = [this](ui::TComponent* Sender) { Button1Click(Sender); };
+  Button1->OnClick = [this](core::TComponent* Sender) { Button1Click(Sender); };
 
   // The button comes before the password field in the keyboard order.
   edtLogin->SetTabOrder(0);
@@ -78,10 +78,10 @@ TfLogin::TfLogin(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   edtSenha->SetTabOrder(2);
   Button1->SetTabOrder(3);
 
-  OnCreate = [this](ui::TComponent* Sender) { FormCreate(Sender); };
+  OnCreate = [this](core::TComponent* Sender) { FormCreate(Sender); };
 }
 
-void TfLogin::FormCreate(ui::TComponent*) {
+void TfLogin::FormCreate(core::TComponent*) {
   if (DM == nullptr) {
     // Published before its creation handler runs, as the program start does.
     DM = new TDM(this);
@@ -89,16 +89,16 @@ void TfLogin::FormCreate(ui::TComponent*) {
   }
 }
 
-void TfLogin::btnEntrarClick(ui::TComponent*) {
+void TfLogin::btnEntrarClick(core::TComponent*) {
   const std::string& login = edtLogin->Text();
   const std::string& senha = edtSenha->Text();
   if (login.empty()) {
     ShowMessage("Informe o Login");
-    ui::Abort();
+    core::Abort();
   }
   if (senha.empty()) {
     ShowMessage("Informe a senha");
-    ui::Abort();
+    core::Abort();
   }
   if (login == "ketil" && senha == "ketil") {
     Close();
@@ -109,7 +109,7 @@ void TfLogin::btnEntrarClick(ui::TComponent*) {
   }
 }
 
-void TfLogin::Button1Click(ui::TComponent*) {
+void TfLogin::Button1Click(core::TComponent*) {
   ui::Application->Terminate();
 }
 

@@ -9,9 +9,9 @@
 namespace app {
 
 class TfLogin : public vexlo::TVexloForm {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TfLogin(ui::TComponent* AOwner);
+  explicit TfLogin(core::TComponent* AOwner);
 
   ui::TImage* Image2;
   ui::TLabel* Label1;
@@ -23,9 +23,9 @@ class TfLogin : public vexlo::TVexloForm {
   ui::TButton* Button1;
   ui::TImage* Image1;
 
-  void FormCreate(ui::TComponent* Sender);
-  void btnEntrarClick(ui::TComponent* Sender);
-  void Button1Click(ui::TComponent* Sender);
+  void FormCreate(core::TComponent* Sender);
+  void btnEntrarClick(core::TComponent* Sender);
+  void Button1Click(core::TComponent* Sender);
 };
 
 extern TfLogin* fLogin;

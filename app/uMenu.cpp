@@ -14,8 +14,9 @@ namespace app {
 TfMenu* fMenu = nullptr;
 tabhost::TTDI* FTDI = nullptr;
 
-const ui::TClassInfo& TfMenu::StaticClass() {
-  static ui::TClassInfo info("TfMenu", &vexlo::TVexloForm::StaticClass(), ui::FactoryOf<TfMenu>());
+const core::TClassInfo& TfMenu::StaticClass() {
+  static core::TClassInfo info("TfMenu", &vexlo::TVexloForm::StaticClass(),
+                               core::FactoryOf<TfMenu>());
   return info;
 }
 
@@ -38,7 +39,7 @@ ui::TPanel* MakePanel(ui::TWinControl* AParent, const std::string& AName, ui::TA
 
 // A side-menu button: picture left of the caption, 5 pixels from the edge,
 // 10 between picture and text.
-ui::TSpeedButton* MakeButton(ui::TComponent* AOwner, ui::TWinControl* AParent,
+ui::TSpeedButton* MakeButton(core::TComponent* AOwner, ui::TWinControl* AParent,
                              const std::string& AName, const std::string& ACaption, int ATop,
                              int AHeight, std::string_view APicture) {
   auto* b = new ui::TSpeedButton(AOwner);
@@ -55,7 +56,7 @@ ui::TSpeedButton* MakeButton(ui::TComponent* AOwner, ui::TWinControl* AParent,
   return b;
 }
 
-ui::TMenuItem* MakeItem(ui::TComponent* AOwner, ui::TMenuItem* AParent, const std::string& AName,
+ui::TMenuItem* MakeItem(core::TComponent* AOwner, ui::TMenuItem* AParent, const std::string& AName,
                         const std::string& ACaption) {
   auto* i = new ui::TMenuItem(AOwner);
   if (!AName.empty()) i->SetName(AName);
@@ -70,7 +71,7 @@ void ToggleGroup(ui::TPanel* AGroup, int AExpanded) {
 
 }  // namespace
 
-TfMenu::TfMenu(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+TfMenu::TfMenu(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   SetName("fMenu");
   SetCaption("Menu");
   SetWindowState(ui::wsMaximized);
@@ -199,10 +200,10 @@ TfMenu::TfMenu(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   SetMenu(MainMenu1);
 
   // Menu items and the buttons that share their actions.
-  auto on = [this](void (TfMenu::*AHandler)(ui::TComponent*)) {
-    return [this, AHandler](ui::TComponent* Sender) { (this->*AHandler)(Sender); };
+  auto on = [this](void (TfMenu::*AHandler)(core::TComponent*)) {
+    return [this, AHandler](core::TComponent* Sender) { (this->*AHandler)(Sender); };
   };
-  auto same = [](ui::TMenuItem* AItem) { return [AItem](ui::TComponent*) { AItem->Click(); }; };
+  auto same = [](ui::TMenuItem* AItem) { return [AItem](core::TComponent*) { AItem->Click(); }; };
   Prefeitura1->OnClick = on(&TfMenu::Prefeitura1Click);
   Prefeitura2->OnClick = on(&TfMenu::Prefeitura2Click);
   TipoDeUnidade1->OnClick = on(&TfMenu::TipoDeUnidade1Click);
@@ -225,7 +226,7 @@ TfMenu::TfMenu(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   btnFechar->OnClick = same(Sair1);
 
   EnableAlign();
-  OnCreate = [this](ui::TComponent* Sender) { FormCreate(Sender); };
+  OnCreate = [this](core::TComponent* Sender) { FormCreate(Sender); };
 }
 
 TfMenu::~TfMenu() {
@@ -237,12 +238,12 @@ TfMenu::~TfMenu() {
   }
 }
 
-void TfMenu::FormCreate(ui::TComponent*) {
+void TfMenu::FormCreate(core::TComponent*) {
   FTDI = new tabhost::TTDI(this, nullptr);
   FTDI->SetMostrarMenuPopup(false);
 }
 
-void TfMenu::btnRecolherClick(ui::TComponent*) {
+void TfMenu::btnRecolherClick(core::TComponent*) {
   if (btnRecolher->Caption() == "Recolher") {
     pnlMenu->SetWidth(36);
     btnRecolher->SetCaption("");
@@ -252,36 +253,36 @@ void TfMenu::btnRecolherClick(ui::TComponent*) {
   }
 }
 
-void TfMenu::btnMenuCategoria1Click(ui::TComponent*) {
+void TfMenu::btnMenuCategoria1Click(core::TComponent*) {
   ToggleGroup(pnlSolicitacoes, 103);
 }
-void TfMenu::SpeedButton2Click(ui::TComponent*) {
+void TfMenu::SpeedButton2Click(core::TComponent*) {
   ToggleGroup(pnlUsuarios, 103);
 }
-void TfMenu::SpeedButton5Click(ui::TComponent*) {
+void TfMenu::SpeedButton5Click(core::TComponent*) {
   ToggleGroup(pnlCadastros, 200);
 }
 
-void TfMenu::Prefeitura1Click(ui::TComponent*) {
+void TfMenu::Prefeitura1Click(core::TComponent*) {
   FTDI->MostrarFormulario<TfCadPrefeitura>(false);
 }
-void TfMenu::Prefeitura2Click(ui::TComponent*) {
+void TfMenu::Prefeitura2Click(core::TComponent*) {
   FTDI->MostrarFormulario<TfCadUnidades>(false);
 }
-void TfMenu::TipoDeUnidade1Click(ui::TComponent*) {
+void TfMenu::TipoDeUnidade1Click(core::TComponent*) {
   FTDI->MostrarFormulario<TfCadTipoUnidade>(false);
 }
-void TfMenu::ipodeSolicitao1Click(ui::TComponent*) {
+void TfMenu::ipodeSolicitao1Click(core::TComponent*) {
   FTDI->MostrarFormulario<TfCadTipoSolicitacao>(false);
 }
-void TfMenu::SituaodeSolicitao1Click(ui::TComponent*) {
+void TfMenu::SituaodeSolicitao1Click(core::TComponent*) {
   FTDI->MostrarFormulario<TfCadSituacao>(false);
 }
-void TfMenu::GerenciamentodeSolicitaes1Click(ui::TComponent*) {
+void TfMenu::GerenciamentodeSolicitaes1Click(core::TComponent*) {
   FTDI->MostrarFormulario<TfLisSolicitacoes>(false);
 }
 
-void TfMenu::Sair1Click(ui::TComponent*) {
+void TfMenu::Sair1Click(core::TComponent*) {
   ui::Application->Terminate();
 }
 

@@ -13,9 +13,9 @@
 namespace app {
 
 class TfMenu : public vexlo::TVexloForm {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TfMenu(ui::TComponent* AOwner);
+  explicit TfMenu(core::TComponent* AOwner);
   ~TfMenu() override;
 
   ui::TPanel* Panel1;
@@ -59,18 +59,18 @@ class TfMenu : public vexlo::TVexloForm {
   ui::TMenuItem* iposdeUsurio1;
   ui::TMenuItem* Sair1;
 
-  void FormCreate(ui::TComponent* Sender);
-  void btnRecolherClick(ui::TComponent* Sender);
-  void btnMenuCategoria1Click(ui::TComponent* Sender);
-  void SpeedButton2Click(ui::TComponent* Sender);
-  void SpeedButton5Click(ui::TComponent* Sender);
-  void Prefeitura1Click(ui::TComponent* Sender);
-  void Prefeitura2Click(ui::TComponent* Sender);
-  void TipoDeUnidade1Click(ui::TComponent* Sender);
-  void ipodeSolicitao1Click(ui::TComponent* Sender);
-  void SituaodeSolicitao1Click(ui::TComponent* Sender);
-  void GerenciamentodeSolicitaes1Click(ui::TComponent* Sender);
-  void Sair1Click(ui::TComponent* Sender);
+  void FormCreate(core::TComponent* Sender);
+  void btnRecolherClick(core::TComponent* Sender);
+  void btnMenuCategoria1Click(core::TComponent* Sender);
+  void SpeedButton2Click(core::TComponent* Sender);
+  void SpeedButton5Click(core::TComponent* Sender);
+  void Prefeitura1Click(core::TComponent* Sender);
+  void Prefeitura2Click(core::TComponent* Sender);
+  void TipoDeUnidade1Click(core::TComponent* Sender);
+  void ipodeSolicitao1Click(core::TComponent* Sender);
+  void SituaodeSolicitao1Click(core::TComponent* Sender);
+  void GerenciamentodeSolicitaes1Click(core::TComponent* Sender);
+  void Sair1Click(core::TComponent* Sender);
 };
 
 extern TfMenu* fMenu;

@@ -6,13 +6,13 @@ namespace app {
 
 TfSolicitacao* fSolicitacao = nullptr;
 
-const ui::TClassInfo& TfSolicitacao::StaticClass() {
-  static ui::TClassInfo info("TfSolicitacao", &vexlo::TVexloForm::StaticClass(),
-                             ui::FactoryOf<TfSolicitacao>());
+const core::TClassInfo& TfSolicitacao::StaticClass() {
+  static core::TClassInfo info("TfSolicitacao", &vexlo::TVexloForm::StaticClass(),
+                               core::FactoryOf<TfSolicitacao>());
   return info;
 }
 
-TfSolicitacao::TfSolicitacao(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
+TfSolicitacao::TfSolicitacao(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   SetName("fSolicitacao");
   SetCaption("Solicitacao");
   SetClientWidth(624);
@@ -76,17 +76,17 @@ TfSolicitacao::TfSolicitacao(ui::TComponent* AOwner) : vexlo::TVexloForm(AOwner)
                               btnSalvar,         btnCancelar};
   for (int i = 0; i < static_cast<int>(std::size(order)); ++i) order[i]->SetTabOrder(i);
 
-  btnSair->OnClick = [this](ui::TComponent* Sender) { btnSairClick(Sender); };
-  btnSalvar->OnClick = [this](ui::TComponent* Sender) { btnSalvarClick(Sender); };
-  btnCancelar->OnClick = [this](ui::TComponent* Sender) { btnCancelarClick(Sender); };
+  btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
+  btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
+  btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
   EnableAlign();
 }
 
-void TfSolicitacao::btnSairClick(ui::TComponent*) {
+void TfSolicitacao::btnSairClick(core::TComponent*) {
   Close();
 }
 
-void TfSolicitacao::btnSalvarClick(ui::TComponent*) {
+void TfSolicitacao::btnSalvarClick(core::TComponent*) {
   db::TQuery* q = DM->qrySolicitacao;
   if (!IsEditing(q)) {
     Close();
@@ -98,7 +98,7 @@ void TfSolicitacao::btnSalvarClick(ui::TComponent*) {
   if (prefeitura.IsNull()) {
     if (DM->qryPrefeitura->IsEmpty()) {
       ShowMessage("Cadastre a prefeitura antes de registrar uma solicitação");
-      ui::Abort();
+      core::Abort();
     }
     prefeitura.SetValue(DM->qryPrefeitura->FieldByName("ID_PREFEITURA").Value());
   }
@@ -119,7 +119,7 @@ void TfSolicitacao::btnSalvarClick(ui::TComponent*) {
   if (OnSalvo) OnSalvo(id);
 }
 
-void TfSolicitacao::btnCancelarClick(ui::TComponent*) {
+void TfSolicitacao::btnCancelarClick(core::TComponent*) {
   if (IsEditing(DM->qrySolicitacao)) DM->qrySolicitacao->Cancel();
   SetModalResult(ui::mrCancel);
 }

@@ -12,9 +12,9 @@
 namespace app {
 
 class TfSolicitacao : public vexlo::TVexloForm {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TfSolicitacao(ui::TComponent* AOwner);
+  explicit TfSolicitacao(core::TComponent* AOwner);
 
   ui::TPanel* pnlTituloTela;
   ui::TLabel* lblTituloTela;
@@ -46,9 +46,9 @@ class TfSolicitacao : public vexlo::TVexloForm {
   // Called with the key of a request once it is stored.
   std::function<void(int64_t AIdSolicitacao)> OnSalvo;
 
-  void btnSairClick(ui::TComponent* Sender);
-  void btnSalvarClick(ui::TComponent* Sender);
-  void btnCancelarClick(ui::TComponent* Sender);
+  void btnSairClick(core::TComponent* Sender);
+  void btnSalvarClick(core::TComponent* Sender);
+  void btnCancelarClick(core::TComponent* Sender);
 };
 
 // The request form while it is shown; nil otherwise.

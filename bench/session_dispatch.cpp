@@ -135,7 +135,7 @@ class TBenchControl : public IOrvaneControl {
   bool GetEnabled() override { return true; }
   bool GetVisible() override { return true; }
   bool GetReadOnly() override { return false; }
-  ui::TComponent* GetVCLComponent() const override { return nullptr; }
+  core::TComponent* GetVCLComponent() const override { return nullptr; }
   IOrvaneForm* GetForm() const override { return FForm; }
   std::shared_ptr<IOrvaneControlEvents> GetEvents() override { return FEvents; }
   bool IsDBGrid() override { return false; }
@@ -158,8 +158,8 @@ class TBenchForm : public IOrvaneForm, public IOrvaneVexloClass {
   IOrvaneForm* GetOrvaneForm() override { return this; }
   IOrvaneVexloClass* GetParentVexlo() override { return nullptr; }
   std::vector<IOrvaneVexloClass*> GetNestedVexlos() override { return {}; }
-  ui::TComponent* GetVexloForm() override { return nullptr; }
-  void SetPriorVexlo(ui::TComponent*) override {}
+  core::TComponent* GetVexloForm() override { return nullptr; }
+  void SetPriorVexlo(core::TComponent*) override {}
   void PopupOpened(const std::string&) override {}
   void PopupClosed(const std::string&) override {}
 

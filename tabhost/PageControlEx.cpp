@@ -164,13 +164,13 @@ bool TCustomTabControlHelper::DoOwnerDrawing(ui::TCanvasPainter* ADC, bool ADraw
 // ---------------------------------------------------------------------------
 // TPageControlEx
 
-const ui::TClassInfo& TPageControlEx::StaticClass() {
-  static ui::TClassInfo info("TPageControlEx", &ui::TPageControl::StaticClass(),
-                             ui::FactoryOf<TPageControlEx>());
+const core::TClassInfo& TPageControlEx::StaticClass() {
+  static core::TClassInfo info("TPageControlEx", &ui::TPageControl::StaticClass(),
+                               core::FactoryOf<TPageControlEx>());
   return info;
 }
 
-TPageControlEx::TPageControlEx(ui::TComponent* AOwner)
+TPageControlEx::TPageControlEx(core::TComponent* AOwner)
     : ui::TPageControl(AOwner), FOwnerDrawHelper(new TCustomTabControlHelper(this)) {}
 
 TPageControlEx::~TPageControlEx() {

@@ -51,9 +51,9 @@ class TCustomTabControlHelper {
 };
 
 class TPageControlEx : public ui::TPageControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TPageControlEx(ui::TComponent* AOwner);
+  explicit TPageControlEx(core::TComponent* AOwner);
   ~TPageControlEx() override;
 
   TCustomTabControlHelper& OwnerDrawHelper() const { return *FOwnerDrawHelper; }

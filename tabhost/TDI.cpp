@@ -5,24 +5,24 @@ namespace tabhost {
 // ---------------------------------------------------------------------------
 // TPageControl
 
-const ui::TClassInfo& TPageControl::StaticClass() {
-  static ui::TClassInfo info("TPageControl", &TTabCloseButton::StaticClass(),
-                             ui::FactoryOf<TPageControl>());
+const core::TClassInfo& TPageControl::StaticClass() {
+  static core::TClassInfo info("TPageControl", &TTabCloseButton::StaticClass(),
+                               core::FactoryOf<TPageControl>());
   return info;
 }
 
-TPageControl::TPageControl(ui::TComponent* AOwner) : TTabCloseButton(AOwner) {}
+TPageControl::TPageControl(core::TComponent* AOwner) : TTabCloseButton(AOwner) {}
 
 // ---------------------------------------------------------------------------
 // TTDI
 
-const ui::TClassInfo& TTDI::StaticClass() {
-  static ui::TClassInfo info = [] {
-    ui::TClassInfo c("TTDI", &ui::TWinControl::StaticClass(), nullptr);
-    c.AddProperty(UI_PROP(TTDI, bool, "MostrarMenuPopup", ui::TPropKind::Bool, "Boolean",
-                          MostrarMenuPopup, SetMostrarMenuPopup));
-    c.AddProperty(UI_PROP_RO(TTDI, ui::TComponent*, "PageControl", ui::TPropKind::Component,
-                             "TPageControl", PageControl));
+const core::TClassInfo& TTDI::StaticClass() {
+  static core::TClassInfo info = [] {
+    core::TClassInfo c("TTDI", &ui::TWinControl::StaticClass(), nullptr);
+    c.AddProperty(CORE_PROP(TTDI, bool, "MostrarMenuPopup", core::TPropKind::Bool, "Boolean",
+                            MostrarMenuPopup, SetMostrarMenuPopup));
+    c.AddProperty(CORE_PROP_RO(TTDI, core::TComponent*, "PageControl", core::TPropKind::Component,
+                               "TPageControl", PageControl));
     return c;
   }();
   return info;
@@ -61,17 +61,16 @@ void TTDI::CriarPageControl() {
   FPageControl->SetAlign(ui::alClient);
   // The strip sits on the host's parent, not on the host.
   FPageControl->SetParent(Parent());
-  FPageControl->OnDragOver = [this](ui::TComponent* Sender, ui::TComponent* Source, int X, int Y,
-                                    ui::TDragState State, bool& Accept) {
+  FPageControl->OnDragOver = [this](core::TComponent* Sender, core::TComponent* Source, int X,
+                                    int Y, ui::TDragState State, bool& Accept) {
     PageControlDragOver(Sender, Source, X, Y, State, Accept);
   };
-  FPageControl->OnMouseDown = [this](ui::TComponent* Sender, ui::TMouseButton Button,
+  FPageControl->OnMouseDown = [this](core::TComponent* Sender, ui::TMouseButton Button,
                                      ui::TShiftState Shift, int X,
                                      int Y) { PageControlMouseDown(Sender, Button, Shift, X, Y); };
-  FPageControl->OnDragDrop = [this](ui::TComponent* Sender, ui::TComponent* Source, int X, int Y) {
-    PageControlDragDrop(Sender, Source, X, Y);
-  };
-  FPageControl->OnCloseClick = [this](ui::TComponent* Sender) { PageControlCloseClick(Sender); };
+  FPageControl->OnDragDrop = [this](core::TComponent* Sender, core::TComponent* Source, int X,
+                                    int Y) { PageControlDragDrop(Sender, Source, X, Y); };
+  FPageControl->OnCloseClick = [this](core::TComponent* Sender) { PageControlCloseClick(Sender); };
 }
 
 void TTDI::MostrarFormulario(ui::TFormClass Classe, bool Multi) {
@@ -113,7 +112,7 @@ ui::TTabSheet* TTDI::NovaAba() {
   sheet->SetPageControl(FPageControl);
   sheet->SetTabVisible(true);
   sheet->SetCaption("Carregando...");
-  sheet->OnHide = [this](ui::TComponent* Sender) { OnTabHide(Sender); };
+  sheet->OnHide = [this](core::TComponent* Sender) { OnTabHide(Sender); };
   sheet->SetPopupMenu(nullptr);
   FPageControl->SetVisible(true);
   FPageControl->SetActivePage(sheet);
@@ -126,11 +125,11 @@ void TTDI::CriarFormulario(ui::TFormClass Classe) {
   ui::TTabSheet* sheet = NovaAba();
   ui::TCustomForm* form = nullptr;
   try {
-    ui::TComponent* c = Classe->Create(sheet);
+    core::TComponent* c = Classe->Create(sheet);
     form = dynamic_cast<ui::TCustomForm*>(c);
     if (!form) {
       c->Free();
-      throw ui::EToolkitError("A classe " + Classe->ClassName() + " não é um formulário");
+      throw core::EToolkitError("A classe " + Classe->ClassName() + " não é um formulário");
     }
     form->AfterConstruction();
   } catch (...) {
@@ -191,7 +190,7 @@ void TTDI::Fechar(bool Todas) {
   }
 }
 
-void TTDI::OnTabHide(ui::TComponent*) {
+void TTDI::OnTabHide(core::TComponent*) {
   if (FClosingAll || !FFormPadrao || FPageControl->PageCount() != 1) return;
   MostrarFormulario(FFormPadrao, false);
   FPageControl->SetActivePage(Pagina(FFormPadrao));
@@ -225,15 +224,15 @@ void TTDI::SetMostrarMenuPopup(bool AValue) {
     FPopup = new ui::TPopupMenu(FPageControl);
     FPopup->SetName("pop");
     AddMenuItem("Fechar janela", ui::ShortCut(ui::VK_F4, ui::ssCtrl),
-                [this](ui::TComponent* Sender) { MenuFechar(Sender); });
+                [this](core::TComponent* Sender) { MenuFechar(Sender); });
     AddMenuItem("Fechar todas as janelas", 0,
-                [this](ui::TComponent* Sender) { MenuFecharTodas(Sender); });
+                [this](core::TComponent* Sender) { MenuFecharTodas(Sender); });
   }
   FPageControl->SetPopupMenu(FPopup);
 }
 
 ui::TMenuItem* TTDI::AddMenuItem(const std::string& aCaption, ui::TShortCut Atalho,
-                                 const ui::TNotifyEvent& aClick) {
+                                 const core::TNotifyEvent& aClick) {
   auto* item = new ui::TMenuItem(FPopup);
   item->SetCaption(aCaption);
   item->SetShortCut(Atalho);
@@ -242,28 +241,28 @@ ui::TMenuItem* TTDI::AddMenuItem(const std::string& aCaption, ui::TShortCut Atal
   return item;
 }
 
-void TTDI::MenuFechar(ui::TComponent*) {
+void TTDI::MenuFechar(core::TComponent*) {
   Fechar(false);
 }
-void TTDI::MenuFecharTodas(ui::TComponent*) {
+void TTDI::MenuFecharTodas(core::TComponent*) {
   Fechar(true);
 }
 
-void TTDI::PageControlCloseClick(ui::TComponent*) {
+void TTDI::PageControlCloseClick(core::TComponent*) {
   Fechar(false);
 }
 
-void TTDI::PageControlMouseDown(ui::TComponent*, ui::TMouseButton Button, ui::TShiftState, int,
+void TTDI::PageControlMouseDown(core::TComponent*, ui::TMouseButton Button, ui::TShiftState, int,
                                 int) {
   if (Button == ui::mbLeft) FPageControl->BeginDrag(false);
 }
 
-void TTDI::PageControlDragOver(ui::TComponent*, ui::TComponent* Source, int, int, ui::TDragState,
-                               bool& Accept) {
+void TTDI::PageControlDragOver(core::TComponent*, core::TComponent* Source, int, int,
+                               ui::TDragState, bool& Accept) {
   Accept = Source == FPageControl;
 }
 
-void TTDI::PageControlDragDrop(ui::TComponent*, ui::TComponent*, int X, int Y) {
+void TTDI::PageControlDragDrop(core::TComponent*, core::TComponent*, int X, int Y) {
   for (int i = 0; i < FPageControl->PageCount(); ++i) {
     ui::TRect r;
     FPageControl->Perform(TCM_GETITEMRECT, i, reinterpret_cast<intptr_t>(&r));

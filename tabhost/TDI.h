@@ -30,13 +30,13 @@ class IVisualizador {
 
 // The host's tab strip.
 class TPageControl : public TTabCloseButton {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TPageControl(ui::TComponent* AOwner);
+  explicit TPageControl(core::TComponent* AOwner);
 };
 
 class TTDI : public ui::TWinControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   // The host is owned by AOwner and sits on it; the tab strip fills AOwner.
   // When aFormPadrao is set, that form is shown at once.
@@ -74,17 +74,17 @@ class TTDI : public ui::TWinControl {
   ui::TTabSheet* Pagina(ui::TFormClass aClasseForm) const;
   void CriarFormulario(ui::TFormClass Classe);
   void CloseTab(int Pagina);
-  void OnTabHide(ui::TComponent* Sender);
-  void MenuFechar(ui::TComponent* Sender);
-  void MenuFecharTodas(ui::TComponent* Sender);
+  void OnTabHide(core::TComponent* Sender);
+  void MenuFechar(core::TComponent* Sender);
+  void MenuFecharTodas(core::TComponent* Sender);
   ui::TMenuItem* AddMenuItem(const std::string& aCaption, ui::TShortCut Atalho,
-                             const ui::TNotifyEvent& aClick);
-  void PageControlCloseClick(ui::TComponent* Sender);
-  void PageControlMouseDown(ui::TComponent* Sender, ui::TMouseButton Button, ui::TShiftState Shift,
-                            int X, int Y);
-  void PageControlDragOver(ui::TComponent* Sender, ui::TComponent* Source, int X, int Y,
+                             const core::TNotifyEvent& aClick);
+  void PageControlCloseClick(core::TComponent* Sender);
+  void PageControlMouseDown(core::TComponent* Sender, ui::TMouseButton Button,
+                            ui::TShiftState Shift, int X, int Y);
+  void PageControlDragOver(core::TComponent* Sender, core::TComponent* Source, int X, int Y,
                            ui::TDragState State, bool& Accept);
-  void PageControlDragDrop(ui::TComponent* Sender, ui::TComponent* Source, int X, int Y);
+  void PageControlDragDrop(core::TComponent* Sender, core::TComponent* Source, int X, int Y);
 
   TPageControl* FPageControl = nullptr;
   ui::TFormClass FFormPadrao = nullptr;

@@ -2,19 +2,19 @@
 
 namespace tabhost {
 
-const ui::TClassInfo& TTabCloseButton::StaticClass() {
-  static ui::TClassInfo info("TTabCloseButton", &TPageControlEx::StaticClass(),
-                             ui::FactoryOf<TTabCloseButton>());
+const core::TClassInfo& TTabCloseButton::StaticClass() {
+  static core::TClassInfo info("TTabCloseButton", &TPageControlEx::StaticClass(),
+                               core::FactoryOf<TTabCloseButton>());
   return info;
 }
 
-TTabCloseButton::TTabCloseButton(ui::TComponent* AOwner) : TPageControlEx(AOwner) {
+TTabCloseButton::TTabCloseButton(core::TComponent* AOwner) : TPageControlEx(AOwner) {
   SetOwnerDraw(true);
   UpdateCloseButtons();
 }
 
 void TTabCloseButton::UpdateCloseButtons() {
-  OnMouseLeave = [this](ui::TComponent* Sender) { MouseLeave(Sender); };
+  OnMouseLeave = [this](core::TComponent* Sender) { MouseLeave(Sender); };
   FCloseButtonsRect.assign(PageCount(), ui::TRect{});
 }
 
@@ -95,7 +95,7 @@ void TTabCloseButton::MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, in
   }
 }
 
-void TTabCloseButton::MouseLeave(ui::TComponent*) {
+void TTabCloseButton::MouseLeave(core::TComponent*) {
   FCloseButtonShowPushed = false;
   Repaint();
 }

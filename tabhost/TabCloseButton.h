@@ -11,9 +11,9 @@
 namespace tabhost {
 
 class TTabCloseButton : public TPageControlEx {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TTabCloseButton(ui::TComponent* AOwner);
+  explicit TTabCloseButton(core::TComponent* AOwner);
 
   // Resets the close rectangles to one empty rectangle per page.
   void UpdateCloseButtons();
@@ -26,10 +26,10 @@ class TTabCloseButton : public TPageControlEx {
   bool CloseButtonShowPushed() const { return FCloseButtonShowPushed; }
 
   // The mouse-leave handler: the button is no longer pressed.
-  void MouseLeave(ui::TComponent* Sender);
+  void MouseLeave(core::TComponent* Sender);
 
   // Called with the tab sheet to close.
-  ui::TNotifyEvent OnCloseClick;
+  core::TNotifyEvent OnCloseClick;
 
  protected:
   void MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;

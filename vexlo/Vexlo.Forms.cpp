@@ -7,11 +7,11 @@
 
 namespace vexlo {
 
-const ui::TClassInfo& TVexloForm::StaticClass() {
-  static ui::TClassInfo info = [] {
-    ui::TClassInfo c("TVexloForm", &ui::TForm::StaticClass(), ui::FactoryOf<TVexloForm>());
-    using ui::MakeProp;
-    using ui::TPropKind;
+const core::TClassInfo& TVexloForm::StaticClass() {
+  static core::TClassInfo info = [] {
+    core::TClassInfo c("TVexloForm", &ui::TForm::StaticClass(), core::FactoryOf<TVexloForm>());
+    using core::MakeProp;
+    using core::TPropKind;
     c.AddProperty(MakeProp<TVexloForm, std::string>(
         "Title", TPropKind::String, "string", [](const TVexloForm& f) { return f.Title(); },
         [](TVexloForm& f, std::string v) { f.SetTitle(v); }));
@@ -35,7 +35,7 @@ const ui::TClassInfo& TVexloForm::StaticClass() {
   return info;
 }
 
-TVexloForm::TVexloForm(ui::TComponent* AOwner) : ui::TForm(AOwner) {}
+TVexloForm::TVexloForm(core::TComponent* AOwner) : ui::TForm(AOwner) {}
 
 TVexloForm::TVexloForm(TVexloInstance& AOwner) : ui::TForm(AOwner.Owner()) {}
 
@@ -52,9 +52,9 @@ void TVexloForm::SetPriorVexlo(TVexloForm* AValue) {
   if (FPriorVexlo) FreeNotification(FPriorVexlo);
 }
 
-void TVexloForm::Notification(ui::TComponent* AComponent, ui::TOperation AOperation) {
+void TVexloForm::Notification(core::TComponent* AComponent, core::TOperation AOperation) {
   ui::TForm::Notification(AComponent, AOperation);
-  if (AOperation == ui::TOperation::opRemove && AComponent == FPriorVexlo) FPriorVexlo = nullptr;
+  if (AOperation == core::TOperation::opRemove && AComponent == FPriorVexlo) FPriorVexlo = nullptr;
 }
 
 void TVexloForm::DoPageLoaded() {
@@ -67,7 +67,7 @@ void TVexloForm::DoPageLoaded() {
   if (FOnPageLoaded) FOnPageLoaded(this);
 }
 
-void TVexloForm::DoUpload(const std::vector<std::string>& AFiles, ui::TComponent* Sender) {
+void TVexloForm::DoUpload(const std::vector<std::string>& AFiles, core::TComponent* Sender) {
   if (FOnUpload) FOnUpload(AFiles, Sender);
 }
 

@@ -29,12 +29,12 @@ class TVexlo;
 using TOnPopup = std::function<void(const std::string& AName, const std::string& AValue)>;
 using TOnTagHTML = std::function<void(const std::string& TagString, std::string& ReplaceTag)>;
 using TOnUpload =
-    std::function<void(const std::vector<std::string>& AFiles, ui::TComponent* Sender)>;
+    std::function<void(const std::vector<std::string>& AFiles, core::TComponent* Sender)>;
 
 class TVexloForm : public ui::TForm {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TVexloForm(ui::TComponent* AOwner);
+  explicit TVexloForm(core::TComponent* AOwner);
   // Constructed for a registry: the registry's owner owns the form.
   explicit TVexloForm(TVexloInstance& AOwner);
   ~TVexloForm() override;
@@ -50,7 +50,7 @@ class TVexloForm : public ui::TForm {
                                int /*ARow*/, int /*AColIndex*/) {}
   virtual void SetupVexlo() {}
   virtual void DoPageLoaded();
-  virtual void DoUpload(const std::vector<std::string>& AFiles, ui::TComponent* Sender);
+  virtual void DoUpload(const std::vector<std::string>& AFiles, core::TComponent* Sender);
   virtual void DoRenderOrvaneControl(orvane::TOrvaneControl* AOrvaneControl,
                                      std::string& HTMLControl);
   virtual void DoInitOrvaneControl(orvane::TOrvaneControl* AOrvaneControl);
@@ -79,7 +79,7 @@ class TVexloForm : public ui::TForm {
   void PopupOpened(const std::string& AName);
   void PopupClosed(const std::string& AName);
 
-  ui::TComponentClass GetTemplateClassForm() const { return FTemplateClassForm; }
+  core::TComponentClass GetTemplateClassForm() const { return FTemplateClassForm; }
 
   // The application's primary form class has loaded its page.
   bool Showing() const { return FShowing; }
@@ -97,8 +97,8 @@ class TVexloForm : public ui::TForm {
   // Published properties.
   TVexlo* Vexlo() const { return FVexlo; }
   void SetVexlo(TVexlo* AValue) { FVexlo = AValue; }
-  ui::TComponentClass TemplateClassForm() const { return FTemplateClassForm; }
-  void SetTemplateClassForm(ui::TComponentClass AValue) { FTemplateClassForm = AValue; }
+  core::TComponentClass TemplateClassForm() const { return FTemplateClassForm; }
+  void SetTemplateClassForm(core::TComponentClass AValue) { FTemplateClassForm = AValue; }
   const std::string& Title() const { return FTitle; }
   void SetTitle(const std::string& AValue) { FTitle = AValue; }
   const std::string& SubTitle() const { return FSubTitle; }
@@ -107,7 +107,7 @@ class TVexloForm : public ui::TForm {
   std::vector<std::string>& PopupsShowing() { return FPopupsShowing; }
   TOnPopup& OnShowPopup() { return FOnShowPopup; }
   TOnPopup& OnClosePopup() { return FOnClosePopup; }
-  ui::TNotifyEvent& OnPageLoaded() { return FOnPageLoaded; }
+  core::TNotifyEvent& OnPageLoaded() { return FOnPageLoaded; }
   TOnTagHTML& OnTagHTML() { return FOnTagHTML; }
   TOnUpload& OnUpload() { return FOnUpload; }
   bool ShowingModal() const { return FShowingModal; }
@@ -128,12 +128,12 @@ class TVexloForm : public ui::TForm {
   void ExportVexloAllControls();
 
  protected:
-  void Notification(ui::TComponent* AComponent, ui::TOperation AOperation) override;
+  void Notification(core::TComponent* AComponent, core::TOperation AOperation) override;
 
  private:
   TVexlo* FVexlo = nullptr;
   int FMessageResponse = 0;
-  ui::TComponentClass FTemplateClassForm = nullptr;
+  core::TComponentClass FTemplateClassForm = nullptr;
   std::string FTitle;
   std::string FSubTitle;
   TCSSClass FCSSClass;
@@ -141,7 +141,7 @@ class TVexloForm : public ui::TForm {
   std::vector<std::string> FPopupsShowing;
   TOnPopup FOnShowPopup;
   TOnPopup FOnClosePopup;
-  ui::TNotifyEvent FOnPageLoaded;
+  core::TNotifyEvent FOnPageLoaded;
   TOnTagHTML FOnTagHTML;
   TOnUpload FOnUpload;
   bool FUsedVexloInstance = false;

@@ -10,14 +10,14 @@ namespace vexlo {
 // Hears of the destruction of registered objects, so that no entry is left
 // pointing at a freed object (a form of a session registry is freed while the
 // registry lives on).
-class TVexloInstance::TWatcher : public ui::TComponent {
+class TVexloInstance::TWatcher : public core::TComponent {
  public:
   explicit TWatcher(TVexloInstance& ARegistry) : FRegistry(ARegistry) {}
 
  protected:
-  void Notification(ui::TComponent* AComponent, ui::TOperation AOperation) override {
-    ui::TComponent::Notification(AComponent, AOperation);
-    if (AOperation != ui::TOperation::opRemove) return;
+  void Notification(core::TComponent* AComponent, core::TOperation AOperation) override {
+    core::TComponent::Notification(AComponent, AOperation);
+    if (AOperation != core::TOperation::opRemove) return;
     auto& list = FRegistry.FObjectInstance;
     list.erase(std::remove_if(list.begin(), list.end(),
                               [&](const auto& e) { return e.second == AComponent; }),
@@ -28,25 +28,26 @@ class TVexloInstance::TWatcher : public ui::TComponent {
   TVexloInstance& FRegistry;
 };
 
-TVexloInstance::TVexloInstance(ui::TComponent* AOwner)
+TVexloInstance::TVexloInstance(core::TComponent* AOwner)
     : FWatcher(std::make_unique<TWatcher>(*this)), FOwner(AOwner) {}
 
 TVexloInstance::~TVexloInstance() = default;
 
-void TVexloInstance::Register(ui::TComponent* AObject) {
+void TVexloInstance::Register(core::TComponent* AObject) {
   if (!AObject) return;
-  ui::TComponentClass cls = &AObject->ClassType();
+  core::TComponentClass cls = &AObject->ClassType();
   if (GetInstance(cls)) return;  // the first instance of a class stays
   FObjectInstance.emplace_back(cls, AObject);
   FWatcher->FreeNotification(AObject);
 }
 
-ui::TComponent* TVexloInstance::CreateInstance(ui::TComponentClass AClass) {
+core::TComponent* TVexloInstance::CreateInstance(core::TComponentClass AClass) {
   return CreateInstance(AClass, FOwner);
 }
 
-ui::TComponent* TVexloInstance::CreateInstance(ui::TComponentClass AClass, ui::TComponent* AOwner) {
-  ui::TComponent* obj = AClass->Create(AOwner);
+core::TComponent* TVexloInstance::CreateInstance(core::TComponentClass AClass,
+                                                 core::TComponent* AOwner) {
+  core::TComponent* obj = AClass->Create(AOwner);
   try {
     // Forms and data modules fire OnCreate once they are whole.
     obj->AfterConstruction();
@@ -58,22 +59,22 @@ ui::TComponent* TVexloInstance::CreateInstance(ui::TComponentClass AClass, ui::T
   return obj;
 }
 
-void TVexloInstance::AddInstace(ui::TComponent* AObject) {
+void TVexloInstance::AddInstace(core::TComponent* AObject) {
   if (auto* form = dynamic_cast<TVexloForm*>(AObject)) form->SetUsedVexloInstance(true);
   Register(AObject);
 }
 
-void TVexloInstance::CreateInstanceComponent(ui::TComponent* AObject) {
+void TVexloInstance::CreateInstanceComponent(core::TComponent* AObject) {
   Register(AObject);
 }
 
-ui::TComponent* TVexloInstance::GetInstance(ui::TComponentClass AClass) const {
+core::TComponent* TVexloInstance::GetInstance(core::TComponentClass AClass) const {
   for (const auto& [cls, obj] : FObjectInstance)
     if (cls == AClass) return obj;
   return nullptr;
 }
 
-std::string TVexloInstance::FixInstanceObjectName(const ui::TComponent* AObject) {
+std::string TVexloInstance::FixInstanceObjectName(const core::TComponent* AObject) {
   if (!AObject) return "";
   const std::string& name = AObject->Name();
   std::string base = AObject->ClassName().substr(1);
@@ -84,26 +85,26 @@ std::string TVexloInstance::FixInstanceObjectName(const ui::TComponent* AObject)
   return name;
 }
 
-ui::TComponent* TVexloInstance::GetInstanceByObjectName(const std::string& AName) const {
+core::TComponent* TVexloInstance::GetInstanceByObjectName(const std::string& AName) const {
   for (const auto& entry : FObjectInstance)
-    if (ui::SameText(entry.second->Name(), AName)) return entry.second;
+    if (core::SameText(entry.second->Name(), AName)) return entry.second;
   for (const auto& entry : FObjectInstance)
-    if (ui::SameText(FixInstanceObjectName(entry.second), AName)) return entry.second;
+    if (core::SameText(FixInstanceObjectName(entry.second), AName)) return entry.second;
   return nullptr;
 }
 
-void TVexloInstance::RemoveClass(ui::TComponentClass AClass) {
+void TVexloInstance::RemoveClass(core::TComponentClass AClass) {
   FObjectInstance.erase(std::remove_if(FObjectInstance.begin(), FObjectInstance.end(),
                                        [&](const auto& e) { return e.first == AClass; }),
                         FObjectInstance.end());
 }
 
-void TVexloInstance::RemoveInstance(const ui::TComponent* AForm) {
+void TVexloInstance::RemoveInstance(const core::TComponent* AForm) {
   if (AForm) RemoveClass(&AForm->ClassType());
 }
 
-void TVexloInstance::DestroyInstance(ui::TComponentClass AClass) {
-  ui::TComponent* obj = GetInstance(AClass);
+void TVexloInstance::DestroyInstance(core::TComponentClass AClass) {
+  core::TComponent* obj = GetInstance(AClass);
   if (!obj) return;
   // Drop the key first: the object's destructor must find nothing to remove.
   RemoveClass(AClass);

@@ -24,38 +24,38 @@ class IVexloInstance {
 
 class TVexloInstance : public IVexloInstance {
  public:
-  explicit TVexloInstance(ui::TComponent* AOwner);
+  explicit TVexloInstance(core::TComponent* AOwner);
   // Frees the dictionary only; the registered instances stay alive.
   ~TVexloInstance() override;
 
   // Constructs a form (or data module, or any creatable class) with the
   // registry's owner, or an explicit one, and registers it.
-  ui::TComponent* CreateInstance(ui::TComponentClass AClass);
-  ui::TComponent* CreateInstance(ui::TComponentClass AClass, ui::TComponent* AOwner);
+  core::TComponent* CreateInstance(core::TComponentClass AClass);
+  core::TComponent* CreateInstance(core::TComponentClass AClass, core::TComponent* AOwner);
   template <class T>
   T* CreateInstance() {
     return static_cast<T*>(CreateInstance(&T::StaticClass()));
   }
   // Registers an existing form or data module.
-  void CreateInstance(ui::TComponent* AObject) { AddInstace(AObject); }
-  void AddInstace(ui::TComponent* AObject);
+  void CreateInstance(core::TComponent* AObject) { AddInstace(AObject); }
+  void AddInstace(core::TComponent* AObject);
   // Registers under the object's class unless that class is already a key.
-  void CreateInstanceComponent(ui::TComponent* AObject);
+  void CreateInstanceComponent(core::TComponent* AObject);
 
   // The instance of exactly that class, or nil.
-  ui::TComponent* GetInstance(ui::TComponentClass AClass) const;
+  core::TComponent* GetInstance(core::TComponentClass AClass) const;
   template <class T>
   T* GetInstance() const {
     return static_cast<T*>(GetInstance(&T::StaticClass()));
   }
-  ui::TComponent* GetInstanceByObjectName(const std::string& AName) const;
-  static std::string FixInstanceObjectName(const ui::TComponent* AObject);
+  core::TComponent* GetInstanceByObjectName(const std::string& AName) const;
+  static std::string FixInstanceObjectName(const core::TComponent* AObject);
 
   // Removes the key of the form's class; the form is not freed.
-  void RemoveInstance(const ui::TComponent* AForm);
-  void RemoveClass(ui::TComponentClass AClass);
+  void RemoveInstance(const core::TComponent* AForm);
+  void RemoveClass(core::TComponentClass AClass);
   // Frees the instance of the class (errors swallowed) and removes its key.
-  void DestroyInstance(ui::TComponentClass AClass);
+  void DestroyInstance(core::TComponentClass AClass);
   void DestroyAllInstances();
 
   bool IsVexloContext() const { return false; }
@@ -63,17 +63,17 @@ class TVexloInstance : public IVexloInstance {
   void SetOrvaneSession(std::shared_ptr<orvane::IOrvaneSession> ASession) {
     FOrvaneSession = std::move(ASession);
   }
-  ui::TComponent* Owner() const { return FOwner; }
+  core::TComponent* Owner() const { return FOwner; }
   int Count() const { return static_cast<int>(FObjectInstance.size()); }
 
  private:
   class TWatcher;
-  void Register(ui::TComponent* AObject);
+  void Register(core::TComponent* AObject);
   // Keyed by exact class, in registration order.
-  std::vector<std::pair<ui::TComponentClass, ui::TComponent*>> FObjectInstance;
+  std::vector<std::pair<core::TComponentClass, core::TComponent*>> FObjectInstance;
   std::shared_ptr<orvane::IOrvaneSession> FOrvaneSession;
   std::unique_ptr<TWatcher> FWatcher;
-  ui::TComponent* FOwner;
+  core::TComponent* FOwner;
 };
 
 // The application's registry; the desktop flow never registers in it.

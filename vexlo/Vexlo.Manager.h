@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/Classes.h"
+#include "platform/core/Classes.h"
 
 namespace orvane {
 class TOrvaneBaseClass;
@@ -22,18 +22,18 @@ class IVexloManager {
   virtual void SetLanguage(const std::string& AValue) = 0;
   virtual orvane::TOrvaneBaseClass* GetOrvane() const = 0;
   virtual void SetOrvane(orvane::TOrvaneBaseClass* AValue) = 0;
-  virtual ui::TComponentClass GetPrimaryFormClass() const = 0;
-  virtual void SetPrimaryFormClass(ui::TComponentClass AValue) = 0;
+  virtual core::TComponentClass GetPrimaryFormClass() const = 0;
+  virtual void SetPrimaryFormClass(core::TComponentClass AValue) = 0;
   virtual std::string GetTemplateMasterHTMLFile() const = 0;
   virtual void SetTemplateMasterHTMLFile(const std::string& AValue) = 0;
   virtual std::string GetTemplatePageHTMLFile() const = 0;
   virtual void SetTemplatePageHTMLFile(const std::string& AValue) = 0;
-  virtual ui::TComponentClass GetTemplateClassForm() const = 0;
-  virtual void SetTemplateClassForm(ui::TComponentClass AValue) = 0;
-  virtual ui::TComponent* GetServerController() const = 0;
-  virtual void SetGetServerController(ui::TComponent* AValue) = 0;
+  virtual core::TComponentClass GetTemplateClassForm() const = 0;
+  virtual void SetTemplateClassForm(core::TComponentClass AValue) = 0;
+  virtual core::TComponent* GetServerController() const = 0;
+  virtual void SetGetServerController(core::TComponent* AValue) = 0;
   // The desktop control classes the framework can export.
-  virtual std::vector<ui::TComponentClass>& SupportedVCLClasses() = 0;
+  virtual std::vector<core::TComponentClass>& SupportedVCLClasses() = 0;
   virtual std::string GetVersion() const = 0;
 };
 
@@ -43,8 +43,8 @@ class TVexloManager : public IVexloManager {
   void SetLanguage(const std::string& AValue) override { FLanguage = AValue; }
   orvane::TOrvaneBaseClass* GetOrvane() const override { return FOrvane; }
   void SetOrvane(orvane::TOrvaneBaseClass* AValue) override { FOrvane = AValue; }
-  ui::TComponentClass GetPrimaryFormClass() const override { return FPrimaryFormClass; }
-  void SetPrimaryFormClass(ui::TComponentClass AValue) override { FPrimaryFormClass = AValue; }
+  core::TComponentClass GetPrimaryFormClass() const override { return FPrimaryFormClass; }
+  void SetPrimaryFormClass(core::TComponentClass AValue) override { FPrimaryFormClass = AValue; }
   std::string GetTemplateMasterHTMLFile() const override { return FTemplateMasterHTMLFile; }
   void SetTemplateMasterHTMLFile(const std::string& AValue) override {
     FTemplateMasterHTMLFile = AValue;
@@ -53,22 +53,22 @@ class TVexloManager : public IVexloManager {
   void SetTemplatePageHTMLFile(const std::string& AValue) override {
     FTemplatePageHTMLFile = AValue;
   }
-  ui::TComponentClass GetTemplateClassForm() const override { return FTemplateClassForm; }
-  void SetTemplateClassForm(ui::TComponentClass AValue) override { FTemplateClassForm = AValue; }
-  ui::TComponent* GetServerController() const override { return FServerController; }
-  void SetGetServerController(ui::TComponent* AValue) override { FServerController = AValue; }
-  std::vector<ui::TComponentClass>& SupportedVCLClasses() override { return FSupported; }
+  core::TComponentClass GetTemplateClassForm() const override { return FTemplateClassForm; }
+  void SetTemplateClassForm(core::TComponentClass AValue) override { FTemplateClassForm = AValue; }
+  core::TComponent* GetServerController() const override { return FServerController; }
+  void SetGetServerController(core::TComponent* AValue) override { FServerController = AValue; }
+  std::vector<core::TComponentClass>& SupportedVCLClasses() override { return FSupported; }
   std::string GetVersion() const override { return "1.4.4"; }
 
  private:
   std::string FLanguage = "Portuguese";
   orvane::TOrvaneBaseClass* FOrvane = nullptr;
-  ui::TComponentClass FPrimaryFormClass = nullptr;
+  core::TComponentClass FPrimaryFormClass = nullptr;
   std::string FTemplateMasterHTMLFile;
   std::string FTemplatePageHTMLFile;
-  ui::TComponentClass FTemplateClassForm = nullptr;
-  ui::TComponent* FServerController = nullptr;
-  std::vector<ui::TComponentClass> FSupported;
+  core::TComponentClass FTemplateClassForm = nullptr;
+  core::TComponent* FServerController = nullptr;
+  std::vector<core::TComponentClass> FSupported;
 };
 
 // The process's manager, or nil (always nil on the desktop).

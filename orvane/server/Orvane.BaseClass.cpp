@@ -100,8 +100,8 @@ void TOrvaneINIConfig::WriteServerIdentity(int APort, const std::string& AName,
 // ---------------------------------------------------------------------------
 // TOrvaneBaseClass
 
-TOrvaneBaseClass::TOrvaneBaseClass(ui::TComponent* AOwner)
-    : ui::TComponent(AOwner), FOrvaneServerTCP(std::make_unique<TOrvaneServerTCP>()) {
+TOrvaneBaseClass::TOrvaneBaseClass(core::TComponent* AOwner)
+    : core::TComponent(AOwner), FOrvaneServerTCP(std::make_unique<TOrvaneServerTCP>()) {
   TOrvaneServerTCP& s = *FOrvaneServerTCP;
   s.DefaultPort = FServerPort;
   s.MaxConnections = 0;

@@ -16,7 +16,7 @@
 #include "orvane/server/Orvane.Interfaces.h"
 #include "orvane/server/Orvane.Server.TCP.h"
 #include "orvane/server/Orvane.Util.h"
-#include "platform/ui/Classes.h"
+#include "platform/core/Classes.h"
 
 #include <SimpleIni.h>
 
@@ -150,9 +150,9 @@ using TOnNewSession =
                        const std::shared_ptr<IOrvaneSession>& ASession)>;
 using TOnCloseSession = std::function<void(const std::shared_ptr<IOrvaneSession>& ASession)>;
 
-class TOrvaneBaseClass : public ui::TComponent, public IOrvaneBaseClass {
+class TOrvaneBaseClass : public core::TComponent, public IOrvaneBaseClass {
  public:
-  explicit TOrvaneBaseClass(ui::TComponent* AOwner = nullptr);
+  explicit TOrvaneBaseClass(core::TComponent* AOwner = nullptr);
   // Stops the server and frees the engine. (The process is not ended here;
   // the starter ends it after the root is gone.)
   ~TOrvaneBaseClass() override;

@@ -28,13 +28,13 @@ void TOrvaneControlEvent::SetOnEvent(TOnGetStrEvent AGetStrEvent) {
   FGetStrEvent = std::move(AGetStrEvent);
 }
 
-void TOrvaneControlEvent::SetOnEvent(ui::TNotifyEvent ANotifyEvent) {
+void TOrvaneControlEvent::SetOnEvent(core::TNotifyEvent ANotifyEvent) {
   std::lock_guard<std::mutex> g(FLock);
   FNotifyEvent = std::move(ANotifyEvent);
 }
 
 void TOrvaneControlEvent::CallEvent(TStringList& AParameters) {
-  ui::TNotifyEvent notify;
+  core::TNotifyEvent notify;
   TOnEventProc proc;
   {
     std::lock_guard<std::mutex> g(FLock);
@@ -100,7 +100,7 @@ std::shared_ptr<IOrvaneControlEvent> TOrvaneControlEvents::Add(
 }
 
 std::shared_ptr<IOrvaneControlEvent> TOrvaneControlEvents::Add(TOrvaneEventType AEventType,
-                                                               ui::TNotifyEvent ANotifyEvent) {
+                                                               core::TNotifyEvent ANotifyEvent) {
   if (auto existing = Item(AEventType)) return existing;
   auto event = std::make_shared<TOrvaneControlEvent>(FIOrvaneControl, AEventType);
   event->SetOnEvent(std::move(ANotifyEvent));

@@ -13,7 +13,7 @@
 
 #include "orvane/server/Orvane.Interfaces.h"
 #include "orvane/server/Orvane.Server.HTTP.Commom.h"
-#include "platform/ui/Classes.h"
+#include "platform/core/Classes.h"
 
 namespace orvane {
 
@@ -61,7 +61,7 @@ class IOrvaneControl {
   virtual bool GetVisible() = 0;
   virtual bool GetReadOnly() = 0;
   // The desktop control the web control mirrors, or null.
-  virtual ui::TComponent* GetVCLComponent() const = 0;
+  virtual core::TComponent* GetVCLComponent() const = 0;
   virtual IOrvaneForm* GetForm() const = 0;
   virtual std::shared_ptr<IOrvaneControlEvents> GetEvents() = 0;
   virtual bool IsDBGrid() = 0;
@@ -79,7 +79,7 @@ class IOrvaneControlEvent {
   virtual std::string GetEventID() const = 0;
   virtual void SetOnEvent(TOnEventProc AOnEventProc) = 0;
   virtual void SetOnEvent(TOnGetStrEvent AGetStrEvent) = 0;
-  virtual void SetOnEvent(ui::TNotifyEvent ANotifyEvent) = 0;
+  virtual void SetOnEvent(core::TNotifyEvent ANotifyEvent) = 0;
   virtual IOrvaneControl* GetOrvaneControl() const = 0;
   // Runs the handler: the notification handler (with the desktop control as
   // sender) when assigned, else the procedure with the parameters.
@@ -102,7 +102,7 @@ class TOrvaneControlEvent : public IOrvaneControlEvent {
   std::string GetEventID() const override { return FEventID; }
   void SetOnEvent(TOnEventProc AOnEventProc) override;
   void SetOnEvent(TOnGetStrEvent AGetStrEvent) override;
-  void SetOnEvent(ui::TNotifyEvent ANotifyEvent) override;
+  void SetOnEvent(core::TNotifyEvent ANotifyEvent) override;
   IOrvaneControl* GetOrvaneControl() const override { return FOrvaneControl; }
   void CallEvent(TStringList& AParameters) override;
   std::string CallEventResponse(TStringList& AParameters) override;
@@ -114,7 +114,7 @@ class TOrvaneControlEvent : public IOrvaneControlEvent {
  private:
   const std::string FEventID;  // 19 random characters
   mutable std::mutex FLock;
-  ui::TNotifyEvent FNotifyEvent;
+  core::TNotifyEvent FNotifyEvent;
   TOnGetStrEvent FGetStrEvent;
   const TOrvaneEventType FEventType;
   IOrvaneControl* const FOrvaneControl;  // the owning control
@@ -130,7 +130,7 @@ class IOrvaneControlEvents {
   virtual std::shared_ptr<IOrvaneControlEvent> Add(
       const std::shared_ptr<IOrvaneControlEvent>& AEvent) = 0;
   virtual std::shared_ptr<IOrvaneControlEvent> Add(TOrvaneEventType AEventType,
-                                                   ui::TNotifyEvent ANotifyEvent) = 0;
+                                                   core::TNotifyEvent ANotifyEvent) = 0;
   virtual std::shared_ptr<IOrvaneControlEvent> Add(TOrvaneEventType AEventType,
                                                    TOnEventProc AOnEventProc) = 0;
   virtual std::shared_ptr<IOrvaneControlEvent> Add(TOrvaneEventType AEventType,
@@ -153,7 +153,7 @@ class TOrvaneControlEvents : public IOrvaneControlEvents {
   std::shared_ptr<IOrvaneControlEvent> Add(
       const std::shared_ptr<IOrvaneControlEvent>& AEvent) override;
   std::shared_ptr<IOrvaneControlEvent> Add(TOrvaneEventType AEventType,
-                                           ui::TNotifyEvent ANotifyEvent) override;
+                                           core::TNotifyEvent ANotifyEvent) override;
   std::shared_ptr<IOrvaneControlEvent> Add(TOrvaneEventType AEventType,
                                            TOnEventProc AOnEventProc) override;
   std::shared_ptr<IOrvaneControlEvent> Add(TOrvaneEventType AEventType, TOnEventProc AOnEventProc,

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-namespace ui {
+namespace core {
 class TComponent;
 }
 
@@ -87,9 +87,9 @@ class IOrvaneVexloClass {
   virtual IOrvaneVexloClass* GetParentVexlo() = 0;
   virtual std::vector<IOrvaneVexloClass*> GetNestedVexlos() = 0;
   // The desktop form the bridge object belongs to, or null.
-  virtual ui::TComponent* GetVexloForm() = 0;
+  virtual core::TComponent* GetVexloForm() = 0;
   // Sets the desktop form's predecessor page (null clears it).
-  virtual void SetPriorVexlo(ui::TComponent* APriorForm) = 0;
+  virtual void SetPriorVexlo(core::TComponent* APriorForm) = 0;
   // Tell the desktop form that the browser opened or closed a popup.
   virtual void PopupOpened(const std::string& AName) = 0;
   virtual void PopupClosed(const std::string& AName) = 0;

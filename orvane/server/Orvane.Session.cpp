@@ -84,7 +84,7 @@ void TOrvaneSessionInfo::SetUserAgent(const std::string& AValue) {
 std::string TOrvaneSessionInfo::FormName() {
   std::string name;
   if (IOrvaneVexloClass* active = FSession ? FSession->GetVexloBaseClass() : nullptr)
-    if (ui::TComponent* form = active->GetVexloForm()) name = form->ClassName();
+    if (core::TComponent* form = active->GetVexloForm()) name = form->ClassName();
   std::lock_guard<std::mutex> g(FLock);
   if (!name.empty()) FFormName = name;
   return FFormName;
@@ -250,7 +250,7 @@ std::shared_ptr<TOrvaneSession> TOrvaneSession::Create(TOrvaneBaseClass* AOwner)
 }
 
 TOrvaneSession::TOrvaneSession(TOrvaneBaseClass* AOwner)
-    : ui::TComponent(nullptr), FOrvaneBaseClass(AOwner), FInfoConnection(this) {
+    : core::TComponent(nullptr), FOrvaneBaseClass(AOwner), FInfoConnection(this) {
   std::string root = "wwwroot/";
   {
     std::unique_lock<std::recursive_mutex> g;
@@ -356,7 +356,7 @@ void TOrvaneSession::RunItem(const std::function<void()>& AProc) {
   FFormsGuard.Enter();
   try {
     if (AProc) AProc();
-  } catch (const ui::EAbort&) {
+  } catch (const core::EAbort&) {
     // The silent abort ends the handler without a message.
   } catch (const std::exception& e) {
     ReportFailure("tarefa da sessão", &e);
@@ -442,7 +442,7 @@ std::vector<IOrvaneVexloClass*> TOrvaneSession::GetVexloForms() const {
 
 void TOrvaneSession::SetVexloBaseClass(IOrvaneVexloClass* AValue) {
   IOrvaneVexloClass* previous = GetVexloBaseClass();
-  ui::TComponent* predecessor = nullptr;
+  core::TComponent* predecessor = nullptr;
   if (previous) {
     if (IOrvaneForm* form = previous->GetOrvaneForm()) {
       form->onFormUnload();
@@ -747,7 +747,7 @@ std::string Clip(const std::string& AText, size_t ASize) {
 
 }  // namespace
 
-db::TMemDataSet* CreateSessionLogDataSet(ui::TComponent* AOwner) {
+db::TMemDataSet* CreateSessionLogDataSet(core::TComponent* AOwner) {
   auto* ds = new db::TMemDataSet(AOwner);
   ds->SetName("CDSLog");
   db::TField& autoCod = ds->AddField("AutoCod", db::TFieldType::ftInteger);

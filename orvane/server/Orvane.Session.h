@@ -17,7 +17,7 @@
 #include "orvane/server/Orvane.CallBack.h"
 #include "orvane/server/Orvane.Interfaces.h"
 #include "orvane/server/Orvane.URI.h"
-#include "platform/ui/Classes.h"
+#include "platform/core/Classes.h"
 
 namespace db {
 class TMemDataSet;
@@ -103,7 +103,7 @@ class TOrvaneSessionThread : public std::enable_shared_from_this<TOrvaneSessionT
 // component of what the registry creates. Installed by the bridge layer;
 // without one a session has no registry.
 using TOrvaneVexloInstanceFactory =
-    std::function<std::shared_ptr<IOrvaneVexloInstance>(ui::TComponent* AOwner)>;
+    std::function<std::shared_ptr<IOrvaneVexloInstance>(core::TComponent* AOwner)>;
 void SetOrvaneVexloInstanceFactory(TOrvaneVexloInstanceFactory AFactory);
 
 // Where new sessions take their language from (the bridge manager's
@@ -112,7 +112,7 @@ void SetOrvaneVexloInstanceFactory(TOrvaneVexloInstanceFactory AFactory);
 using TOrvaneLanguageSource = std::function<std::string()>;
 void SetOrvaneSessionLanguageSource(TOrvaneLanguageSource ASource);
 
-class TOrvaneSession : public ui::TComponent,
+class TOrvaneSession : public core::TComponent,
                        public IOrvaneSession,
                        public std::enable_shared_from_this<TOrvaneSession> {
  public:
@@ -262,7 +262,7 @@ int CloseExpiredSessions(TOrvaneBaseClass& ARoot);
 // The session log kept by the server controller: an in-memory dataset
 // "CDSLog" with one row per session (AutoCod, Identify, User, IP, UserAgent,
 // Status, DateConnection, DateUpdate, Expire, UUID, FormName).
-db::TMemDataSet* CreateSessionLogDataSet(ui::TComponent* AOwner);
+db::TMemDataSet* CreateSessionLogDataSet(core::TComponent* AOwner);
 // Writes the session's row (found by UUID, appended when missing) with the
 // given status.
 void WriteSessionLog(db::TMemDataSet& ADataSet, IOrvaneSession& ASession,

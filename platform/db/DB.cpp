@@ -317,7 +317,7 @@ void TField::SetValue(const TValue& AValue) {
       if (auto i = std::get_if<int64_t>(&v))
         v = *i != 0;
       else if (auto s = std::get_if<std::string>(&v))
-        v = ui::SameText(*s, "True") || *s == "1";
+        v = core::SameText(*s, "True") || *s == "1";
     } else if (FDataType == TFieldType::ftBlob) {
       if (auto s = std::get_if<std::string>(&v)) v = TBytes(s->begin(), s->end());
       if (std::get<TBytes>(v).empty()) v = TValue{};
@@ -588,13 +588,13 @@ void TFieldDataLink::UpdateData() {
 // ---------------------------------------------------------------------------
 // TDataSource
 
-const ui::TClassInfo& TDataSource::StaticClass() {
-  static ui::TClassInfo info("TDataSource", &ui::TComponent::StaticClass(),
-                             ui::FactoryOf<TDataSource>());
+const core::TClassInfo& TDataSource::StaticClass() {
+  static core::TClassInfo info("TDataSource", &core::TComponent::StaticClass(),
+                               core::FactoryOf<TDataSource>());
   return info;
 }
 
-TDataSource::TDataSource(ui::TComponent* AOwner) : ui::TComponent(AOwner) {}
+TDataSource::TDataSource(core::TComponent* AOwner) : core::TComponent(AOwner) {}
 
 TDataSource::~TDataSource() {
   BeginDestroy();
@@ -624,9 +624,9 @@ void TDataSource::SetEnabled(bool AValue) {
   NotifyLinks(TDataEvent::deUpdateState, nullptr);
 }
 
-void TDataSource::Notification(ui::TComponent* AComponent, ui::TOperation AOperation) {
-  ui::TComponent::Notification(AComponent, AOperation);
-  if (AOperation == ui::TOperation::opRemove && AComponent == FDataSet) SetDataSet(nullptr);
+void TDataSource::Notification(core::TComponent* AComponent, core::TOperation AOperation) {
+  core::TComponent::Notification(AComponent, AOperation);
+  if (AOperation == core::TOperation::opRemove && AComponent == FDataSet) SetDataSet(nullptr);
 }
 
 void TDataSource::NotifyLinks(TDataEvent AEvent, TField* AField) {
@@ -669,17 +669,18 @@ void TDataSource::DataEvent(TDataEvent AEvent, TField* AField) {
 // ---------------------------------------------------------------------------
 // TDataSet
 
-const ui::TClassInfo& TDataSet::StaticClass() {
-  static ui::TClassInfo info("TDataSet", &ui::TComponent::StaticClass(), nullptr);
+const core::TClassInfo& TDataSet::StaticClass() {
+  static core::TClassInfo info("TDataSet", &core::TComponent::StaticClass(), nullptr);
   return info;
 }
 
-const ui::TClassInfo& TMemDataSet::StaticClass() {
-  static ui::TClassInfo info("TMemDataSet", &TDataSet::StaticClass(), ui::FactoryOf<TMemDataSet>());
+const core::TClassInfo& TMemDataSet::StaticClass() {
+  static core::TClassInfo info("TMemDataSet", &TDataSet::StaticClass(),
+                               core::FactoryOf<TMemDataSet>());
   return info;
 }
 
-TDataSet::TDataSet(ui::TComponent* AOwner) : ui::TComponent(AOwner) {}
+TDataSet::TDataSet(core::TComponent* AOwner) : core::TComponent(AOwner) {}
 
 TDataSet::~TDataSet() {
   BeginDestroy();
@@ -708,7 +709,7 @@ TField& TDataSet::AddDynamicField(const std::string& AFieldName, TFieldType ADat
 
 TField* TDataSet::FindField(std::string_view AFieldName) const {
   for (const auto& f : FFields)
-    if (ui::SameText(f->FieldName(), AFieldName)) return f.get();
+    if (core::SameText(f->FieldName(), AFieldName)) return f.get();
   return nullptr;
 }
 
@@ -996,7 +997,7 @@ bool TDataSet::Locate(std::string_view AFieldName, const TValue& AValue, bool AC
     if (IsTextType(f.DataType()) && std::holds_alternative<std::string>(AValue) &&
         std::holds_alternative<std::string>(v)) {
       match = ACaseInsensitive
-                  ? ui::SameText(std::get<std::string>(v), std::get<std::string>(AValue))
+                  ? core::SameText(std::get<std::string>(v), std::get<std::string>(AValue))
                   : std::get<std::string>(v) == std::get<std::string>(AValue);
     } else if (auto a = std::get_if<int64_t>(&v); a && std::holds_alternative<int64_t>(AValue)) {
       match = *a == std::get<int64_t>(AValue);

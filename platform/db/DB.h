@@ -13,8 +13,8 @@
 #include <variant>
 #include <vector>
 
+#include "platform/core/Classes.h"
 #include "platform/db/DateTime.h"
-#include "platform/ui/Classes.h"
 
 namespace db {
 
@@ -232,10 +232,10 @@ class TFieldDataLink : public TDataLink {
 
 // ---------------------------------------------------------------------------
 
-class TDataSource : public ui::TComponent {
-  UI_DECLARE_CLASS()
+class TDataSource : public core::TComponent {
+  CORE_DECLARE_CLASS()
  public:
-  explicit TDataSource(ui::TComponent* AOwner = nullptr);
+  explicit TDataSource(core::TComponent* AOwner = nullptr);
   ~TDataSource() override;
 
   TDataSet* DataSet() const { return FDataSet; }
@@ -245,12 +245,12 @@ class TDataSource : public ui::TComponent {
   void SetEnabled(bool AValue);
   bool AutoEdit = true;
 
-  ui::TNotifyEvent OnStateChange;
-  std::function<void(ui::TComponent* Sender, TField* Field)> OnDataChange;
-  ui::TNotifyEvent OnUpdateData;
+  core::TNotifyEvent OnStateChange;
+  std::function<void(core::TComponent* Sender, TField* Field)> OnDataChange;
+  core::TNotifyEvent OnUpdateData;
 
  protected:
-  void Notification(ui::TComponent* AComponent, ui::TOperation AOperation) override;
+  void Notification(core::TComponent* AComponent, core::TOperation AOperation) override;
 
  private:
   friend class TDataSet;
@@ -270,10 +270,10 @@ using TDataSetNotifyEvent = std::function<void(TDataSet& DataSet)>;
 
 // A dataset over rows held in memory. Subclasses fill the rows on open and
 // apply posts and deletions somewhere (TQuery: the database).
-class TDataSet : public ui::TComponent {
-  UI_DECLARE_CLASS()
+class TDataSet : public core::TComponent {
+  CORE_DECLARE_CLASS()
  public:
-  explicit TDataSet(ui::TComponent* AOwner = nullptr);
+  explicit TDataSet(core::TComponent* AOwner = nullptr);
   ~TDataSet() override;
 
   // Field definitions. Fields added here persist across open and close.
@@ -397,7 +397,7 @@ class TDataSet : public ui::TComponent {
 
 // A dataset whose rows live only in memory (posts stay in memory).
 class TMemDataSet : public TDataSet {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   using TDataSet::TDataSet;
 

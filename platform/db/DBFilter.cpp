@@ -125,7 +125,7 @@ class TLexer {
 };
 
 bool IsKeyword(const TToken& t, const char* kw) {
-  return t.Kind == TTok::Ident && ui::SameText(t.Text, kw);
+  return t.Kind == TTok::Ident && core::SameText(t.Text, kw);
 }
 
 enum class T3 { False, True, Unknown };
@@ -485,14 +485,14 @@ class TParser {
       return n;
     }
     if (Cur.Kind == TTok::Ident) {
-      if (ui::SameText(Cur.Text, "NULL")) {
+      if (core::SameText(Cur.Text, "NULL")) {
         Advance();
         return std::make_unique<TNode>(TNode::Literal);
       }
-      if (ui::SameText(Cur.Text, "TRUE") || ui::SameText(Cur.Text, "FALSE")) {
+      if (core::SameText(Cur.Text, "TRUE") || core::SameText(Cur.Text, "FALSE")) {
         auto n = std::make_unique<TNode>(TNode::Literal);
         n->Lit.Kind = TOperand::KBool;
-        n->Lit.BoolVal = ui::SameText(Cur.Text, "TRUE");
+        n->Lit.BoolVal = core::SameText(Cur.Text, "TRUE");
         Advance();
         return n;
       }

@@ -422,14 +422,14 @@ struct TConnection::TImpl {
   IAttachment* Attachment = nullptr;
 };
 
-const ui::TClassInfo& TConnection::StaticClass() {
-  static ui::TClassInfo info("TConnection", &ui::TComponent::StaticClass(),
-                             ui::FactoryOf<TConnection>());
+const core::TClassInfo& TConnection::StaticClass() {
+  static core::TClassInfo info("TConnection", &core::TComponent::StaticClass(),
+                               core::FactoryOf<TConnection>());
   return info;
 }
 
-TConnection::TConnection(ui::TComponent* AOwner)
-    : ui::TComponent(AOwner), FImpl(std::make_unique<TImpl>()) {}
+TConnection::TConnection(core::TComponent* AOwner)
+    : core::TComponent(AOwner), FImpl(std::make_unique<TImpl>()) {}
 
 TConnection::~TConnection() {
   BeginDestroy();
@@ -538,7 +538,7 @@ void TParam::SetAsDateTime(TDateTime AValue) {
 
 TParam* TParams::FindParam(std::string_view AName) {
   for (TParam& p : FItems)
-    if (ui::SameText(p.Name, AName)) return &p;
+    if (core::SameText(p.Name, AName)) return &p;
   return nullptr;
 }
 
@@ -649,12 +649,12 @@ std::string SqlBaseTable(const std::string& ASQL) {
 
 // ---------------------------------------------------------------------------
 
-const ui::TClassInfo& TQuery::StaticClass() {
-  static ui::TClassInfo info("TQuery", &TDataSet::StaticClass(), ui::FactoryOf<TQuery>());
+const core::TClassInfo& TQuery::StaticClass() {
+  static core::TClassInfo info("TQuery", &TDataSet::StaticClass(), core::FactoryOf<TQuery>());
   return info;
 }
 
-TQuery::TQuery(ui::TComponent* AOwner) : TDataSet(AOwner) {
+TQuery::TQuery(core::TComponent* AOwner) : TDataSet(AOwner) {
   FSQL.OnChange = [this] { SQLChanged(); };
 }
 
@@ -678,9 +678,9 @@ void TQuery::SetConnection(TConnection* AConnection) {
   }
 }
 
-void TQuery::Notification(ui::TComponent* AComponent, ui::TOperation AOperation) {
+void TQuery::Notification(core::TComponent* AComponent, core::TOperation AOperation) {
   TDataSet::Notification(AComponent, AOperation);
-  if (AOperation == ui::TOperation::opRemove && AComponent == FConnection) FConnection = nullptr;
+  if (AOperation == core::TOperation::opRemove && AComponent == FConnection) FConnection = nullptr;
 }
 
 void TQuery::SQLChanged() {

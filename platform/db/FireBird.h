@@ -24,10 +24,10 @@ struct TConnectionParams {
 
 class TQuery;
 
-class TConnection : public ui::TComponent {
-  UI_DECLARE_CLASS()
+class TConnection : public core::TComponent {
+  CORE_DECLARE_CLASS()
  public:
-  explicit TConnection(ui::TComponent* AOwner = nullptr);
+  explicit TConnection(core::TComponent* AOwner = nullptr);
   ~TConnection() override;
 
   TConnectionParams Params;
@@ -46,8 +46,8 @@ class TConnection : public ui::TComponent {
   // committed at once.
   void ExecSQL(const std::string& ASQL, const std::vector<TValue>& AParams = {});
 
-  ui::TNotifyEvent AfterConnect;
-  ui::TNotifyEvent AfterDisconnect;
+  core::TNotifyEvent AfterConnect;
+  core::TNotifyEvent AfterDisconnect;
 
   struct TImpl;
   TImpl& Impl() const;
@@ -105,9 +105,9 @@ std::string ParseSqlParams(const std::string& ASQL, std::vector<std::string>& AN
 std::string SqlBaseTable(const std::string& ASQL);
 
 class TQuery : public TDataSet {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
-  explicit TQuery(ui::TComponent* AOwner = nullptr);
+  explicit TQuery(core::TComponent* AOwner = nullptr);
   ~TQuery() override;
 
   TConnection* Connection() const { return FConnection; }
@@ -115,7 +115,7 @@ class TQuery : public TDataSet {
 
   // Changing the SQL closes the query and rebuilds the parameter list,
   // keeping the values and types of parameters whose names remain.
-  ui::TStrings& SQL() { return FSQL; }
+  core::TStrings& SQL() { return FSQL; }
   TParams& Params() { return FParams; }
   TParam& ParamByName(std::string_view AName) { return FParams.ParamByName(AName); }
 
@@ -131,7 +131,7 @@ class TQuery : public TDataSet {
   void InternalPost(const std::vector<TValue>* AOld, std::vector<TValue>& AValues) override;
   void InternalDelete(const std::vector<TValue>& AValues) override;
   void ValidateFieldValue(const TField& AField, const TValue& AValue) override;
-  void Notification(ui::TComponent* AComponent, ui::TOperation AOperation) override;
+  void Notification(core::TComponent* AComponent, core::TOperation AOperation) override;
 
  private:
   friend class TConnection;
@@ -139,7 +139,7 @@ class TQuery : public TDataSet {
   TConnection& CheckConnection() const;
   std::vector<std::pair<TFieldType, TValue>> ParamValues(const std::vector<std::string>& ANames);
   TConnection* FConnection = nullptr;
-  ui::TStrings FSQL;
+  core::TStrings FSQL;
   TParams FParams;
 };
 

@@ -8,16 +8,16 @@ const TClassInfo& TSpeedButton::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TSpeedButton", &TGraphicControl::StaticClass(), FactoryOf<TSpeedButton>());
     AddCaptionProperty(c);
-    c.AddProperty(UI_PROP(TSpeedButton, bool, "Flat", TPropKind::Bool, "Boolean", Flat, SetFlat));
-    c.AddProperty(UI_PROP(TSpeedButton, TButtonLayout, "Layout", TPropKind::Enum, "TButtonLayout",
-                          Layout, SetLayout));
+    c.AddProperty(CORE_PROP(TSpeedButton, bool, "Flat", TPropKind::Bool, "Boolean", Flat, SetFlat));
+    c.AddProperty(CORE_PROP(TSpeedButton, TButtonLayout, "Layout", TPropKind::Enum, "TButtonLayout",
+                            Layout, SetLayout));
     c.AddProperty(
-        UI_PROP(TSpeedButton, int, "Margin", TPropKind::Integer, "Integer", Margin, SetMargin));
-    c.AddProperty(
-        UI_PROP(TSpeedButton, int, "Spacing", TPropKind::Integer, "Integer", Spacing, SetSpacing));
-    c.AddProperty(UI_PROP(TSpeedButton, int, "GroupIndex", TPropKind::Integer, "Integer",
-                          GroupIndex, SetGroupIndex));
-    c.AddProperty(UI_PROP(TSpeedButton, bool, "Down", TPropKind::Bool, "Boolean", Down, SetDown));
+        CORE_PROP(TSpeedButton, int, "Margin", TPropKind::Integer, "Integer", Margin, SetMargin));
+    c.AddProperty(CORE_PROP(TSpeedButton, int, "Spacing", TPropKind::Integer, "Integer", Spacing,
+                            SetSpacing));
+    c.AddProperty(CORE_PROP(TSpeedButton, int, "GroupIndex", TPropKind::Integer, "Integer",
+                            GroupIndex, SetGroupIndex));
+    c.AddProperty(CORE_PROP(TSpeedButton, bool, "Down", TPropKind::Bool, "Boolean", Down, SetDown));
     return c;
   }();
   return info;

@@ -8,7 +8,7 @@ namespace ui {
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 class TSpeedButton : public TGraphicControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TSpeedButton(TComponent* AOwner);
   TPicture& Glyph() { return FGlyph; }

@@ -14,14 +14,14 @@ namespace ui {
 const TClassInfo& TCustomTabControl::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TCustomTabControl", &TCustomControl::StaticClass(), nullptr);
-    c.AddProperty(UI_PROP(TCustomTabControl, bool, "OwnerDraw", TPropKind::Bool, "Boolean",
-                          OwnerDraw, SetOwnerDraw));
-    c.AddProperty(UI_PROP(TCustomTabControl, bool, "HotTrack", TPropKind::Bool, "Boolean", HotTrack,
-                          SetHotTrack));
-    c.AddProperty(UI_PROP(TCustomTabControl, TTabPosition, "TabPosition", TPropKind::Enum,
-                          "TTabPosition", TabPosition, SetTabPosition));
-    c.AddProperty(UI_PROP(TCustomTabControl, TTabStyle, "Style", TPropKind::Enum, "TTabStyle",
-                          Style, SetStyle));
+    c.AddProperty(CORE_PROP(TCustomTabControl, bool, "OwnerDraw", TPropKind::Bool, "Boolean",
+                            OwnerDraw, SetOwnerDraw));
+    c.AddProperty(CORE_PROP(TCustomTabControl, bool, "HotTrack", TPropKind::Bool, "Boolean",
+                            HotTrack, SetHotTrack));
+    c.AddProperty(CORE_PROP(TCustomTabControl, TTabPosition, "TabPosition", TPropKind::Enum,
+                            "TTabPosition", TabPosition, SetTabPosition));
+    c.AddProperty(CORE_PROP(TCustomTabControl, TTabStyle, "Style", TPropKind::Enum, "TTabStyle",
+                            Style, SetStyle));
     return c;
   }();
   return info;
@@ -139,10 +139,10 @@ const TClassInfo& TTabSheet::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TTabSheet", &TWinControl::StaticClass(), FactoryOf<TTabSheet>());
     AddCaptionProperty(c);
-    c.AddProperty(UI_PROP(TTabSheet, bool, "TabVisible", TPropKind::Bool, "Boolean", TabVisible,
-                          SetTabVisible));
-    c.AddProperty(UI_PROP(TTabSheet, int, "PageIndex", TPropKind::Integer, "Integer", PageIndex,
-                          SetPageIndex));
+    c.AddProperty(CORE_PROP(TTabSheet, bool, "TabVisible", TPropKind::Bool, "Boolean", TabVisible,
+                            SetTabVisible));
+    c.AddProperty(CORE_PROP(TTabSheet, int, "PageIndex", TPropKind::Integer, "Integer", PageIndex,
+                            SetPageIndex));
     return c;
   }();
   return info;
@@ -217,8 +217,8 @@ void TTabSheet::SetVisible(bool AValue) {
 const TClassInfo& TPageControl::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TPageControl", &TCustomTabControl::StaticClass(), FactoryOf<TPageControl>());
-    c.AddProperty(UI_PROP(TPageControl, int, "ActivePageIndex", TPropKind::Integer, "Integer",
-                          ActivePageIndex, SetActivePageIndex));
+    c.AddProperty(CORE_PROP(TPageControl, int, "ActivePageIndex", TPropKind::Integer, "Integer",
+                            ActivePageIndex, SetActivePageIndex));
     return c;
   }();
   return info;
@@ -365,12 +365,12 @@ void TPageControl::AlignControls() {
 const TClassInfo& TDateTimePicker::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TDateTimePicker", &TWinControl::StaticClass(), FactoryOf<TDateTimePicker>());
-    c.AddProperty(UI_PROP(TDateTimePicker, double, "DateTime", TPropKind::Float, "TDateTime",
-                          DateTime, SetDateTime));
+    c.AddProperty(CORE_PROP(TDateTimePicker, double, "DateTime", TPropKind::Float, "TDateTime",
+                            DateTime, SetDateTime));
     c.AddProperty(
-        UI_PROP(TDateTimePicker, double, "Date", TPropKind::Float, "TDate", Date, SetDate));
-    c.AddProperty(UI_PROP(TDateTimePicker, TDateTimeKind, "Kind", TPropKind::Enum, "TDateTimeKind",
-                          Kind, SetKind));
+        CORE_PROP(TDateTimePicker, double, "Date", TPropKind::Float, "TDate", Date, SetDate));
+    c.AddProperty(CORE_PROP(TDateTimePicker, TDateTimeKind, "Kind", TPropKind::Enum,
+                            "TDateTimeKind", Kind, SetKind));
     return c;
   }();
   return info;

@@ -25,7 +25,7 @@ using TDrawTabEvent =
 // right from x = 2, y = 2, each as wide as its caption plus padding, TabHeight
 // high. Owner-drawn strips draw each tab through DrawTab on the canvas.
 class TCustomTabControl : public TCustomControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TCustomTabControl(TComponent* AOwner);
 
@@ -85,7 +85,7 @@ class TCustomTabControl : public TCustomControl {
 };
 
 class TTabSheet : public TWinControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TTabSheet(TComponent* AOwner);
   ~TTabSheet() override;
@@ -111,7 +111,7 @@ class TTabSheet : public TWinControl {
 };
 
 class TPageControl : public TCustomTabControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TPageControl(TComponent* AOwner);
   ~TPageControl() override;
@@ -150,7 +150,7 @@ enum TDateTimeKind { dtkDate, dtkTime };
 
 // A date (or time) picker. Setting the value fires OnChange.
 class TDateTimePicker : public TWinControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TDateTimePicker(TComponent* AOwner);
   TDateTime DateTime() const { return FDateTime; }

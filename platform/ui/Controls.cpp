@@ -190,31 +190,32 @@ TControl* ControlAtScreen(TWinControl* ARoot, TPoint AScreen) {
 const TClassInfo& TControl::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TControl", &TComponent::StaticClass(), nullptr);
-    c.AddProperty(UI_PROP(TControl, int, "Left", TPropKind::Integer, "Integer", Left, SetLeft));
-    c.AddProperty(UI_PROP(TControl, int, "Top", TPropKind::Integer, "Integer", Top, SetTop));
-    c.AddProperty(UI_PROP(TControl, int, "Width", TPropKind::Integer, "Integer", Width, SetWidth));
+    c.AddProperty(CORE_PROP(TControl, int, "Left", TPropKind::Integer, "Integer", Left, SetLeft));
+    c.AddProperty(CORE_PROP(TControl, int, "Top", TPropKind::Integer, "Integer", Top, SetTop));
     c.AddProperty(
-        UI_PROP(TControl, int, "Height", TPropKind::Integer, "Integer", Height, SetHeight));
-    c.AddProperty(UI_PROP(TControl, TAlign, "Align", TPropKind::Enum, "TAlign", Align, SetAlign));
-    c.AddProperty(UI_PROP(TControl, TAnchors, "Anchors", TPropKind::Integer, "TAnchors", Anchors,
-                          SetAnchors));
+        CORE_PROP(TControl, int, "Width", TPropKind::Integer, "Integer", Width, SetWidth));
+    c.AddProperty(
+        CORE_PROP(TControl, int, "Height", TPropKind::Integer, "Integer", Height, SetHeight));
+    c.AddProperty(CORE_PROP(TControl, TAlign, "Align", TPropKind::Enum, "TAlign", Align, SetAlign));
+    c.AddProperty(CORE_PROP(TControl, TAnchors, "Anchors", TPropKind::Integer, "TAnchors", Anchors,
+                            SetAnchors));
     c.AddProperty(MakeProp<TControl, TWinControl*>(
         "Parent", TPropKind::Component, "TWinControl", [](const TControl& o) { return o.Parent(); },
         [](TControl& o, TWinControl* v) { o.SetParent(v); }));
     c.AddProperty(
-        UI_PROP(TControl, bool, "Visible", TPropKind::Bool, "Boolean", Visible, SetVisible));
+        CORE_PROP(TControl, bool, "Visible", TPropKind::Bool, "Boolean", Visible, SetVisible));
     c.AddProperty(
-        UI_PROP(TControl, bool, "Enabled", TPropKind::Bool, "Boolean", Enabled, SetEnabled));
+        CORE_PROP(TControl, bool, "Enabled", TPropKind::Bool, "Boolean", Enabled, SetEnabled));
     c.AddProperty(
-        UI_PROP(TControl, TColor, "Color", TPropKind::Integer, "TColor", Color, SetColor));
-    c.AddProperty(UI_PROP(TControl, bool, "ParentColor", TPropKind::Bool, "Boolean", ParentColor,
-                          SetParentColor));
-    c.AddProperty(UI_PROP(TControl, bool, "ParentFont", TPropKind::Bool, "Boolean", ParentFont,
-                          SetParentFont));
+        CORE_PROP(TControl, TColor, "Color", TPropKind::Integer, "TColor", Color, SetColor));
+    c.AddProperty(CORE_PROP(TControl, bool, "ParentColor", TPropKind::Bool, "Boolean", ParentColor,
+                            SetParentColor));
+    c.AddProperty(CORE_PROP(TControl, bool, "ParentFont", TPropKind::Bool, "Boolean", ParentFont,
+                            SetParentFont));
     c.AddProperty(
-        UI_PROP(TControl, std::string, "Hint", TPropKind::String, "string", Hint, SetHint));
+        CORE_PROP(TControl, std::string, "Hint", TPropKind::String, "string", Hint, SetHint));
     c.AddProperty(
-        UI_PROP(TControl, bool, "ShowHint", TPropKind::Bool, "Boolean", ShowHint, SetShowHint));
+        CORE_PROP(TControl, bool, "ShowHint", TPropKind::Bool, "Boolean", ShowHint, SetShowHint));
     return c;
   }();
   return info;
@@ -676,10 +677,10 @@ TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
 const TClassInfo& TWinControl::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TWinControl", &TControl::StaticClass(), nullptr);
-    c.AddProperty(UI_PROP(TWinControl, int, "TabOrder", TPropKind::Integer, "TTabOrder", TabOrder,
-                          SetTabOrder));
+    c.AddProperty(CORE_PROP(TWinControl, int, "TabOrder", TPropKind::Integer, "TTabOrder", TabOrder,
+                            SetTabOrder));
     c.AddProperty(
-        UI_PROP(TWinControl, bool, "TabStop", TPropKind::Bool, "Boolean", TabStop, SetTabStop));
+        CORE_PROP(TWinControl, bool, "TabStop", TPropKind::Bool, "Boolean", TabStop, SetTabStop));
     return c;
   }();
   return info;

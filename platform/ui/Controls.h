@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/Classes.h"
+#include "platform/ui/Core.h"
 #include "platform/ui/Graphics.h"
 
 namespace ui {
@@ -223,7 +223,7 @@ class TControlPeer {
 };
 
 class TControl : public TComponent {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TControl(TComponent* AOwner);
   ~TControl() override;
@@ -391,7 +391,7 @@ class TControl : public TComponent {
 
 // A control without a window of its own (labels, speed buttons, images).
 class TGraphicControl : public TControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TGraphicControl(TComponent* AOwner);
   TCanvas* Canvas() { return &FCanvas; }
@@ -405,7 +405,7 @@ class TGraphicControl : public TControl {
 // A windowed control: it has children, takes the keyboard focus and lays out
 // its aligned children.
 class TWinControl : public TControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TWinControl(TComponent* AOwner);
   ~TWinControl() override;
@@ -495,7 +495,7 @@ class TWinControl : public TControl {
 
 // A windowed control that paints itself on a canvas.
 class TCustomControl : public TWinControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TCustomControl(TComponent* AOwner);
   TCanvas* Canvas() { return &FCanvas; }

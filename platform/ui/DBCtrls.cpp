@@ -233,10 +233,10 @@ const TClassInfo& TDBCheckBox::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TDBCheckBox", &TCustomCheckBox::StaticClass(), FactoryOf<TDBCheckBox>());
     AddDataProperties<TDBCheckBox>(c);
-    c.AddProperty(UI_PROP(TDBCheckBox, std::string, "ValueChecked", TPropKind::String, "string",
-                          ValueChecked, SetValueChecked));
-    c.AddProperty(UI_PROP(TDBCheckBox, std::string, "ValueUnchecked", TPropKind::String, "string",
-                          ValueUnchecked, SetValueUnchecked));
+    c.AddProperty(CORE_PROP(TDBCheckBox, std::string, "ValueChecked", TPropKind::String, "string",
+                            ValueChecked, SetValueChecked));
+    c.AddProperty(CORE_PROP(TDBCheckBox, std::string, "ValueUnchecked", TPropKind::String, "string",
+                            ValueUnchecked, SetValueUnchecked));
     return c;
   }();
   return info;
@@ -385,10 +385,10 @@ const TClassInfo& TDBLookupComboBox::StaticClass() {
         "ListSource", TPropKind::Component, "TDataSource",
         [](const TDBLookupComboBox& o) { return o.ListSource(); },
         [](TDBLookupComboBox& o, db::TDataSource* v) { o.SetListSource(v); }));
-    c.AddProperty(UI_PROP(TDBLookupComboBox, std::string, "ListField", TPropKind::String, "string",
-                          ListField, SetListField));
-    c.AddProperty(UI_PROP(TDBLookupComboBox, std::string, "KeyField", TPropKind::String, "string",
-                          KeyField, SetKeyField));
+    c.AddProperty(CORE_PROP(TDBLookupComboBox, std::string, "ListField", TPropKind::String,
+                            "string", ListField, SetListField));
+    c.AddProperty(CORE_PROP(TDBLookupComboBox, std::string, "KeyField", TPropKind::String, "string",
+                            KeyField, SetKeyField));
     return c;
   }();
   return info;
@@ -515,12 +515,13 @@ const TClassInfo& TDBImage::StaticClass() {
     TClassInfo c("TDBImage", &TCustomControl::StaticClass(), FactoryOf<TDBImage>());
     AddDataProperties<TDBImage>(c);
     c.AddProperty(
-        UI_PROP(TDBImage, bool, "Stretch", TPropKind::Bool, "Boolean", Stretch, SetStretch));
-    c.AddProperty(UI_PROP(TDBImage, bool, "Center", TPropKind::Bool, "Boolean", Center, SetCenter));
-    c.AddProperty(UI_PROP(TDBImage, bool, "Proportional", TPropKind::Bool, "Boolean", Proportional,
-                          SetProportional));
+        CORE_PROP(TDBImage, bool, "Stretch", TPropKind::Bool, "Boolean", Stretch, SetStretch));
     c.AddProperty(
-        UI_PROP(TDBImage, bool, "ReadOnly", TPropKind::Bool, "Boolean", ReadOnly, SetReadOnly));
+        CORE_PROP(TDBImage, bool, "Center", TPropKind::Bool, "Boolean", Center, SetCenter));
+    c.AddProperty(CORE_PROP(TDBImage, bool, "Proportional", TPropKind::Bool, "Boolean",
+                            Proportional, SetProportional));
+    c.AddProperty(
+        CORE_PROP(TDBImage, bool, "ReadOnly", TPropKind::Bool, "Boolean", ReadOnly, SetReadOnly));
     return c;
   }();
   return info;

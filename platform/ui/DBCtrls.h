@@ -70,7 +70,7 @@ void AddDataProperties(TClassInfo& c) {
 
 // Shows the field's display text.
 class TDBText : public TCustomLabel {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
   UI_DATA_BINDING_MEMBERS()
  public:
   explicit TDBText(TComponent* AOwner);
@@ -80,7 +80,7 @@ class TDBText : public TCustomLabel {
 };
 
 class TDBEdit : public TCustomEdit {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
   UI_DATA_BINDING_MEMBERS()
  public:
   explicit TDBEdit(TComponent* AOwner);
@@ -99,7 +99,7 @@ class TDBEdit : public TCustomEdit {
 };
 
 class TDBMemo : public TCustomMemo {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
   UI_DATA_BINDING_MEMBERS()
  public:
   explicit TDBMemo(TComponent* AOwner);
@@ -119,7 +119,7 @@ class TDBMemo : public TCustomMemo {
 // ValueUnchecked (each may list alternatives separated by ';'; the first is
 // written). A null field shows grayed when AllowGrayed, else unchecked.
 class TDBCheckBox : public TCustomCheckBox {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
   UI_DATA_BINDING_MEMBERS()
  public:
   explicit TDBCheckBox(TComponent* AOwner);
@@ -140,7 +140,7 @@ class TDBCheckBox : public TCustomCheckBox {
 
 // A combo box whose text is the field's value; the list offers fixed values.
 class TDBComboBox : public TCustomComboBox {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
   UI_DATA_BINDING_MEMBERS()
  public:
   explicit TDBComboBox(TComponent* AOwner);
@@ -159,7 +159,7 @@ class TDBComboBox : public TCustomComboBox {
 // ListField (the first of several separated by ';') and stores KeyField of
 // the chosen row into DataField of the data source at once.
 class TDBLookupComboBox : public TCustomComboBox {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
   UI_DATA_BINDING_MEMBERS()
  public:
   explicit TDBLookupComboBox(TComponent* AOwner);
@@ -215,7 +215,7 @@ class TDBLookupComboBox : public TCustomComboBox {
 
 // A picture held in a blob field (PNG, BMP, ICO or JPEG bytes).
 class TDBImage : public TCustomControl, public TPictureView {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
   UI_DATA_BINDING_MEMBERS()
  public:
   explicit TDBImage(TComponent* AOwner);

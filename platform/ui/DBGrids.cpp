@@ -77,9 +77,9 @@ const TClassInfo& TDBGrid::StaticClass() {
         [](const TDBGrid& o) { return o.DataSource(); },
         [](TDBGrid& o, db::TDataSource* v) { o.SetDataSource(v); }));
     c.AddProperty(
-        UI_PROP(TDBGrid, bool, "ReadOnly", TPropKind::Bool, "Boolean", ReadOnly, SetReadOnly));
-    c.AddProperty(UI_PROP(TDBGrid, TDBGridOptions, "Options", TPropKind::Integer, "TDBGridOptions",
-                          Options, SetOptions));
+        CORE_PROP(TDBGrid, bool, "ReadOnly", TPropKind::Bool, "Boolean", ReadOnly, SetReadOnly));
+    c.AddProperty(CORE_PROP(TDBGrid, TDBGridOptions, "Options", TPropKind::Integer,
+                            "TDBGridOptions", Options, SetOptions));
     return c;
   }();
   return info;

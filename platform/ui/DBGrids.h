@@ -97,7 +97,7 @@ class TDBGridColumns {
 using TDBGridClickEvent = std::function<void(TColumn* Column)>;
 
 class TDBGrid : public TCustomControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TDBGrid(TComponent* AOwner);
   ~TDBGrid() override;

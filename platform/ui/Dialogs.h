@@ -45,7 +45,7 @@ using TOpenOptions = unsigned;
 
 // The open-file dialog. Filter is "Description|*.png;*.jpg|All|*.*".
 class TOpenDialog : public TComponent {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TOpenDialog(TComponent* AOwner);
   // Shows the dialog; true when the user chose a file (FileName holds it).

@@ -8,18 +8,18 @@ const TClassInfo& TCustomPanel::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TCustomPanel", &TCustomControl::StaticClass(), nullptr);
     AddCaptionProperty(c);
-    c.AddProperty(UI_PROP(TCustomPanel, TBevelCut, "BevelOuter", TPropKind::Enum, "TBevelCut",
-                          BevelOuter, SetBevelOuter));
-    c.AddProperty(UI_PROP(TCustomPanel, TBevelCut, "BevelInner", TPropKind::Enum, "TBevelCut",
-                          BevelInner, SetBevelInner));
-    c.AddProperty(UI_PROP(TCustomPanel, int, "BevelWidth", TPropKind::Integer, "TBevelWidth",
-                          BevelWidth, SetBevelWidth));
-    c.AddProperty(UI_PROP(TCustomPanel, int, "BorderWidth", TPropKind::Integer, "TBorderWidth",
-                          BorderWidth, SetBorderWidth));
-    c.AddProperty(UI_PROP(TCustomPanel, bool, "ParentBackground", TPropKind::Bool, "Boolean",
-                          ParentBackground, SetParentBackground));
-    c.AddProperty(UI_PROP(TCustomPanel, bool, "ShowCaption", TPropKind::Bool, "Boolean",
-                          ShowCaption, SetShowCaption));
+    c.AddProperty(CORE_PROP(TCustomPanel, TBevelCut, "BevelOuter", TPropKind::Enum, "TBevelCut",
+                            BevelOuter, SetBevelOuter));
+    c.AddProperty(CORE_PROP(TCustomPanel, TBevelCut, "BevelInner", TPropKind::Enum, "TBevelCut",
+                            BevelInner, SetBevelInner));
+    c.AddProperty(CORE_PROP(TCustomPanel, int, "BevelWidth", TPropKind::Integer, "TBevelWidth",
+                            BevelWidth, SetBevelWidth));
+    c.AddProperty(CORE_PROP(TCustomPanel, int, "BorderWidth", TPropKind::Integer, "TBorderWidth",
+                            BorderWidth, SetBorderWidth));
+    c.AddProperty(CORE_PROP(TCustomPanel, bool, "ParentBackground", TPropKind::Bool, "Boolean",
+                            ParentBackground, SetParentBackground));
+    c.AddProperty(CORE_PROP(TCustomPanel, bool, "ShowCaption", TPropKind::Bool, "Boolean",
+                            ShowCaption, SetShowCaption));
     return c;
   }();
   return info;
@@ -97,12 +97,12 @@ const TClassInfo& TImage::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TImage", &TGraphicControl::StaticClass(), FactoryOf<TImage>());
     c.AddProperty(
-        UI_PROP(TImage, bool, "Stretch", TPropKind::Bool, "Boolean", Stretch, SetStretch));
-    c.AddProperty(UI_PROP(TImage, bool, "Center", TPropKind::Bool, "Boolean", Center, SetCenter));
-    c.AddProperty(UI_PROP(TImage, bool, "Proportional", TPropKind::Bool, "Boolean", Proportional,
-                          SetProportional));
-    c.AddProperty(UI_PROP(TImage, bool, "Transparent", TPropKind::Bool, "Boolean", Transparent,
-                          SetTransparent));
+        CORE_PROP(TImage, bool, "Stretch", TPropKind::Bool, "Boolean", Stretch, SetStretch));
+    c.AddProperty(CORE_PROP(TImage, bool, "Center", TPropKind::Bool, "Boolean", Center, SetCenter));
+    c.AddProperty(CORE_PROP(TImage, bool, "Proportional", TPropKind::Bool, "Boolean", Proportional,
+                            SetProportional));
+    c.AddProperty(CORE_PROP(TImage, bool, "Transparent", TPropKind::Bool, "Boolean", Transparent,
+                            SetTransparent));
     return c;
   }();
   return info;

@@ -12,7 +12,7 @@ enum TStyleElement : unsigned { seFont = 1, seClient = 2, seBorder = 4 };
 using TStyleElements = unsigned;
 
 class TCustomPanel : public TCustomControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TCustomPanel(TComponent* AOwner);
   TBevelCut BevelOuter() const { return FBevelOuter; }
@@ -47,7 +47,7 @@ class TCustomPanel : public TCustomControl {
 };
 
 class TPanel : public TCustomPanel {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TPanel(TComponent* AOwner);
 };
@@ -68,7 +68,7 @@ class TPictureView {
 // Shows a picture: at its size from the top left, centred, stretched, or
 // stretched keeping its proportions.
 class TImage : public TGraphicControl, public TPictureView {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TImage(TComponent* AOwner);
   TPicture& Picture() { return FPicture; }

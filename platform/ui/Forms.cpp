@@ -34,22 +34,22 @@ class TComponentRef : public TComponent {
 const TClassInfo& TCustomForm::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TCustomForm", &TWinControl::StaticClass(), nullptr);
-    c.AddProperty(UI_PROP(TCustomForm, std::string, "Caption", TPropKind::String, "TCaption",
-                          Caption, SetCaption));
-    c.AddProperty(UI_PROP(TCustomForm, int, "ClientWidth", TPropKind::Integer, "Integer",
-                          ClientWidth, SetClientWidth));
-    c.AddProperty(UI_PROP(TCustomForm, int, "ClientHeight", TPropKind::Integer, "Integer",
-                          ClientHeight, SetClientHeight));
-    c.AddProperty(UI_PROP(TCustomForm, TFormBorderStyle, "BorderStyle", TPropKind::Enum,
-                          "TFormBorderStyle", BorderStyle, SetBorderStyle));
-    c.AddProperty(UI_PROP(TCustomForm, TPosition, "Position", TPropKind::Enum, "TPosition",
-                          Position, SetPosition));
-    c.AddProperty(UI_PROP(TCustomForm, TWindowState, "WindowState", TPropKind::Enum, "TWindowState",
-                          WindowState, SetWindowState));
-    c.AddProperty(UI_PROP(TCustomForm, bool, "KeyPreview", TPropKind::Bool, "Boolean", KeyPreview,
-                          SetKeyPreview));
-    c.AddProperty(UI_PROP(TCustomForm, int, "ModalResult", TPropKind::Integer, "TModalResult",
-                          ModalResult, SetModalResult));
+    c.AddProperty(CORE_PROP(TCustomForm, std::string, "Caption", TPropKind::String, "TCaption",
+                            Caption, SetCaption));
+    c.AddProperty(CORE_PROP(TCustomForm, int, "ClientWidth", TPropKind::Integer, "Integer",
+                            ClientWidth, SetClientWidth));
+    c.AddProperty(CORE_PROP(TCustomForm, int, "ClientHeight", TPropKind::Integer, "Integer",
+                            ClientHeight, SetClientHeight));
+    c.AddProperty(CORE_PROP(TCustomForm, TFormBorderStyle, "BorderStyle", TPropKind::Enum,
+                            "TFormBorderStyle", BorderStyle, SetBorderStyle));
+    c.AddProperty(CORE_PROP(TCustomForm, TPosition, "Position", TPropKind::Enum, "TPosition",
+                            Position, SetPosition));
+    c.AddProperty(CORE_PROP(TCustomForm, TWindowState, "WindowState", TPropKind::Enum,
+                            "TWindowState", WindowState, SetWindowState));
+    c.AddProperty(CORE_PROP(TCustomForm, bool, "KeyPreview", TPropKind::Bool, "Boolean", KeyPreview,
+                            SetKeyPreview));
+    c.AddProperty(CORE_PROP(TCustomForm, int, "ModalResult", TPropKind::Integer, "TModalResult",
+                            ModalResult, SetModalResult));
     return c;
   }();
   return info;
@@ -412,8 +412,8 @@ void TDataModule::DoDestroy() {
 const TClassInfo& TApplication::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TApplication", &TComponent::StaticClass(), nullptr);
-    c.AddProperty(
-        UI_PROP(TApplication, std::string, "Title", TPropKind::String, "string", Title, SetTitle));
+    c.AddProperty(CORE_PROP(TApplication, std::string, "Title", TPropKind::String, "string", Title,
+                            SetTitle));
     return c;
   }();
   return info;

@@ -79,7 +79,7 @@ class TWidgetBackend {
 };
 
 class TCustomForm : public TWinControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TCustomForm(TComponent* AOwner);
   ~TCustomForm() override;
@@ -169,7 +169,7 @@ class TCustomForm : public TWinControl {
 };
 
 class TForm : public TCustomForm {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TForm(TComponent* AOwner);
 };
@@ -178,7 +178,7 @@ using TFormClass = TComponentClass;
 
 // A non-visual container of components (connections, datasets).
 class TDataModule : public TComponent {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TDataModule(TComponent* AOwner);
   ~TDataModule() override;
@@ -202,7 +202,7 @@ using TExceptionEvent = std::function<void(TComponent* Sender, std::exception_pt
 // through it, knows its title, ends modal runs when termination is pending
 // and reports exceptions that no handler caught.
 class TApplication : public TComponent {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TApplication(TComponent* AOwner);
   ~TApplication() override;

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ui/Classes.h"
+#include "platform/ui/Core.h"
 
 namespace ui {
 

@@ -77,16 +77,16 @@ TShortCut TextToShortCut(std::string_view AText) {
 const TClassInfo& TMenuItem::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TMenuItem", &TComponent::StaticClass(), FactoryOf<TMenuItem>());
-    c.AddProperty(UI_PROP(TMenuItem, std::string, "Caption", TPropKind::String, "TCaption", Caption,
-                          SetCaption));
-    c.AddProperty(UI_PROP(TMenuItem, int, "ShortCut", TPropKind::Integer, "TShortCut", ShortCut,
-                          SetShortCut));
+    c.AddProperty(CORE_PROP(TMenuItem, std::string, "Caption", TPropKind::String, "TCaption",
+                            Caption, SetCaption));
+    c.AddProperty(CORE_PROP(TMenuItem, int, "ShortCut", TPropKind::Integer, "TShortCut", ShortCut,
+                            SetShortCut));
     c.AddProperty(
-        UI_PROP(TMenuItem, bool, "Enabled", TPropKind::Bool, "Boolean", Enabled, SetEnabled));
+        CORE_PROP(TMenuItem, bool, "Enabled", TPropKind::Bool, "Boolean", Enabled, SetEnabled));
     c.AddProperty(
-        UI_PROP(TMenuItem, bool, "Visible", TPropKind::Bool, "Boolean", Visible, SetVisible));
+        CORE_PROP(TMenuItem, bool, "Visible", TPropKind::Bool, "Boolean", Visible, SetVisible));
     c.AddProperty(
-        UI_PROP(TMenuItem, bool, "Checked", TPropKind::Bool, "Boolean", Checked, SetChecked));
+        CORE_PROP(TMenuItem, bool, "Checked", TPropKind::Bool, "Boolean", Checked, SetChecked));
     return c;
   }();
   return info;
@@ -226,8 +226,8 @@ TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
 const TClassInfo& TPopupMenu::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TPopupMenu", &TMenu::StaticClass(), FactoryOf<TPopupMenu>());
-    c.AddProperty(UI_PROP(TPopupMenu, bool, "AutoPopup", TPropKind::Bool, "Boolean", AutoPopup,
-                          SetAutoPopup));
+    c.AddProperty(CORE_PROP(TPopupMenu, bool, "AutoPopup", TPropKind::Bool, "Boolean", AutoPopup,
+                            SetAutoPopup));
     return c;
   }();
   return info;

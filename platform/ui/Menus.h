@@ -23,7 +23,7 @@ TShortCut TextToShortCut(std::string_view AText);
 class TMenu;
 
 class TMenuItem : public TComponent {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TMenuItem(TComponent* AOwner);
   ~TMenuItem() override;
@@ -80,7 +80,7 @@ class TMenuItem : public TComponent {
 };
 
 class TMenu : public TComponent {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TMenu(TComponent* AOwner);
   ~TMenu() override;
@@ -95,13 +95,13 @@ class TMenu : public TComponent {
 };
 
 class TMainMenu : public TMenu {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TMainMenu(TComponent* AOwner);
 };
 
 class TPopupMenu : public TMenu {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TPopupMenu(TComponent* AOwner);
   // Shows the menu at a screen position (OnPopup first).

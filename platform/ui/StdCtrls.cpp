@@ -24,16 +24,16 @@ const TClassInfo& TCustomLabel::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TCustomLabel", &TGraphicControl::StaticClass(), nullptr);
     AddCaptionProperty(c);
-    c.AddProperty(
-        UI_PROP(TCustomLabel, bool, "AutoSize", TPropKind::Bool, "Boolean", AutoSize, SetAutoSize));
-    c.AddProperty(
-        UI_PROP(TCustomLabel, bool, "WordWrap", TPropKind::Bool, "Boolean", WordWrap, SetWordWrap));
-    c.AddProperty(UI_PROP(TCustomLabel, TAlignment, "Alignment", TPropKind::Enum, "TAlignment",
-                          Alignment, SetAlignment));
-    c.AddProperty(UI_PROP(TCustomLabel, TTextLayout, "Layout", TPropKind::Enum, "TTextLayout",
-                          Layout, SetLayout));
-    c.AddProperty(UI_PROP(TCustomLabel, bool, "Transparent", TPropKind::Bool, "Boolean",
-                          Transparent, SetTransparent));
+    c.AddProperty(CORE_PROP(TCustomLabel, bool, "AutoSize", TPropKind::Bool, "Boolean", AutoSize,
+                            SetAutoSize));
+    c.AddProperty(CORE_PROP(TCustomLabel, bool, "WordWrap", TPropKind::Bool, "Boolean", WordWrap,
+                            SetWordWrap));
+    c.AddProperty(CORE_PROP(TCustomLabel, TAlignment, "Alignment", TPropKind::Enum, "TAlignment",
+                            Alignment, SetAlignment));
+    c.AddProperty(CORE_PROP(TCustomLabel, TTextLayout, "Layout", TPropKind::Enum, "TTextLayout",
+                            Layout, SetLayout));
+    c.AddProperty(CORE_PROP(TCustomLabel, bool, "Transparent", TPropKind::Bool, "Boolean",
+                            Transparent, SetTransparent));
     return c;
   }();
   return info;
@@ -115,14 +115,14 @@ const TClassInfo& TCustomEdit::StaticClass() {
         [](TCustomEdit& o, std::string v) {
           o.SetPasswordChar(v.empty() ? 0 : static_cast<unsigned char>(v[0]));
         }));
-    c.AddProperty(UI_PROP(TCustomEdit, TEditCharCase, "CharCase", TPropKind::Enum, "TEditCharCase",
-                          CharCase, SetCharCase));
-    c.AddProperty(
-        UI_PROP(TCustomEdit, bool, "ReadOnly", TPropKind::Bool, "Boolean", ReadOnly, SetReadOnly));
-    c.AddProperty(UI_PROP(TCustomEdit, int, "MaxLength", TPropKind::Integer, "Integer", MaxLength,
-                          SetMaxLength));
-    c.AddProperty(UI_PROP(TCustomEdit, std::string, "TextHint", TPropKind::String, "string",
-                          TextHint, SetTextHint));
+    c.AddProperty(CORE_PROP(TCustomEdit, TEditCharCase, "CharCase", TPropKind::Enum,
+                            "TEditCharCase", CharCase, SetCharCase));
+    c.AddProperty(CORE_PROP(TCustomEdit, bool, "ReadOnly", TPropKind::Bool, "Boolean", ReadOnly,
+                            SetReadOnly));
+    c.AddProperty(CORE_PROP(TCustomEdit, int, "MaxLength", TPropKind::Integer, "Integer", MaxLength,
+                            SetMaxLength));
+    c.AddProperty(CORE_PROP(TCustomEdit, std::string, "TextHint", TPropKind::String, "string",
+                            TextHint, SetTextHint));
     return c;
   }();
   return info;
@@ -229,10 +229,10 @@ TEdit::TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
 const TClassInfo& TCustomMemo::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TCustomMemo", &TCustomEdit::StaticClass(), nullptr);
-    c.AddProperty(UI_PROP(TCustomMemo, TScrollStyle, "ScrollBars", TPropKind::Enum, "TScrollStyle",
-                          ScrollBars, SetScrollBars));
-    c.AddProperty(
-        UI_PROP(TCustomMemo, bool, "WordWrap", TPropKind::Bool, "Boolean", WordWrap, SetWordWrap));
+    c.AddProperty(CORE_PROP(TCustomMemo, TScrollStyle, "ScrollBars", TPropKind::Enum,
+                            "TScrollStyle", ScrollBars, SetScrollBars));
+    c.AddProperty(CORE_PROP(TCustomMemo, bool, "WordWrap", TPropKind::Bool, "Boolean", WordWrap,
+                            SetWordWrap));
     return c;
   }();
   return info;
@@ -310,11 +310,12 @@ TButtonControl::TButtonControl(TComponent* AOwner) : TWinControl(AOwner) {
 const TClassInfo& TButton::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TButton", &TButtonControl::StaticClass(), FactoryOf<TButton>());
-    c.AddProperty(UI_PROP(TButton, int, "ModalResult", TPropKind::Integer, "TModalResult",
-                          ModalResult, SetModalResult));
+    c.AddProperty(CORE_PROP(TButton, int, "ModalResult", TPropKind::Integer, "TModalResult",
+                            ModalResult, SetModalResult));
     c.AddProperty(
-        UI_PROP(TButton, bool, "Default", TPropKind::Bool, "Boolean", Default, SetDefault));
-    c.AddProperty(UI_PROP(TButton, bool, "Cancel", TPropKind::Bool, "Boolean", Cancel, SetCancel));
+        CORE_PROP(TButton, bool, "Default", TPropKind::Bool, "Boolean", Default, SetDefault));
+    c.AddProperty(
+        CORE_PROP(TButton, bool, "Cancel", TPropKind::Bool, "Boolean", Cancel, SetCancel));
     return c;
   }();
   return info;
@@ -342,12 +343,12 @@ void TButton::SetDefault(bool AValue) {
 const TClassInfo& TCustomCheckBox::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TCustomCheckBox", &TButtonControl::StaticClass(), nullptr);
-    c.AddProperty(
-        UI_PROP(TCustomCheckBox, bool, "Checked", TPropKind::Bool, "Boolean", Checked, SetChecked));
-    c.AddProperty(UI_PROP(TCustomCheckBox, TCheckBoxState, "State", TPropKind::Enum,
-                          "TCheckBoxState", State, SetState));
-    c.AddProperty(UI_PROP(TCustomCheckBox, bool, "AllowGrayed", TPropKind::Bool, "Boolean",
-                          AllowGrayed, SetAllowGrayed));
+    c.AddProperty(CORE_PROP(TCustomCheckBox, bool, "Checked", TPropKind::Bool, "Boolean", Checked,
+                            SetChecked));
+    c.AddProperty(CORE_PROP(TCustomCheckBox, TCheckBoxState, "State", TPropKind::Enum,
+                            "TCheckBoxState", State, SetState));
+    c.AddProperty(CORE_PROP(TCustomCheckBox, bool, "AllowGrayed", TPropKind::Bool, "Boolean",
+                            AllowGrayed, SetAllowGrayed));
     return c;
   }();
   return info;
@@ -405,7 +406,7 @@ const TClassInfo& TRadioButton::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TRadioButton", &TButtonControl::StaticClass(), FactoryOf<TRadioButton>());
     c.AddProperty(
-        UI_PROP(TRadioButton, bool, "Checked", TPropKind::Bool, "Boolean", Checked, SetChecked));
+        CORE_PROP(TRadioButton, bool, "Checked", TPropKind::Bool, "Boolean", Checked, SetChecked));
     return c;
   }();
   return info;
@@ -439,14 +440,14 @@ const TClassInfo& TCustomComboBox::StaticClass() {
   static TClassInfo info = [] {
     TClassInfo c("TCustomComboBox", &TWinControl::StaticClass(), nullptr);
     AddTextProperty(c);
-    c.AddProperty(UI_PROP(TCustomComboBox, int, "ItemIndex", TPropKind::Integer, "Integer",
-                          ItemIndex, SetItemIndex));
-    c.AddProperty(UI_PROP(TCustomComboBox, TComboBoxStyle, "Style", TPropKind::Enum,
-                          "TComboBoxStyle", Style, SetStyle));
-    c.AddProperty(UI_PROP(TCustomComboBox, int, "DropDownCount", TPropKind::Integer, "Integer",
-                          DropDownCount, SetDropDownCount));
+    c.AddProperty(CORE_PROP(TCustomComboBox, int, "ItemIndex", TPropKind::Integer, "Integer",
+                            ItemIndex, SetItemIndex));
+    c.AddProperty(CORE_PROP(TCustomComboBox, TComboBoxStyle, "Style", TPropKind::Enum,
+                            "TComboBoxStyle", Style, SetStyle));
+    c.AddProperty(CORE_PROP(TCustomComboBox, int, "DropDownCount", TPropKind::Integer, "Integer",
+                            DropDownCount, SetDropDownCount));
     c.AddProperty(
-        UI_PROP(TCustomComboBox, bool, "Sorted", TPropKind::Bool, "Boolean", Sorted, SetSorted));
+        CORE_PROP(TCustomComboBox, bool, "Sorted", TPropKind::Bool, "Boolean", Sorted, SetSorted));
     return c;
   }();
   return info;

@@ -15,7 +15,7 @@ enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 
 class TCustomLabel : public TGraphicControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TCustomLabel(TComponent* AOwner);
   bool AutoSize() const { return FAutoSize; }
@@ -47,14 +47,14 @@ class TCustomLabel : public TGraphicControl {
 };
 
 class TLabel : public TCustomLabel {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TLabel(TComponent* AOwner);
 };
 
 // An editable single-line text. Setting Text fires OnChange.
 class TCustomEdit : public TWinControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TCustomEdit(TComponent* AOwner);
   void SetText(const std::string& AValue) override;
@@ -96,7 +96,7 @@ class TCustomEdit : public TWinControl {
 };
 
 class TEdit : public TCustomEdit {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TEdit(TComponent* AOwner);
 };
@@ -104,7 +104,7 @@ class TEdit : public TCustomEdit {
 // A multi-line text; Lines and Text are two views of one text (lines joined
 // with "\n", no trailing break).
 class TCustomMemo : public TCustomEdit {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TCustomMemo(TComponent* AOwner);
   TStrings& Lines() { return FLines; }
@@ -129,13 +129,13 @@ class TCustomMemo : public TCustomEdit {
 };
 
 class TMemo : public TCustomMemo {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TMemo(TComponent* AOwner);
 };
 
 class TButtonControl : public TWinControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TButtonControl(TComponent* AOwner);
   bool WordWrap() const { return FWordWrap; }
@@ -146,7 +146,7 @@ class TButtonControl : public TWinControl {
 };
 
 class TButton : public TButtonControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TButton(TComponent* AOwner);
   // Sets the form's ModalResult (when not mrNone), then OnClick.
@@ -166,7 +166,7 @@ class TButton : public TButtonControl {
 
 // Setting Checked (or State) fires OnClick, as a click does.
 class TCustomCheckBox : public TButtonControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TCustomCheckBox(TComponent* AOwner);
   bool Checked() const { return FState == cbChecked; }
@@ -189,14 +189,14 @@ class TCustomCheckBox : public TButtonControl {
 };
 
 class TCheckBox : public TCustomCheckBox {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TCheckBox(TComponent* AOwner);
 };
 
 // Checking a radio button unchecks the radio buttons beside it.
 class TRadioButton : public TButtonControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TRadioButton(TComponent* AOwner);
   bool Checked() const { return FChecked; }
@@ -213,7 +213,7 @@ class TRadioButton : public TButtonControl {
 // (SelectByUser) fires OnClick and then OnSelect (OnChange when there is no
 // OnSelect); typing or setting Text fires OnChange.
 class TCustomComboBox : public TWinControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TCustomComboBox(TComponent* AOwner);
   TStrings& Items() { return FItems; }
@@ -258,13 +258,13 @@ class TCustomComboBox : public TWinControl {
 };
 
 class TComboBox : public TCustomComboBox {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TComboBox(TComponent* AOwner);
 };
 
 class TCustomGroupBox : public TCustomControl {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TCustomGroupBox(TComponent* AOwner);
 
@@ -273,7 +273,7 @@ class TCustomGroupBox : public TCustomControl {
 };
 
 class TGroupBox : public TCustomGroupBox {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   explicit TGroupBox(TComponent* AOwner);
 };

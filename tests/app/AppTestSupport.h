@@ -26,12 +26,12 @@ class AppFixture {
     // The data module as stored (connected, reference datasets open),
     // without the creation handler that runs the login and the menu.
     app::DM = new app::TDM(nullptr);
-    Menu = ui::Create<app::TfMenu>(app::DM);
+    Menu = core::Create<app::TfMenu>(app::DM);
     Menu->Show();
   }
   ~AppFixture() {
-    ui::FreeAndNil(Menu);
-    ui::FreeAndNil(app::DM);
+    core::FreeAndNil(Menu);
+    core::FreeAndNil(app::DM);
     ui::Application->RunQueuedCalls();
     Headless().Reset();
     ui::Application->ResetTerminate();

@@ -29,7 +29,7 @@ class LoginTest : public ::testing::Test {
     ui::Application->ResetTerminate();
   }
   void TearDown() override {
-    ui::FreeAndNil(DM);
+    core::FreeAndNil(DM);
     headless().Reset();
     ui::Application->ResetTerminate();
   }
@@ -48,7 +48,7 @@ TTestDatabase* LoginTest::database = nullptr;
 
 TEST_F(LoginTest, WindowLayoutAndKeyboardOrder) {
   DM = new TDM(nullptr);
-  TfLogin* f = ui::Create<TfLogin>(nullptr);
+  TfLogin* f = core::Create<TfLogin>(nullptr);
   EXPECT_EQ(f->Caption(), "Login");
   EXPECT_EQ(f->BorderStyle(), ui::bsNone);
   EXPECT_EQ(f->ClientWidth(), 919);
@@ -111,7 +111,7 @@ TEST_F(LoginTest, CredentialCases) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " / " + c.password);
     headless().Reset();
-    TfLogin* f = ui::Create<TfLogin>(nullptr);
+    TfLogin* f = core::Create<TfLogin>(nullptr);
     bool stillOpen = false;
     headless().OnModal = [&](ui::TCustomForm& form) {
       ui::TypeInto(ui::Find<ui::TEdit>(form, "edtLogin"), c.name);
@@ -141,7 +141,7 @@ TEST_F(LoginTest, CredentialCases) {
 TEST_F(LoginTest, CreatingTheFormWithTheDataModuleSetKeepsOneDataModule) {
   DM = new TDM(nullptr);
   TDM* before = DM;
-  TfLogin* f = ui::Create<TfLogin>(nullptr);
+  TfLogin* f = core::Create<TfLogin>(nullptr);
   EXPECT_EQ(DM, before);
   for (int i = 0; i < f->ComponentCount(); ++i)
     EXPECT_EQ(dynamic_cast<TDM*>(f->Components(i)), nullptr);

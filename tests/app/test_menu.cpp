@@ -114,7 +114,7 @@ TEST_F(MenuTest, EveryEntryOpensItsFormAsATab) {
   struct Case {
     const char* button;
     ui::TMenuItem* item;
-    const ui::TClassInfo* form;
+    const core::TClassInfo* form;
     const char* tab;
   } cases[] = {
       {"SpeedButton6", menu().Prefeitura1, &TfCadPrefeitura::StaticClass(),
@@ -189,7 +189,7 @@ TEST_F(MenuTest, TheTopBarFollowsTheCityHallName) {
 TEST_F(MenuTest, FreeingTheMenuClosesEveryTab) {
   ui::ClickOn(menu(), "SpeedButton4");
   ui::ClickOn(menu(), "SpeedButton6");
-  ui::FreeAndNil(app.Menu);
+  core::FreeAndNil(app.Menu);
   EXPECT_EQ(FTDI, nullptr);
   // The request list was the only user of the list dataset's filter.
   EXPECT_TRUE(DM->qryPrefeitura->Active());

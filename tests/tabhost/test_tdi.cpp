@@ -14,12 +14,12 @@ namespace {
 template <const char* KName, const char* Title>
 class TTestForm : public ui::TForm {
  public:
-  static const ui::TClassInfo& StaticClass() {
-    static ui::TClassInfo info(KName, &ui::TForm::StaticClass(), ui::FactoryOf<TTestForm>());
+  static const core::TClassInfo& StaticClass() {
+    static core::TClassInfo info(KName, &ui::TForm::StaticClass(), core::FactoryOf<TTestForm>());
     return info;
   }
-  const ui::TClassInfo& ClassType() const override { return StaticClass(); }
-  explicit TTestForm(ui::TComponent* AOwner) : ui::TForm(AOwner) {
+  const core::TClassInfo& ClassType() const override { return StaticClass(); }
+  explicit TTestForm(core::TComponent* AOwner) : ui::TForm(AOwner) {
     SetCaption(Title);
     edt1 = new ui::TEdit(this);
     edt1->SetName("edt1");
@@ -28,7 +28,7 @@ class TTestForm : public ui::TForm {
     edt2->SetName("edt2");
     edt2->SetParent(this);
     edt2->SetTop(40);
-    OnCloseQuery = [this](ui::TComponent*, bool& CanClose) { CanClose = !Refuse; };
+    OnCloseQuery = [this](core::TComponent*, bool& CanClose) { CanClose = !Refuse; };
   }
   ui::TEdit* edt1;
   ui::TEdit* edt2;
@@ -59,12 +59,12 @@ class TDITest : public ::testing::Test {
  protected:
   void SetUp() override {
     ui::Application->Headless()->Reset();
-    main = ui::Create<ui::TForm>(nullptr);
+    main = core::Create<ui::TForm>(nullptr);
     main->SetBounds(0, 0, 900, 600);
     main->Show();
   }
   void TearDown() override {
-    ui::FreeAndNil(main);
+    core::FreeAndNil(main);
     ui::Application->RunQueuedCalls();
   }
   TTDI* NewHost(ui::TFormClass APadrao = nullptr) { return new TTDI(main, APadrao); }
@@ -115,7 +115,7 @@ TEST_F(TDITest, RepeatedChoicesStepForwardThroughTabsOfOneClassAndStayOnTheLast)
   TTDI* h = NewHost();
   TPageControl* pc = h->PageControl();
   int changes = 0;
-  pc->OnChange = [&](ui::TComponent*) { ++changes; };
+  pc->OnChange = [&](core::TComponent*) { ++changes; };
   h->MostrarFormulario<TfA>(true);
   h->MostrarFormulario<TfA>(true);
   h->MostrarFormulario<TfB>(false);
@@ -399,18 +399,19 @@ TEST_F(TDITest, HotTabFollowsThePointer) {
 
 TEST_F(TDITest, AFormThatFailsToBuildLeavesNoTab) {
   struct TBroken : ui::TForm {
-    static const ui::TClassInfo& StaticClass() {
-      static ui::TClassInfo info("TBroken", &ui::TForm::StaticClass(), ui::FactoryOf<TBroken>());
+    static const core::TClassInfo& StaticClass() {
+      static core::TClassInfo info("TBroken", &ui::TForm::StaticClass(),
+                                   core::FactoryOf<TBroken>());
       return info;
     }
-    const ui::TClassInfo& ClassType() const override { return StaticClass(); }
-    explicit TBroken(ui::TComponent* AOwner) : ui::TForm(AOwner) {
-      OnCreate = [](ui::TComponent*) { throw ui::EToolkitError("falhou"); };
+    const core::TClassInfo& ClassType() const override { return StaticClass(); }
+    explicit TBroken(core::TComponent* AOwner) : ui::TForm(AOwner) {
+      OnCreate = [](core::TComponent*) { throw core::EToolkitError("falhou"); };
     }
   };
   TTDI* h = NewHost();
   h->MostrarFormulario<TfA>(false);
-  EXPECT_THROW(h->MostrarFormulario<TBroken>(false), ui::EToolkitError);
+  EXPECT_THROW(h->MostrarFormulario<TBroken>(false), core::EToolkitError);
   EXPECT_EQ(Captions(*h), std::vector<std::string>{"Cadastro A      "});
   EXPECT_EQ(h->PageControl()->ActivePageIndex(), 0);
 }

@@ -11,38 +11,38 @@ using namespace vexlo;
 namespace {
 
 class TfLogin : public TVexloForm {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   using TVexloForm::TVexloForm;
 };
-const ui::TClassInfo& TfLogin::StaticClass() {
-  static ui::TClassInfo info("TfLogin", &TVexloForm::StaticClass(), ui::FactoryOf<TfLogin>());
+const core::TClassInfo& TfLogin::StaticClass() {
+  static core::TClassInfo info("TfLogin", &TVexloForm::StaticClass(), core::FactoryOf<TfLogin>());
   return info;
 }
 
 class TfMenu : public TVexloForm {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   using TVexloForm::TVexloForm;
 };
-const ui::TClassInfo& TfMenu::StaticClass() {
-  static ui::TClassInfo info("TfMenu", &TVexloForm::StaticClass(), ui::FactoryOf<TfMenu>());
+const core::TClassInfo& TfMenu::StaticClass() {
+  static core::TClassInfo info("TfMenu", &TVexloForm::StaticClass(), core::FactoryOf<TfMenu>());
   return info;
 }
 
 class TDM : public ui::TDataModule {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   using ui::TDataModule::TDataModule;
 };
-const ui::TClassInfo& TDM::StaticClass() {
-  static ui::TClassInfo info("TDM", &ui::TDataModule::StaticClass(), ui::FactoryOf<TDM>());
+const core::TClassInfo& TDM::StaticClass() {
+  static core::TClassInfo info("TDM", &ui::TDataModule::StaticClass(), core::FactoryOf<TDM>());
   return info;
 }
 
 // A data module whose destructor fails.
 class TFailing : public ui::TDataModule {
-  UI_DECLARE_CLASS()
+  CORE_DECLARE_CLASS()
  public:
   using ui::TDataModule::TDataModule;
   void BeforeDestruction() override {
@@ -50,16 +50,16 @@ class TFailing : public ui::TDataModule {
     throw std::runtime_error("falha ao liberar");
   }
 };
-const ui::TClassInfo& TFailing::StaticClass() {
-  static ui::TClassInfo info("TFailing", &ui::TDataModule::StaticClass(),
-                             ui::FactoryOf<TFailing>());
+const core::TClassInfo& TFailing::StaticClass() {
+  static core::TClassInfo info("TFailing", &ui::TDataModule::StaticClass(),
+                               core::FactoryOf<TFailing>());
   return info;
 }
 
 }  // namespace
 
 TEST(VexloInstance, OneInstancePerExactClassAndTheFirstStays) {
-  ui::TComponent owner;
+  core::TComponent owner;
   TVexloInstance registry(&owner);
   TfLogin* a = registry.CreateInstance<TfLogin>();
   auto* b = new TfLogin(&owner);
@@ -73,7 +73,7 @@ TEST(VexloInstance, OneInstancePerExactClassAndTheFirstStays) {
 }
 
 TEST(VexloInstance, ObjectNamesAndTheirFixedForm) {
-  ui::TComponent owner;
+  core::TComponent owner;
   TVexloInstance registry(&owner);
   auto* login = new TfLogin(&owner);
   login->SetName("fLogin_3");
@@ -84,7 +84,7 @@ TEST(VexloInstance, ObjectNamesAndTheirFixedForm) {
 
   struct Case {
     const char* name;
-    ui::TComponent* found;
+    core::TComponent* found;
   } cases[] = {{"fLogin", login}, {"FLOGIN_3", login}, {"dm", dm}, {"fMenu", nullptr}};
   for (auto& c : cases) EXPECT_EQ(registry.GetInstanceByObjectName(c.name), c.found) << c.name;
   EXPECT_EQ(TVexloInstance::FixInstanceObjectName(dm), "DM");
@@ -104,7 +104,7 @@ TEST(VexloInstance, FreeingARegisteredFormRemovesItsClassFromTheGlobalRegistry) 
 }
 
 TEST(VexloInstance, ASessionRegistryForgetsAFormFreedElsewhere) {
-  ui::TComponent owner;
+  core::TComponent owner;
   TVexloInstance registry(&owner);
   TfMenu* f = registry.CreateInstance<TfMenu>();
   f->Free();
@@ -113,7 +113,7 @@ TEST(VexloInstance, ASessionRegistryForgetsAFormFreedElsewhere) {
 }
 
 TEST(VexloInstance, DestroyInstanceSwallowsErrorsAndDestroyAllEmptiesTheRegistry) {
-  ui::TComponent owner;
+  core::TComponent owner;
   TVexloInstance registry(&owner);
   registry.CreateInstance<TfLogin>();
   registry.CreateInstance<TfMenu>();
@@ -133,7 +133,7 @@ TEST(VexloForm, DesktopMessagesPopupsAndManager) {
   ui::THeadlessBackend& headless = *ui::Application->Headless();
   headless.Reset();
   headless.OnMessageBox = [](const ui::TMessageBoxRequest&) { return ui::mrNo; };
-  TfLogin* f = ui::Create<TfLogin>(nullptr);
+  TfLogin* f = core::Create<TfLogin>(nullptr);
   EXPECT_EQ(f->MessageDlg("Salvar?", ui::mtConfirmation, ui::mbYesNo(), 0), ui::mrNo);
   f->ShowMessage("Olá");
   auto boxes = headless.MessageBoxes();
@@ -162,8 +162,8 @@ TEST(VexloForm, DesktopMessagesPopupsAndManager) {
   EXPECT_EQ(TCSSClassButton::iconbutton("fa-save"), "btn-info [override-button-fa-save]");
 
   int shown = 0, loaded = 0;
-  f->OnShow = [&](ui::TComponent*) { ++shown; };
-  f->OnPageLoaded() = [&](ui::TComponent*) { ++loaded; };
+  f->OnShow = [&](core::TComponent*) { ++shown; };
+  f->OnPageLoaded() = [&](core::TComponent*) { ++loaded; };
   f->DoPageLoaded();
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(loaded, 1);

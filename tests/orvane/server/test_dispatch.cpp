@@ -71,7 +71,7 @@ class OrvaneDispatch : public ::testing::Test {
     Nome.SetText("antes");
     Bloqueado.SetText("bloqueado");
     auto click = Entrar.GetEvents()->Add(
-        TOrvaneEventType::EventOnClick, ui::TNotifyEvent([this](ui::TComponent* Sender) {
+        TOrvaneEventType::EventOnClick, core::TNotifyEvent([this](core::TComponent* Sender) {
           Log.Add("click");
           ClickThread = std::this_thread::get_id();
           ClickSession = E.Engine->SessionByThreadID(std::this_thread::get_id(), false);
@@ -152,7 +152,7 @@ class OrvaneDispatch : public ::testing::Test {
   std::string ClickID, DblClickID, LoadID;
   std::atomic<std::thread::id> ClickThread{};
   std::shared_ptr<IOrvaneSession> ClickSession;
-  std::atomic<ui::TComponent*> ClickSender{nullptr};
+  std::atomic<core::TComponent*> ClickSender{nullptr};
   std::shared_ptr<TOrvaneSession> Session;
   std::unique_ptr<TClient> Main;
 };

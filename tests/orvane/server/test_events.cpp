@@ -105,7 +105,7 @@ TEST_F(OrvaneEvents, CallEventPrefersTheNotificationHandler) {
   event.CallEvent(params);  // nothing assigned: nothing happens
   event.SetOnEvent(TOnEventProc([&](TStringList& p) { calls.Add("proc:" + p.at(0)); }));
   event.CallEvent(params);
-  event.SetOnEvent(ui::TNotifyEvent([&](ui::TComponent* Sender) {
+  event.SetOnEvent(core::TNotifyEvent([&](core::TComponent* Sender) {
     calls.Add(Sender == Button.get() ? "notify:botao" : "notify:outro");
   }));
   event.CallEvent(params);

@@ -66,15 +66,15 @@ class TGate {
 // The session's registry as the bridge layer makes it.
 class TTestInstance : public IOrvaneVexloInstance {
  public:
-  explicit TTestInstance(ui::TComponent* AOwner) : Registry(AOwner) {}
+  explicit TTestInstance(core::TComponent* AOwner) : Registry(AOwner) {}
   vexlo::TVexloInstance Registry;
 };
 
 // A component that notes the thread that frees it.
-class TNoteDestroy : public ui::TComponent {
+class TNoteDestroy : public core::TComponent {
  public:
-  TNoteDestroy(ui::TComponent* AOwner, std::atomic<std::thread::id>& AOut)
-      : ui::TComponent(AOwner), FOut(AOut) {}
+  TNoteDestroy(core::TComponent* AOwner, std::atomic<std::thread::id>& AOut)
+      : core::TComponent(AOwner), FOut(AOut) {}
   ~TNoteDestroy() override { FOut = std::this_thread::get_id(); }
 
  private:
@@ -272,7 +272,7 @@ TEST(OrvaneSession, AModalWaitOnASessionThreadIsReleasedByAnotherWorkItem) {
 TEST(OrvaneSession, ClosingReleasesLocksAndTearsDownInOrder) {
   TTestEngine e;
   SetOrvaneVexloInstanceFactory(
-      [](ui::TComponent* AOwner) { return std::make_shared<TTestInstance>(AOwner); });
+      [](core::TComponent* AOwner) { return std::make_shared<TTestInstance>(AOwner); });
   auto s = e.NewSession();
   SetOrvaneVexloInstanceFactory(nullptr);
   std::string uuid = s->GetUUID();
@@ -286,7 +286,7 @@ TEST(OrvaneSession, ClosingReleasesLocksAndTearsDownInOrder) {
   auto registry = std::dynamic_pointer_cast<TTestInstance>(s->GetVexloInstance());
   ASSERT_NE(registry, nullptr);
   std::weak_ptr<IOrvaneVexloInstance> weakRegistry = registry;
-  ui::TComponent* dm = nullptr;
+  core::TComponent* dm = nullptr;
   s->ExecThread(true,
                 [&] { dm = registry->Registry.CreateInstance(&ui::TDataModule::StaticClass()); });
   registry.reset();
@@ -373,7 +373,7 @@ TEST(OrvaneSession, SwitchingTheActivePageKeepsTheFormListAndPredecessor) {
   TTestEngine e;
   auto s = e.NewSession();
   TLog log;
-  ui::TComponent deskA, deskB;
+  core::TComponent deskA, deskB;
   TTestVexlo a("FA", log, &deskA), b("FB", log, &deskB), nested("FN", log);
   a.AddNested(nested);
   EXPECT_EQ(s->GetActiveForm(), nullptr);

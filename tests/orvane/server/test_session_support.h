@@ -101,7 +101,7 @@ class TTestWebForm : public orvane::IOrvaneForm {
 // A bridge object with a desktop form (a plain component) and a web form.
 class TTestVexlo : public orvane::IOrvaneVexloClass {
  public:
-  TTestVexlo(const std::string& AFormUUID, TLog& ALog, ui::TComponent* ADesktopForm = nullptr)
+  TTestVexlo(const std::string& AFormUUID, TLog& ALog, core::TComponent* ADesktopForm = nullptr)
       : Form(AFormUUID, ALog), DesktopForm(ADesktopForm), FLog(ALog) {
     Form.Vexlo = this;
   }
@@ -109,8 +109,8 @@ class TTestVexlo : public orvane::IOrvaneVexloClass {
   orvane::IOrvaneForm* GetOrvaneForm() override { return HasForm ? &Form : nullptr; }
   orvane::IOrvaneVexloClass* GetParentVexlo() override { return Parent; }
   std::vector<orvane::IOrvaneVexloClass*> GetNestedVexlos() override { return Nested; }
-  ui::TComponent* GetVexloForm() override { return DesktopForm; }
-  void SetPriorVexlo(ui::TComponent* APriorForm) override { Prior = APriorForm; }
+  core::TComponent* GetVexloForm() override { return DesktopForm; }
+  void SetPriorVexlo(core::TComponent* APriorForm) override { Prior = APriorForm; }
   void PopupOpened(const std::string& AName) override {
     FLog.Add(Form.GetFormUUID() + ".popupopened:" + AName);
   }
@@ -126,10 +126,10 @@ class TTestVexlo : public orvane::IOrvaneVexloClass {
 
   TTestWebForm Form;
   bool HasForm = true;
-  ui::TComponent* DesktopForm;
+  core::TComponent* DesktopForm;
   orvane::IOrvaneVexloClass* Parent = nullptr;
   std::vector<orvane::IOrvaneVexloClass*> Nested;
-  ui::TComponent* Prior = nullptr;
+  core::TComponent* Prior = nullptr;
 
  private:
   TLog& FLog;
@@ -195,7 +195,7 @@ class TTestControl : public orvane::IOrvaneControl {
   bool GetEnabled() override { return Enabled.load(); }
   bool GetVisible() override { return Visible.load(); }
   bool GetReadOnly() override { return ReadOnly.load(); }
-  ui::TComponent* GetVCLComponent() const override { return FDesktop; }
+  core::TComponent* GetVCLComponent() const override { return FDesktop; }
   orvane::IOrvaneForm* GetForm() const override { return &FForm; }
   std::shared_ptr<orvane::IOrvaneControlEvents> GetEvents() override { return FEvents; }
   bool IsDBGrid() override { return FIsGrid; }

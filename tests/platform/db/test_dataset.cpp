@@ -102,8 +102,8 @@ TEST(DataSet, DataSourceReportsStateAndDataChanges) {
   std::vector<TDataSetState> states;
   int dataChanges = 0;
   TField* changedField = nullptr;
-  r.src.OnStateChange = [&](ui::TComponent*) { states.push_back(r.src.State()); };
-  r.src.OnDataChange = [&](ui::TComponent*, TField* f) {
+  r.src.OnStateChange = [&](core::TComponent*) { states.push_back(r.src.State()); };
+  r.src.OnDataChange = [&](core::TComponent*, TField* f) {
     ++dataChanges;
     if (f) changedField = f;
   };

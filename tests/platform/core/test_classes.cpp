@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/ui/Classes.h"
+#include "platform/core/Classes.h"
 
-using namespace ui;
+using namespace core;
 
 namespace {
 

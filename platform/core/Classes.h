@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-namespace ui {
+namespace core {
 
 class TComponent;
 
@@ -96,11 +96,11 @@ TClassInfo::TFactory FactoryOf() {
 }
 
 // Declares the class-information accessors inside a component class.
-#define UI_DECLARE_CLASS()                             \
- public:                                               \
-  static const ::ui::TClassInfo& StaticClass();        \
-  const ::ui::TClassInfo& ClassType() const override { \
-    return StaticClass();                              \
+#define CORE_DECLARE_CLASS()                             \
+ public:                                                 \
+  static const ::core::TClassInfo& StaticClass();        \
+  const ::core::TClassInfo& ClassType() const override { \
+    return StaticClass();                                \
   }
 
 // Typed helpers for property tables.
@@ -149,12 +149,12 @@ TPropInfo MakeProp(std::string AName, TPropKind AKind, std::string ATypeName,
 }
 
 // Shorthand for a property read and written through a getter and a setter.
-#define UI_PROP(T, V, NAME, KIND, TYPE, GETTER, SETTER)                             \
-  ::ui::MakeProp<T, V>(                                                             \
+#define CORE_PROP(T, V, NAME, KIND, TYPE, GETTER, SETTER)                           \
+  ::core::MakeProp<T, V>(                                                           \
       NAME, KIND, TYPE, [](const T& o) -> V { return static_cast<V>(o.GETTER()); }, \
       [](T& o, V v) { o.SETTER(v); })
-#define UI_PROP_RO(T, V, NAME, KIND, TYPE, GETTER) \
-  ::ui::MakeProp<T, V>(                            \
+#define CORE_PROP_RO(T, V, NAME, KIND, TYPE, GETTER) \
+  ::core::MakeProp<T, V>(                            \
       NAME, KIND, TYPE, [](const T& o) -> V { return static_cast<V>(o.GETTER()); }, nullptr)
 
 // ---------------------------------------------------------------------------
@@ -197,7 +197,7 @@ class TComponent {
   void FreeNotification(TComponent* AComponent);
   void RemoveFreeNotification(TComponent* AComponent);
 
-  // Construction and destruction hooks. ui::Create calls AfterConstruction
+  // Construction and destruction hooks. core::Create calls AfterConstruction
   // once the object is complete (forms and data modules fire OnCreate there);
   // Free and the owner's DestroyComponents call BeforeDestruction while the
   // whole object still exists (OnDestroy fires there).
@@ -296,4 +296,4 @@ class TStrings {
   std::vector<std::string> FLines;
 };
 
-}  // namespace ui
+}  // namespace core

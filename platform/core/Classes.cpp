@@ -1,8 +1,8 @@
-#include "platform/ui/Classes.h"
+#include "platform/core/Classes.h"
 
 #include <algorithm>
 
-namespace ui {
+namespace core {
 
 void Abort() {
   throw EAbort();
@@ -260,4 +260,4 @@ void TStrings::Assign(const TStrings& AOther) {
   Changed();
 }
 
-}  // namespace ui
+}  // namespace core
