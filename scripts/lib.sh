@@ -14,6 +14,7 @@ TAMBLO_PACKAGES=(
   qt6-base-dev libasio-dev libssl-dev openssl nlohmann-json3-dev libsimpleini-dev
   libgtest-dev libgmock-dev xvfb xauth fonts-dejavu-core libpng-dev
   clang libclang-rt-14-dev
+  chromium
 )
 
 log() { printf '[tamblo] %s\n' "$*" >&2; }
@@ -32,6 +33,52 @@ install_packages() {
   log "installing: ${missing[*]}"
   as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Node.js and npm install the browser libraries and the browser-test driver.
+# The machines come with Node.js; Debian's packages are the fallback.
+ensure_node() {
+  command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 && return 0
+  install_packages nodejs npm
+}
+
+# Installs the npm packages pinned in DIR/package-lock.json (DIR relative to
+# the repository) with npm ci, unless DIR/node_modules already holds exactly
+# that package.json and lock.
+npm_ci() {
+  local dir="$TAMBLO_ROOT/$1" sum
+  sum="$(cat "$dir/package.json" "$dir/package-lock.json" | sha256sum | cut -d' ' -f1)"
+  if [ "$(cat "$dir/node_modules/.tamblo-installed" 2>/dev/null)" = "$sum" ]; then
+    return 0
+  fi
+  log "installing the npm packages of $1"
+  (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  echo "$sum" >"$dir/node_modules/.tamblo-installed"
+}
+
+# copy_if_changed SRC DEST: copies when DEST is missing or differs.
+copy_if_changed() {
+  cmp -s "$1" "$2" 2>/dev/null && return 0
+  mkdir -p "$(dirname "$2")"
+  cp "$1" "$2"
+}
+
+# The browser libraries (assets/, built into the program), Bootstrap and Font
+# Awesome under the web root (served as static files), and the browser-test
+# driver (tests/e2e/).
+install_web_dependencies() {
+  ensure_node
+  npm_ci assets
+  local nm="$TAMBLO_ROOT/assets/node_modules" www="$TAMBLO_ROOT/wwwroot" f
+  copy_if_changed "$nm/bootstrap/dist/css/bootstrap.min.css" "$www/css/bootstrap.min.css"
+  copy_if_changed "$nm/bootstrap/dist/js/bootstrap.bundle.min.js" "$www/js/bootstrap.bundle.min.js"
+  copy_if_changed "$nm/@fortawesome/fontawesome-free/css/all.min.css" "$www/css/all.min.css"
+  for f in "$nm/@fortawesome/fontawesome-free/webfonts/"*; do
+    copy_if_changed "$f" "$www/webfonts/$(basename "$f")"
+  done
+  if [ -f "$TAMBLO_ROOT/tests/e2e/package-lock.json" ]; then
+    npm_ci tests/e2e
+  fi
 }
 
 firebird_listening() {
