@@ -331,7 +331,10 @@ bool TField::IsNull() const {
 }
 
 std::string TField::AsString() const {
-  TValue v = Value();
+  return TextOf(Value());
+}
+
+std::string TField::TextOf(const TValue& v) const {
   if (auto s = std::get_if<std::string>(&v)) return *s;
   if (auto i = std::get_if<int64_t>(&v)) return std::to_string(*i);
   if (auto d = std::get_if<double>(&v)) {
@@ -429,8 +432,7 @@ void TField::SetAsBytes(const TBytes& AValue) {
   SetValue(AValue);
 }
 
-std::string TField::DisplayText() const {
-  TValue v = Value();
+std::string TField::DisplayTextOf(const TValue& v) const {
   if (IsNullValue(v)) return "";
   if (!DisplayFormat.empty()) {
     if (auto i = std::get_if<int64_t>(&v)) return FormatInteger(DisplayFormat, *i);
@@ -439,7 +441,7 @@ std::string TField::DisplayText() const {
   }
   if (FDataType == TFieldType::ftBlob) return "(BLOB)";
   if (FDataType == TFieldType::ftMemo) return "(MEMO)";
-  return AsString();
+  return TextOf(v);
 }
 
 void TField::SetText(const std::string& AText) {
@@ -1023,16 +1025,59 @@ TValue TDataSet::Lookup(std::string_view AKeyField, const TValue& AKeyValue,
   CheckActive();
   TField& key = FieldByName(AKeyField);
   TField& res = FieldByName(AResultField);
-  for (int row : FView) {
-    TValue v = FRows[row].Get(key.Index(), key.DataType());
+  for (int recNo = 1; recNo <= RecordCount(); ++recNo) {
+    TValue v = RowValue(recNo, key);
     bool match = v == AKeyValue;
     if (!match) {
       if (auto a = std::get_if<int64_t>(&v); a && std::holds_alternative<int64_t>(AKeyValue))
         match = *a == std::get<int64_t>(AKeyValue);
     }
-    if (match) return FRows[row].Get(res.Index(), res.DataType());
+    if (match) return RowValue(recNo, res);
   }
   return {};
+}
+
+const TRecord* TDataSet::RowOf(int ARecNo, bool& AEdited) const {
+  AEdited = false;
+  if (ARecNo < 1 || ARecNo > static_cast<int>(FView.size())) return nullptr;
+  AEdited = FState == TDataSetState::dsEdit && ARecNo - 1 == FCursor;
+  return &FRows[FView[ARecNo - 1]];
+}
+
+void TDataSet::CheckOwnField(const TField& AField) const {
+  if (&AField.DataSet() != this)
+    throw EDatabaseError("O campo " + Quoted(AField.FieldName()) + " não pertence a " + Name());
+}
+
+TValue TDataSet::RowValue(int ARecNo, int AFieldIndex) const {
+  if (AFieldIndex < 0 || AFieldIndex >= FieldCount()) return {};
+  bool edited;
+  const TRecord* r = RowOf(ARecNo, edited);
+  if (!r) return {};
+  if (edited) return FBuffer[static_cast<size_t>(AFieldIndex)];
+  return r->Get(AFieldIndex, FFields[static_cast<size_t>(AFieldIndex)]->DataType());
+}
+
+TValue TDataSet::RowValue(int ARecNo, const TField& AField) const {
+  CheckOwnField(AField);
+  return RowValue(ARecNo, AField.Index());
+}
+
+bool TDataSet::RowIsNull(int ARecNo, const TField& AField) const {
+  CheckOwnField(AField);
+  bool edited;
+  const TRecord* r = RowOf(ARecNo, edited);
+  if (!r) return true;
+  if (edited) return IsNullValue(FBuffer[static_cast<size_t>(AField.Index())]);
+  return r->IsNull(AField.Index());
+}
+
+std::string TDataSet::RowText(int ARecNo, const TField& AField) const {
+  return AField.TextOf(RowValue(ARecNo, AField));
+}
+
+std::string TDataSet::RowDisplayText(int ARecNo, const TField& AField) const {
+  return AField.DisplayTextOf(RowValue(ARecNo, AField));
 }
 
 const TRecord* TDataSet::CurrentRecord() const {
@@ -1071,6 +1116,8 @@ void TDataSet::StartInsert(bool AAppend) {
   FModified = false;
   SetState(TDataSetState::dsInsert);
   if (OnNewRecord) OnNewRecord(*this);
+  // Values a new record starts with are no change of the user's.
+  FModified = false;
   DataEvent(TDataEvent::deDataSetChange);
   if (AfterInsert) AfterInsert(*this);
 }

@@ -108,10 +108,13 @@ class TField {
   void SetAsBytes(const TBytes& AValue);
 
   // The value as shown in a grid or label (display format applied).
-  std::string DisplayText() const;
+  std::string DisplayText() const { return DisplayTextOf(Value()); }
   // The value as edited in a text box; SetText parses it for the field type.
   std::string Text() const { return AsString(); }
   void SetText(const std::string& AText);
+  // The same texts for any value of this field (a row read by record number).
+  std::string DisplayTextOf(const TValue& AValue) const;
+  std::string TextOf(const TValue& AValue) const;
 
   bool CanModify() const;
 
@@ -305,7 +308,33 @@ class TDataSet : public core::TComponent {
   int RecNo() const;
   void SetRecNo(int AValue);
   bool Locate(std::string_view AFieldName, const TValue& AValue, bool ACaseInsensitive = false);
+  // The result field of the first row whose key field equals AKeyValue (read
+  // like RowValue: the cursor stays); null when no row matches.
   TValue Lookup(std::string_view AKeyField, const TValue& AKeyValue, std::string_view AResultField);
+
+  // Rows by record number, without the cursor.
+  //
+  // Any row can be read by its record number: 1..RecordCount(), the numbers
+  // RecNo() gives, counted over the rows that pass the filter. Reading never
+  // moves the cursor, never changes the state and fires nothing (no
+  // AfterScroll, no data event), so grids, lookup lists and web requests can
+  // read every row while a record is being edited or inserted.
+  //  - The record being edited reads with its edited values.
+  //  - A record being inserted has no record number until it is posted
+  //    (RecNo() is 0 meanwhile); read it through the fields, as the current
+  //    record. RecordCount() counts the stored rows only.
+  //  - A record number outside 1..RecordCount(), or an inactive dataset,
+  //    reads as null.
+  // A read is an index into the rows held in memory and a decode of one
+  // value: cheap enough to serialise a hundred thousand rows. AField must be
+  // a field of this dataset (EDatabaseError otherwise). Like the rest of the
+  // dataset, reads belong to the thread that uses the dataset.
+  TValue RowValue(int ARecNo, const TField& AField) const;
+  TValue RowValue(int ARecNo, int AFieldIndex) const;
+  bool RowIsNull(int ARecNo, const TField& AField) const;
+  // AField.AsString() / AField.DisplayText() of that row.
+  std::string RowText(int ARecNo, const TField& AField) const;
+  std::string RowDisplayText(int ARecNo, const TField& AField) const;
 
   void Append();
   void Insert();
@@ -375,6 +404,10 @@ class TDataSet : public core::TComponent {
   void Scrolled();
   bool RecordPasses(const TRecord& ARecord) const;
   int FindViewIndex(int ARowIndex) const;
+  // The stored row of a record number, or null; AEdited tells that the row
+  // is the record being edited (its values are in FBuffer).
+  const TRecord* RowOf(int ARecNo, bool& AEdited) const;
+  void CheckOwnField(const TField& AField) const;
 
   std::vector<std::unique_ptr<TField>> FFields;
   size_t FPersistentFieldCount = 0;

@@ -304,3 +304,134 @@ TEST(DataSet, ManyAppendsInMemory) {
   ds.Last();
   EXPECT_EQ(ds.Fields(0).AsLargeInt(), 19999);
 }
+
+namespace {
+// Counts everything a reader must not cause.
+struct Quiet {
+  int scrolls = 0, dataChanges = 0, stateChanges = 0;
+  Quiet(Requests& r) {
+    r.ds.AfterScroll = [this](TDataSet&) { ++scrolls; };
+    r.src.OnDataChange = [this](core::TComponent*, TField*) { ++dataChanges; };
+    r.src.OnStateChange = [this](core::TComponent*) { ++stateChanges; };
+  }
+  void ExpectNothing() const {
+    EXPECT_EQ(scrolls, 0);
+    EXPECT_EQ(dataChanges, 0);
+    EXPECT_EQ(stateChanges, 0);
+  }
+};
+
+std::vector<std::string> AllTexts(const TDataSet& ds, const TField& f) {
+  std::vector<std::string> out;
+  for (int rec = 1; rec <= ds.RecordCount(); ++rec) out.push_back(ds.RowText(rec, f));
+  return out;
+}
+}  // namespace
+
+TEST(RowAccess, BrowseReadsEveryRowWithoutMovingTheCursor) {
+  Requests r;
+  r.ds.SetRecNo(3);
+  Quiet q(r);
+  TField& id = r.ds.FieldByName("ID_SOLICITACAO");
+  TField& text = r.ds.FieldByName("SOLICITACAO");
+  for (int rec = 1; rec <= 5; ++rec) {
+    EXPECT_EQ(r.ds.RowValue(rec, id), TValue{int64_t{rec}});
+    EXPECT_EQ(r.ds.RowValue(rec, id.Index()), TValue{int64_t{rec}});
+    EXPECT_FALSE(r.ds.RowIsNull(rec, id));
+  }
+  EXPECT_EQ(r.ds.RowText(4, text), "Árvore caída");
+  EXPECT_EQ(r.ds.RowDisplayText(2, id), "00000002");
+  EXPECT_EQ(r.ds.RowText(2, id), "2");
+  EXPECT_EQ(r.ds.RowDisplayText(5, r.ds.FieldByName("DATA_SOLICITACAO")), "07/05/2026");
+  // Outside the rows: null, never an error.
+  for (int rec : {0, -1, 6, 1000}) {
+    EXPECT_TRUE(IsNullValue(r.ds.RowValue(rec, id))) << rec;
+    EXPECT_TRUE(r.ds.RowIsNull(rec, id)) << rec;
+    EXPECT_EQ(r.ds.RowDisplayText(rec, id), "") << rec;
+  }
+  EXPECT_TRUE(IsNullValue(r.ds.RowValue(1, 99)));
+  EXPECT_EQ(r.ds.RecNo(), 3);
+  EXPECT_EQ(r.ds.FieldByName("ID_SOLICITACAO").AsLargeInt(), 3);
+  q.ExpectNothing();
+
+  // A field of another dataset is refused.
+  TMemDataSet other;
+  TField& foreign = other.AddField("ID_SOLICITACAO", TFieldType::ftLargeint);
+  EXPECT_THROW(r.ds.RowValue(1, foreign), EDatabaseError);
+  r.ds.Close();
+  EXPECT_TRUE(IsNullValue(r.ds.RowValue(1, 0)));
+}
+
+TEST(RowAccess, RecordNumbersCountTheFilteredRows) {
+  Requests r;
+  r.ds.SetFilter("ID_SITUACAO = 1 OR ID_SITUACAO = 3");
+  r.ds.SetFiltered(true);
+  TField& id = r.ds.FieldByName("ID_SOLICITACAO");
+  ASSERT_EQ(r.ds.RecordCount(), 3);
+  std::vector<int64_t> ids;
+  for (int rec = 1; rec <= r.ds.RecordCount(); ++rec)
+    ids.push_back(std::get<int64_t>(r.ds.RowValue(rec, id)));
+  EXPECT_EQ(ids, (std::vector<int64_t>{1, 3, 4}));
+  EXPECT_TRUE(IsNullValue(r.ds.RowValue(4, id)));
+  // The same numbers move the cursor to the same rows.
+  r.ds.SetRecNo(2);
+  EXPECT_EQ(id.AsLargeInt(), 3);
+}
+
+TEST(RowAccess, EditedRecordReadsWithItsEditedValuesAndStaysInEdit) {
+  Requests r;
+  r.ds.SetRecNo(2);
+  r.ds.Edit();
+  r.ds.FieldByName("SOLICITACAO").SetAsString("Buraco na rua (editado)");
+  r.ds.FieldByName("ID_SITUACAO").Clear();
+  Quiet q(r);
+  TField& text = r.ds.FieldByName("SOLICITACAO");
+  EXPECT_EQ(AllTexts(r.ds, text),
+            (std::vector<std::string>{"Falta d'agua no bairro", "Buraco na rua (editado)",
+                                      "Falta de luz", "Árvore caída", "Pedido_especial 100%"}));
+  EXPECT_TRUE(r.ds.RowIsNull(2, r.ds.FieldByName("ID_SITUACAO")));
+  EXPECT_FALSE(r.ds.RowIsNull(3, r.ds.FieldByName("ID_SITUACAO")));
+  // Lookup reads the same way and leaves the edit alone.
+  EXPECT_EQ(r.ds.Lookup("ID_SOLICITACAO", int64_t{2}, "SOLICITACAO"),
+            TValue{std::string("Buraco na rua (editado)")});
+  EXPECT_EQ(r.ds.Lookup("ID_SOLICITACAO", int64_t{4}, "SOLICITACAO"),
+            TValue{std::string("Árvore caída")});
+  EXPECT_EQ(r.ds.State(), TDataSetState::dsEdit);
+  EXPECT_TRUE(r.ds.Modified());
+  EXPECT_EQ(r.ds.RecNo(), 2);
+  q.ExpectNothing();
+  // Cancelling shows the stored values again.
+  r.ds.Cancel();
+  EXPECT_EQ(r.ds.RowText(2, text), "Buraco na rua");
+}
+
+TEST(RowAccess, InsertedRecordHasNoNumberAndTheStoredRowsStayReadable) {
+  Requests r;
+  r.ds.SetRecNo(4);
+  r.ds.Append();
+  r.ds.FieldByName("SOLICITACAO").SetAsString("Nova, ainda não salva");
+  Quiet q(r);
+  TField& text = r.ds.FieldByName("SOLICITACAO");
+  EXPECT_EQ(r.ds.RecordCount(), 5);
+  EXPECT_EQ(r.ds.RecNo(), 0);
+  EXPECT_EQ(AllTexts(r.ds, text),
+            (std::vector<std::string>{"Falta d'agua no bairro", "Buraco na rua", "Falta de luz",
+                                      "Árvore caída", "Pedido_especial 100%"}));
+  EXPECT_EQ(text.AsString(), "Nova, ainda não salva");
+  EXPECT_EQ(r.ds.State(), TDataSetState::dsInsert);
+  q.ExpectNothing();
+  r.ds.FieldByName("ID_SOLICITACAO").SetAsLargeInt(6);
+  r.ds.Post();
+  EXPECT_EQ(r.ds.RecordCount(), 6);
+  EXPECT_EQ(r.ds.RowText(6, text), "Nova, ainda não salva");
+}
+
+TEST(DataSet, ValuesSetByOnNewRecordAreNoChange) {
+  Requests r;
+  r.ds.OnNewRecord = [](TDataSet& ds) { ds.FieldByName("ID_SITUACAO").SetAsLargeInt(1); };
+  r.ds.Append();
+  EXPECT_FALSE(r.ds.Modified());
+  EXPECT_EQ(r.ds.FieldByName("ID_SITUACAO").AsLargeInt(), 1);
+  r.ds.FieldByName("SOLICITACAO").SetAsString("x");
+  EXPECT_TRUE(r.ds.Modified());
+}

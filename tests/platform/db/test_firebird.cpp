@@ -116,6 +116,33 @@ TEST_P(FirebirdTest, BlobRoundTrip) {
   EXPECT_EQ(qry.FieldByName("LOGO_SITUACAO").AsBytes(), picture);
 }
 
+TEST_P(FirebirdTest, FetchedRowsReadByRecordNumberWhileOneIsEdited) {
+  TBytes icon{0x89, 'P', 'N', 'G', 0, 1, 2};
+  qry.Open();
+  qry.Last();
+  qry.Edit();
+  qry.FieldByName("NOME_SITUACAO").SetAsString("Concluída – revisada");
+  qry.FieldByName("LOGO_SITUACAO").SetAsBytes(icon);
+  TField& name = qry.FieldByName("NOME_SITUACAO");
+  TField& logo = qry.FieldByName("LOGO_SITUACAO");
+  std::vector<std::string> names;
+  for (int rec = 1; rec <= qry.RecordCount(); ++rec) names.push_back(qry.RowText(rec, name));
+  EXPECT_EQ(names, (std::vector<std::string>{"Aberta", "Em andamento", "Concluída",
+                                             "Concluída – revisada"}));
+  EXPECT_EQ(qry.RowValue(4, logo), TValue{icon});
+  EXPECT_EQ(qry.RowDisplayText(4, logo), "(BLOB)");
+  EXPECT_EQ(qry.State(), TDataSetState::dsEdit);
+  EXPECT_EQ(qry.RecNo(), 4);
+  qry.Post();
+  // What was read is what the database holds.
+  EXPECT_EQ(database.Scalar("SELECT NOME_SITUACAO FROM SITUACAO WHERE ID_SITUACAO = 4"),
+            "Concluída – revisada");
+  qry.Close();
+  qry.Open();
+  EXPECT_EQ(qry.RowValue(4, logo), TValue{icon});
+  EXPECT_EQ(qry.RowText(1, name), "Aberta");
+}
+
 TEST_P(FirebirdTest, ParametersDynamicFieldsAndEmptyResults) {
   TQuery q;
   q.SetConnection(&con);
