@@ -95,9 +95,12 @@ TDBEdit::TDBEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
 
 void TDBEdit::DataChange() {
   db::TField* f = Field();
+  // The edit text ("33") while the user may change the field here, the
+  // display text ("00000033") otherwise.
+  bool editText = f && Focused() && !FReadOnly && FBinding.Link.CanModify();
   FBinding.Filling = true;
   try {
-    TCustomEdit::SetText(f ? f->Text() : std::string());
+    TCustomEdit::SetText(!f ? std::string() : editText ? f->Text() : f->DisplayText());
   } catch (...) {
     FBinding.Filling = false;
     throw;
@@ -132,6 +135,11 @@ void TDBEdit::UpdateData() {
   if (db::TField* f = Field()) f->SetText(FText);
 }
 
+void TDBEdit::DoEnter() {
+  if (!FBinding.Link.IsModified()) DataChange();
+  TCustomEdit::DoEnter();
+}
+
 void TDBEdit::DoExit() {
   try {
     FBinding.Link.UpdateRecord();
@@ -139,6 +147,7 @@ void TDBEdit::DoExit() {
     if (CanFocus()) SetFocus();
     throw;
   }
+  if (!FBinding.Link.IsModified()) DataChange();
   TCustomEdit::DoExit();
 }
 
@@ -424,33 +433,22 @@ std::string TDBLookupComboBox::DisplayFieldName() const {
 }
 
 void TDBLookupComboBox::RefreshList() {
-  if (FBuilding || Destroying()) return;
+  if (Destroying()) return;
   db::TDataSet* ds = FListLink.DataSet();
   std::vector<db::TValue> keys;
   TStrings items;
-  if (ds && ds->Active() && ds->State() == db::TDataSetState::dsBrowse && !FKeyField.empty() &&
-      !FListField.empty()) {
+  if (ds && ds->Active() && !FKeyField.empty() && !FListField.empty()) {
     db::TField* key = ds->FindField(FKeyField);
     db::TField* shown = ds->FindField(DisplayFieldName());
     if (key && shown) {
-      // Walk the rows without telling the dataset's controls, then return
-      // to the current one.
-      FBuilding = true;
-      int rec = ds->RecNo();
-      ds->DisableControls();
-      try {
-        for (ds->First(); !ds->Eof(); ds->Next()) {
-          keys.push_back(key->Value());
-          items.Add(shown->DisplayText());
-        }
-        if (rec > 0) ds->SetRecNo(rec);
-      } catch (...) {
-        ds->EnableControls();
-        FBuilding = false;
-        throw;
+      // Read by record number: the list dataset's cursor and state stay as
+      // they are (another form may be editing one of its records).
+      int count = ds->RecordCount();
+      keys.reserve(static_cast<size_t>(count));
+      for (int rec = 1; rec <= count; ++rec) {
+        keys.push_back(ds->RowValue(rec, *key));
+        items.Add(ds->RowDisplayText(rec, *shown));
       }
-      ds->EnableControls();
-      FBuilding = false;
     }
   }
   FKeys = std::move(keys);

@@ -84,6 +84,9 @@ class TDBEdit : public TCustomEdit {
   UI_DATA_BINDING_MEMBERS()
  public:
   explicit TDBEdit(TComponent* AOwner);
+  // Shows the field's display text; entering the control shows its edit text
+  // when the field can be changed here.
+  void DoEnter() override;
   // Leaving the control writes its change into the record; an invalid value
   // keeps the focus here and is reported.
   void DoExit() override;
@@ -208,7 +211,6 @@ class TDBLookupComboBox : public TCustomComboBox {
   std::string FListField;
   std::string FKeyField;
   bool FReadOnly = false;
-  bool FBuilding = false;
   std::vector<db::TValue> FKeys;
   db::TValue FKeyValue;
 };

@@ -133,67 +133,19 @@ std::string TDBGrid::CellText(int ARow, int ACol) const {
   if (ARow < 0 || ARow >= RowCount() || ACol < 0) return "";
   db::TDataSet* ds = FLink.DataSet();
   if (!ds || !FLink.Active()) return "";
-  int dsRow = ARow;
+  std::vector<TColumn*> cols = VisibleColumns();
+  db::TField* f = ACol < static_cast<int>(cols.size()) ? cols[ACol]->Field() : nullptr;
+  if (!f) return "";
   if (FInsertAt >= 0) {
-    if (ARow == FInsertAt) {
-      std::vector<std::string> row = ReadCurrentRow();
-      return ACol < static_cast<int>(row.size()) ? row[ACol] : "";
-    }
-    if (ARow > FInsertAt) --dsRow;
-  } else if (ARow == FRow && ds->State() == db::TDataSetState::dsEdit) {
-    // The record being edited shows its new values.
-    std::vector<std::string> row = ReadCurrentRow();
-    return ACol < static_cast<int>(row.size()) ? row[ACol] : "";
+    // The record being inserted is the current one.
+    if (ARow == FInsertAt) return f->DisplayText();
+    if (ARow > FInsertAt) --ARow;
   }
-  auto it = FCache.find(dsRow);
-  if (it == FCache.end()) {
-    LoadBlock(dsRow);
-    it = FCache.find(dsRow);
-    if (it == FCache.end()) return "";
-  }
-  return ACol < static_cast<int>(it->second.size()) ? it->second[ACol] : "";
-}
-
-std::vector<std::string> TDBGrid::ReadCurrentRow() const {
-  std::vector<std::string> row;
-  for (TColumn* c : VisibleColumns()) {
-    db::TField* f = c->Field();
-    row.push_back(f ? f->DisplayText() : std::string());
-  }
-  return row;
-}
-
-void TDBGrid::LoadBlock(int ADataSetRow) const {
-  db::TDataSet* ds = FLink.DataSet();
-  if (FReading || !ds || !FLink.Active() || ds->State() != db::TDataSetState::dsBrowse) return;
-  constexpr int kBlock = 64;
-  int first = ADataSetRow / kBlock * kBlock;
-  int last = std::min(FCount, first + kBlock);
-  if (first >= last) return;
-  // Walk the rows without telling the dataset's controls, then return to
-  // the current one.
-  FReading = true;
-  int rec = ds->RecNo();
-  ds->DisableControls();
-  try {
-    ds->SetRecNo(first + 1);
-    for (int r = first; r < last && !ds->Eof(); ++r) {
-      if (ds->RecNo() != r + 1) break;
-      FCache[r] = ReadCurrentRow();
-      ds->Next();
-    }
-    if (rec > 0) ds->SetRecNo(rec);
-  } catch (...) {
-    ds->EnableControls();
-    FReading = false;
-    throw;
-  }
-  ds->EnableControls();
-  FReading = false;
+  return ds->RowDisplayText(ARow + 1, *f);
 }
 
 void TDBGrid::RefreshRows() {
-  if (FReading || Destroying()) return;
+  if (Destroying()) return;
   db::TDataSet* ds = FLink.DataSet();
   // Default columns follow the dataset's fields.
   if (!FColumns.Customized()) {
@@ -208,7 +160,6 @@ void TDBGrid::RefreshRows() {
         FDefaultColumns.push_back(std::move(c));
       }
   }
-  FCache.clear();
   if (!ds || !FLink.Active()) {
     FCount = 0;
     FRow = -1;
@@ -228,7 +179,6 @@ void TDBGrid::RefreshRows() {
 }
 
 void TDBGrid::Scrolled() {
-  if (FReading) return;
   db::TDataSet* ds = FLink.DataSet();
   int row = ds && !ds->IsEmpty() ? ds->RecNo() - 1 : -1;
   if (row != FRow) {
@@ -238,7 +188,6 @@ void TDBGrid::Scrolled() {
 }
 
 void TDBGrid::CurrentRowChanged() {
-  if (FReading) return;
   db::TDataSet* ds = FLink.DataSet();
   if (!ds || !FLink.Active()) return;
   if (ds->State() == db::TDataSetState::dsInsert) {
@@ -261,7 +210,6 @@ void TDBGrid::CurrentRowChanged() {
   }
   int row = ds->IsEmpty() ? -1 : ds->RecNo() - 1;
   if (row >= 0) {
-    FCache.erase(row);
     FRow = row;
     Changed(TControlChange::Items);
   }

@@ -3,7 +3,6 @@
 
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/db/DB.h"
@@ -113,9 +112,11 @@ class TDBGrid : public TCustomControl {
   // The columns shown, in order (the visible ones).
   std::vector<TColumn*> VisibleColumns() const;
 
-  // The rows as shown: one display text per visible column. Rows are read
-  // from the dataset in blocks when first asked for and kept until the data
-  // changes; a record being inserted shows as a row of its own.
+  // The rows as shown: one display text per visible column. Cells are read
+  // from the dataset by record number as they are asked for, never by moving
+  // its cursor, so every row shows while a record is edited or inserted; the
+  // record being edited shows its new values and a record being inserted
+  // shows as a row of its own at the end.
   int RowCount() const { return FCount + (FInsertAt >= 0 ? 1 : 0); }
   std::string CellText(int ARow, int ACol) const;
   // The row of the dataset's current record (0-based), -1 when none.
@@ -159,11 +160,7 @@ class TDBGrid : public TCustomControl {
   };
   void Scrolled();
   void CurrentRowChanged();
-  std::vector<std::string> ReadCurrentRow() const;
   void ColumnsChanged();
-  // Reads the block of dataset rows around ADataSetRow into the cache
-  // (browse state only: moving the cursor while editing would post).
-  void LoadBlock(int ADataSetRow) const;
 
   TGridLink FLink{*this};
   TDBGridColumns FColumns{*this};
@@ -173,10 +170,8 @@ class TDBGrid : public TCustomControl {
                             dgRowLines | dgTabs | dgConfirmDelete | dgCancelOnExit;
   bool FReadOnly = false;
   int FCount = 0;  // rows of the dataset (those passing its filter)
-  mutable std::unordered_map<int, std::vector<std::string>> FCache;  // by dataset row
   int FRow = -1;
   int FSelectedIndex = 0;
-  mutable bool FReading = false;
   int FInsertAt = -1;  // the grid row of the record being inserted, -1 when none
 };
 

@@ -284,6 +284,92 @@ TEST_F(DBControls, GridShowsRowsAndMovesTheDatasetOnClicks) {
   EXPECT_EQ(grid->RowCount(), 0);
 }
 
+// Grids and lookup lists read their rows by record number: a record being
+// edited or inserted (here or by another form) blanks nothing, moves nothing
+// and is neither posted nor cancelled by the reading.
+TEST_F(DBControls, ListsReadEveryRowWhileARecordIsEditedOrInserted) {
+  // Another form edits a unit type and has not saved it.
+  t.tipos.SetRecNo(2);
+  t.tipos.Edit();
+  t.tipos.FieldByName("TIPO_UNIDADE").SetAsString("Posto de Saúde");
+  int scrolls = 0;
+  t.tipos.AfterScroll = [&](db::TDataSet&) { ++scrolls; };
+  auto* cbb = Add<TDBLookupComboBox>("cbbTipo", "ID_TIPO_UNIDADE");
+  cbb->SetListSource(&t.dtsTipos);
+  cbb->SetKeyField("ID_TIPO_UNIDADE");
+  cbb->SetListField("TIPO_UNIDADE");
+  EXPECT_EQ(cbb->Items().Lines(),
+            (std::vector<std::string>{"Secretaria", "Posto de Saúde", "Escola"}));
+  EXPECT_EQ(cbb->Text(), "Secretaria");
+  cbb->SelectByUser(2);
+  EXPECT_EQ(t.unidades.FieldByName("ID_TIPO_UNIDADE").AsLargeInt(), 3);
+  t.unidades.Cancel();
+  EXPECT_EQ(t.tipos.State(), db::TDataSetState::dsEdit);
+  EXPECT_EQ(t.tipos.RecNo(), 2);
+  EXPECT_EQ(t.tipos.FieldByName("TIPO_UNIDADE").AsString(), "Posto de Saúde");
+  EXPECT_EQ(scrolls, 0);
+
+  // "Novo" on the units: the grid keeps its rows and shows the new one last.
+  auto* grid = new TDBGrid(form);
+  grid->SetParent(form);
+  TColumn* c1 = grid->Columns().Add();
+  c1->SetFieldName("ID_UNIDADE");
+  TColumn* c2 = grid->Columns().Add();
+  c2->SetFieldName("NOME_UNIDADE");
+  grid->SetDataSource(&t.dtsUnidades);
+  t.unidades.SetRecNo(2);
+  t.unidades.Append();
+  t.unidades.FieldByName("NOME_UNIDADE").SetAsString("Norte");
+  ASSERT_EQ(grid->RowCount(), 3);
+  EXPECT_EQ(grid->CellText(0, 1), "Centro");
+  EXPECT_EQ(grid->CellText(1, 1), "Vila Nova");
+  EXPECT_EQ(grid->CellText(2, 1), "Norte");
+  EXPECT_EQ(grid->Row(), 2);
+  // The lookup list of a dataset being inserted into lists the stored rows.
+  t.tipos.Cancel();
+  t.tipos.Append();
+  cbb->RefreshList();
+  EXPECT_EQ(cbb->Items().Count(), 3);
+  EXPECT_EQ(t.tipos.State(), db::TDataSetState::dsInsert);
+  t.tipos.Cancel();
+  // Editing a row shows its new text in its own row only.
+  t.unidades.Cancel();
+  EXPECT_EQ(grid->RowCount(), 2);
+  t.unidades.First();
+  t.unidades.Edit();
+  t.unidades.FieldByName("NOME_UNIDADE").SetAsString("Centro Histórico");
+  EXPECT_EQ(grid->CellText(0, 1), "Centro Histórico");
+  EXPECT_EQ(grid->CellText(1, 1), "Vila Nova");
+  EXPECT_EQ(t.unidades.State(), db::TDataSetState::dsEdit);
+  t.unidades.Cancel();
+  EXPECT_EQ(grid->CellText(0, 1), "Centro");
+}
+
+// A data-aware edit shows the field's display text, and its edit text while
+// it has the focus and the field can change (as the toolkit does).
+TEST_F(DBControls, EditShowsDisplayTextUnlessFocusedForEditing) {
+  db::TField& id = t.unidades.FieldByName("ID_UNIDADE");
+  id.DisplayFormat = "00000000";
+  t.unidades.FieldByName("ID_TIPO_UNIDADE").DisplayFormat = "000";
+  auto* key = Add<TDBEdit>("edtId", "ID_UNIDADE");  // a read-only field
+  auto* tipo = Add<TDBEdit>("edtTipo", "ID_TIPO_UNIDADE");
+  auto* nome = Add<TDBEdit>("edtNome", "NOME_UNIDADE");
+  EXPECT_EQ(key->Text(), "00000010");
+  EXPECT_EQ(tipo->Text(), "001");
+  form->SetActiveControl(key);
+  EXPECT_EQ(key->Text(), "00000010");  // cannot change: still the display text
+  form->SetActiveControl(tipo);
+  EXPECT_EQ(tipo->Text(), "1");
+  TypeInto(*tipo, "2");
+  form->SetActiveControl(nome);
+  EXPECT_EQ(tipo->Text(), "002");
+  EXPECT_EQ(t.unidades.FieldByName("ID_TIPO_UNIDADE").AsLargeInt(), 2);
+  t.unidades.Post();
+  t.unidades.Next();
+  EXPECT_EQ(key->Text(), "00000011");
+  EXPECT_EQ(tipo->Text(), "002");
+}
+
 // The same controls on the demo tables of a real Firebird database.
 class DBControlsFirebird : public ::testing::TestWithParam<testing_support::TAccess> {};
 
