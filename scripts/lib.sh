@@ -52,7 +52,9 @@ npm_ci() {
     return 0
   fi
   log "installing the npm packages of $1"
-  (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  # One more try after a pause: a registry hiccup should not fail a build.
+  (cd "$dir" && { npm ci --no-audit --no-fund --loglevel=error >/dev/null ||
+    { sleep 5; npm ci --no-audit --no-fund --loglevel=error >/dev/null; }; })
   echo "$sum" >"$dir/node_modules/.tamblo-installed"
 }
 

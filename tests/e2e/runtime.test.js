@@ -48,6 +48,10 @@ function page({ host, port }) {
     '<script type="text/javascript" src="js/orvaneserver.js"></script>',
     '<script type="text/javascript" src="js/vexloloader.js"></script>',
     '<script type="text/javascript" src="js/jquery-3.6.4.js"></script>',
+    '<link rel="stylesheet" type="text/css" href="css/sweetalert2.css">',
+    '<script type="text/javascript" src="js/sweetalert2.js"></script>',
+    '<link rel="stylesheet" type="text/css" href="css/ui.jqgrid-bootstrap5.css">',
+    '<script type="text/javascript" src="js/jquery.jqgrid.min.js"></script>',
     '<link rel="stylesheet" type="text/css" href="css/vexlo.css">',
     template("JSOrvaneWS.js", tags),
     template("JSSetConnection.js", tags),
@@ -89,6 +93,18 @@ function webRoot(t, port) {
   fs.copyFileSync(path.join(ENGINE, "vexloloader.js"), path.join(www, "js", "vexloloader.js"));
   fs.copyFileSync(path.join(NPM, "jquery", "dist", "jquery.min.js"), path.join(www, "js", "jquery-3.6.4.js"));
   fs.copyFileSync(path.join(ENGINE, "vexlo.css"), path.join(www, "css", "vexlo.css"));
+  // The libraries as the program builds them in (orvane/server/CMakeLists.txt).
+  fs.copyFileSync(path.join(NPM, "sweetalert2", "dist", "sweetalert2.min.js"), path.join(www, "js", "sweetalert2.js"));
+  fs.copyFileSync(path.join(NPM, "sweetalert2", "dist", "sweetalert2.min.css"), path.join(www, "css", "sweetalert2.css"));
+  fs.copyFileSync(path.join(NPM, "jqGrid", "css", "ui.jqgrid-bootstrap5.css"), path.join(www, "css", "ui.jqgrid-bootstrap5.css"));
+  fs.writeFileSync(
+    path.join(www, "js", "jquery.jqgrid.min.js"),
+    Buffer.concat([
+      fs.readFileSync(path.join(NPM, "jqGrid", "js", "i18n", "grid.locale-pt-br.js")),
+      Buffer.from(";\n"),
+      fs.readFileSync(path.join(NPM, "jqGrid", "js", "jquery.jqGrid.min.js")),
+    ]),
+  );
   fs.copyFileSync(path.join(ENGINE, "error500.html"), path.join(www, "error500.html"));
   fs.copyFileSync(path.join(REPO_ROOT, "wwwroot", "favicon.ico"), path.join(www, "favicon.ico"));
   fs.writeFileSync(path.join(www, "page.html"), page({ host: "127.0.0.1", port: String(port) }));
@@ -155,6 +171,38 @@ test("browser runtime", async (t) => {
       await page.evaluate(() => [vexlo.version, vexlo.servername, vexlo.serverdescription, vpathjs, vpathcss]),
       ["1.0", "Tamblo", "Ouvidoria", "js", "css"],
     );
+    record.assertClean();
+  });
+
+  await t.test("the libraries work: a jqGrid in Portuguese, SweetAlert2", async (t) => {
+    const { page, record } = await openPage(t, browser, server, server.url("/page.html"));
+    await waitFor(() => afterPageLoads(record).length > 0, "the page-load event");
+    await page.evaluate(() => UnLockThreadClient());
+    const grid = await page.evaluate(() => {
+      const table = document.createElement("table");
+      table.id = "grade";
+      const pager = document.createElement("div");
+      pager.id = "gradepager";
+      document.body.append(table, pager);
+      $("#grade").jqGrid({
+        datatype: "local",
+        styleUI: "Bootstrap5",
+        data: [{ nome: "Centro" }, { nome: "Norte" }],
+        colModel: [{ name: "nome", label: "Nome" }],
+        pager: "#gradepager",
+        viewrecords: true,
+      });
+      return {
+        rows: $("#grade").jqGrid("getGridParam", "records"),
+        pager: $("#gradepager .ui-paging-info").text(),
+      };
+    });
+    assert.deepEqual(grid, { rows: 2, pager: "Ver 1 - 2 de 2" });
+    await page.evaluate(() => {
+      Swal.fire({ title: "Salvo", text: "Registro salvo" });
+    });
+    await page.locator(".swal2-popup").waitFor({ state: "visible" });
+    assert.equal(await page.locator(".swal2-title").innerText(), "Salvo");
     record.assertClean();
   });
 
