@@ -260,7 +260,17 @@ TModalResult TCustomForm::ShowModal() {
       if (FModalResult == mrNone) FModalResult = mrCancel;
       return true;
     }
-    if (FModalResult != mrNone) return CloseModal();
+    if (FModalResult != mrNone) {
+      // A close check that fails (a save refused) is reported like any
+      // handler's error, and the form stays open with what it holds.
+      try {
+        return CloseModal();
+      } catch (...) {
+        FModalResult = mrNone;
+        Application->HandleException(std::current_exception());
+        return false;
+      }
+    }
     if (!FVisible) {
       // Hidden by code: the run cannot take input any more.
       FModalResult = mrCancel;

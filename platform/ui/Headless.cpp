@@ -48,12 +48,31 @@ void THeadlessBackend::ProcessMessages() {
   Application->RunQueuedCalls();
 }
 
+namespace {
+// A modal run in progress on this thread.
+struct TModalRun {
+  std::function<bool()> Done;
+  bool Ended = false;
+};
+// The modal runs of the calling thread, innermost last (web sessions run
+// forms on several threads).
+std::vector<TModalRun*>& ModalRuns() {
+  thread_local std::vector<TModalRun*> runs;
+  return runs;
+}
+}  // namespace
+
 void THeadlessBackend::RunModal(TCustomForm& AForm, const std::function<bool()>& ADone) {
   {
     std::lock_guard<std::mutex> lock(FLock);
     FModalForms.push_back(AForm.Name().empty() ? AForm.ClassName() : AForm.Name());
   }
   if (ADone()) return;
+  TModalRun run{ADone};
+  ModalRuns().push_back(&run);
+  struct TPop {
+    ~TPop() { ModalRuns().pop_back(); }
+  } pop;
   if (OnModal) {
     // Copy: the script may replace itself.
     auto script = OnModal;
@@ -64,9 +83,16 @@ void THeadlessBackend::RunModal(TCustomForm& AForm, const std::function<bool()>&
     }
   }
   Application->RunQueuedCalls();
-  if (!ADone())
+  if (!run.Ended && !ADone())
     throw EToolkitError("A janela " + (AForm.Name().empty() ? AForm.ClassName() : AForm.Name()) +
                         " continua aberta: o roteiro de teste não a fechou");
+}
+
+bool THeadlessBackend::ModalTurn() {
+  if (ModalRuns().empty()) return false;
+  TModalRun* run = ModalRuns().back();
+  if (!run->Ended) run->Ended = run->Done();
+  return run->Ended;
 }
 
 TModalResult THeadlessBackend::MessageBox(const TMessageBoxRequest& ARequest) {

@@ -32,6 +32,12 @@ class THeadlessBackend : public TWidgetBackend {
   // Called when a popup menu is shown.
   std::function<void(TPopupMenu& AMenu, int X, int Y)> OnPopup;
 
+  // For scripts: the innermost modal run takes its turn, as the real loop
+  // does between two inputs: it checks whether it may end now (a close asked
+  // for runs the form's close checks here). True when the run ends; the
+  // script should then return.
+  bool ModalTurn();
+
   // What happened so far.
   std::vector<TMessageBoxRecord> MessageBoxes() const;
   std::vector<std::string> ModalForms() const;  // names of the forms run modally

@@ -34,6 +34,8 @@ const TClassInfo& TCustomLabel::StaticClass() {
                             Layout, SetLayout));
     c.AddProperty(CORE_PROP(TCustomLabel, bool, "Transparent", TPropKind::Bool, "Boolean",
                             Transparent, SetTransparent));
+    c.AddProperty(CORE_PROP(TCustomLabel, TEllipsisPosition, "EllipsisPosition", TPropKind::Enum,
+                            "TEllipsisPosition", EllipsisPosition, SetEllipsisPosition));
     return c;
   }();
   return info;
@@ -69,6 +71,11 @@ void TCustomLabel::SetWordWrap(bool AValue) {
 void TCustomLabel::SetAlignment(TAlignment AValue) {
   if (AValue == FAlignment) return;
   FAlignment = AValue;
+  Changed(TControlChange::Style);
+}
+void TCustomLabel::SetEllipsisPosition(TEllipsisPosition AValue) {
+  if (AValue == FEllipsisPosition) return;
+  FEllipsisPosition = AValue;
   Changed(TControlChange::Style);
 }
 void TCustomLabel::SetLayout(TTextLayout AValue) {

@@ -11,6 +11,9 @@ namespace ui {
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
+// Where a label's text that does not fit its width is cut: not at all
+// (clipped), or at the end with "…" (the whole text then shows as a tooltip).
+enum TEllipsisPosition { epNone, epEndEllipsis };
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 
@@ -28,6 +31,8 @@ class TCustomLabel : public TGraphicControl {
   void SetLayout(TTextLayout AValue);
   bool Transparent() const { return FTransparent; }
   void SetTransparent(bool AValue);
+  TEllipsisPosition EllipsisPosition() const { return FEllipsisPosition; }
+  void SetEllipsisPosition(TEllipsisPosition AValue);
   TWinControl* FocusControl() const { return FFocusControl; }
   void SetFocusControl(TWinControl* AValue);
   void SetText(const std::string& AValue) override;
@@ -43,6 +48,7 @@ class TCustomLabel : public TGraphicControl {
   TAlignment FAlignment = taLeftJustify;
   TTextLayout FLayout = tlTop;
   bool FTransparent = true;
+  TEllipsisPosition FEllipsisPosition = epNone;
   TWinControl* FFocusControl = nullptr;
 };
 

@@ -331,6 +331,53 @@ class TPaintWidget : public QWidget {
   void paintEvent(QPaintEvent*) override { PaintModel(this, ModelOf(this)); }
 };
 
+// Shows a window maximised. It takes the screen's free area first: without
+// a window manager nobody else would size it.
+void MaximizeOnScreen(QWidget* AWindow) {
+  if (QScreen* screen = AWindow->screen() ? AWindow->screen() : QGuiApplication::primaryScreen())
+    AWindow->setGeometry(screen->availableGeometry());
+  AWindow->showMaximized();
+}
+
+// A label. With an end ellipsis, text wider than the label is cut with "…"
+// and the whole text becomes the tooltip (unless the label has a hint).
+class TLabelWidget : public QLabel {
+ public:
+  using QLabel::QLabel;
+  void SetLabelText(const QString& AText, bool AElide, const QString& AHint) {
+    FText = AText;
+    FElide = AElide;
+    FHint = AHint;
+    Fit();
+  }
+  // The text as it shows now (elided or whole).
+  bool Elided() const { return text() != FText; }
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override {
+    QLabel::resizeEvent(e);
+    Fit();
+  }
+  void changeEvent(QEvent* e) override {
+    QLabel::changeEvent(e);
+    if (e->type() == QEvent::FontChange) Fit();
+  }
+
+ private:
+  void Fit() {
+    QString shown = FText;
+    if (FElide && !wordWrap()) {
+      int room = contentsRect().width() - 2 * margin() - 2 * indent();
+      shown = fontMetrics().elidedText(FText, Qt::ElideRight, std::max(0, room));
+    }
+    if (text() != shown) setText(shown);
+    setToolTip(!FHint.isEmpty() ? FHint : shown != FText ? FText : QString());
+  }
+  QString FText;
+  QString FHint;
+  bool FElide = false;
+};
+
 class TPanelWidget : public QFrame {
  public:
   using QFrame::QFrame;
@@ -715,7 +762,8 @@ void TQtPeer::SyncText() {
     if (cb->isEditable() && S(cb->currentText()) != combo->Text())
       cb->setEditText(Q(combo->Text()));
   } else if (auto* lbl = dynamic_cast<TCustomLabel*>(c)) {
-    static_cast<QLabel*>(w)->setText(Q(lbl->Caption()));
+    static_cast<TLabelWidget*>(w)->SetLabelText(
+        Q(lbl->Caption()), lbl->EllipsisPosition() == epEndEllipsis, Q(lbl->Hint()));
   } else if (dynamic_cast<TButton*>(c) || dynamic_cast<TSpeedButton*>(c)) {
     static_cast<QPushButton*>(w)->setText(Q(c->Caption()));
   } else if (dynamic_cast<TCustomCheckBox*>(c) || dynamic_cast<TRadioButton*>(c)) {
@@ -761,7 +809,7 @@ void TQtPeer::SyncStyle() {
         fw->Syncing = true;
         switch (form->WindowState()) {
           case wsMaximized:
-            if (!fw->isMaximized()) fw->showMaximized();
+            if (!fw->isMaximized()) MaximizeOnScreen(fw);
             break;
           case wsMinimized:
             if (!fw->isMinimized()) fw->showMinimized();
@@ -802,6 +850,7 @@ void TQtPeer::SyncStyle() {
          : lbl->Layout() == tlBottom ? Qt::AlignBottom
                                      : Qt::AlignVCenter;
     ql->setAlignment(a);
+    SyncText();  // the ellipsis setting
   } else if (auto* btn = dynamic_cast<TButton*>(c)) {
     static_cast<QPushButton*>(w)->setDefault(btn->Default());
   } else if (auto* sb = dynamic_cast<TSpeedButton*>(c)) {
@@ -867,7 +916,10 @@ void TQtPeer::Sync(TControlChange AWhat) {
       SyncColor();
       break;
     case TControlChange::Hint:
-      w->setToolTip(Q(c->Hint()));
+      if (dynamic_cast<TCustomLabel*>(c))
+        SyncText();  // the tooltip may also show an elided text
+      else
+        w->setToolTip(Q(c->Hint()));
       break;
     case TControlChange::TabOrder:
       if (auto* wc = dynamic_cast<TWinControl*>(c))
@@ -1046,7 +1098,7 @@ QWidget* TQtBackendPrivate::CreateWidget(TControl& c, QWidget* parent) {
   } else if (dynamic_cast<TCustomPanel*>(&c)) {
     w = new TPanelWidget(parent);
   } else if (dynamic_cast<TCustomLabel*>(&c)) {
-    auto* l = new QLabel(parent);
+    auto* l = new TLabelWidget(parent);
     l->setTextFormat(Qt::PlainText);
     w = l;
   } else if (dynamic_cast<TPictureView*>(&c)) {
@@ -1317,7 +1369,7 @@ void TQtBackend::ShowForm(TCustomForm& AForm) {
   fw->Syncing = true;
   switch (AForm.WindowState()) {
     case wsMaximized:
-      fw->showMaximized();
+      MaximizeOnScreen(fw);
       break;
     case wsMinimized:
       fw->showMinimized();

@@ -164,6 +164,35 @@ TEST_F(HeadlessTest, ButtonModalResultAndCloseQuery) {
   f->Free();
 }
 
+// A close check that fails (a save refused while closing) is reported and
+// the modal form stays open; a script sees that through the run's turn.
+TEST_F(HeadlessTest, AFailingCloseCheckIsReportedAndKeepsTheModalFormOpen) {
+  auto* f = Create<TfTeste>(nullptr);
+  f->btnEntrar->OnClick = nullptr;
+  f->btnEntrar->SetModalResult(mrOk);
+  bool fail = true;
+  f->OnCloseQuery = [&](TComponent*, bool&) {
+    if (fail) throw EToolkitError("Não foi possível salvar");
+  };
+  bool turns[2] = {true, false};
+  Application->Headless()->OnModal = [&](TCustomForm& form) {
+    ClickOn(form, "btnEntrar");
+    turns[0] = Application->Headless()->ModalTurn();
+    EXPECT_TRUE(form.Visible());
+    fail = false;
+    ClickOn(form, "btnEntrar");
+    turns[1] = Application->Headless()->ModalTurn();
+  };
+  EXPECT_EQ(f->ShowModal(), mrOk);
+  EXPECT_FALSE(turns[0]);
+  EXPECT_TRUE(turns[1]);
+  auto boxes = Application->Headless()->MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].Request.Text, "Não foi possível salvar");
+  EXPECT_FALSE(Application->Headless()->ModalTurn());  // no run any more
+  f->Free();
+}
+
 TEST_F(HeadlessTest, EnterClicksTheDefaultButtonEscapeTheCancelButton) {
   auto* f = Create<TfTeste>(nullptr);
   f->btnEntrar->SetDefault(true);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -254,6 +255,8 @@ TEST_F(QtTest, MaximisedWindowSizesTheModelAndItsAlignedChildren) {
   QCoreApplication::processEvents();
   QWidget* w = WidgetOf(f);
   EXPECT_TRUE(w->isMaximized());
+  // The screen's free area, even where no window manager maximises it.
+  EXPECT_EQ(w->frameGeometry(), ScreenArea());
   EXPECT_EQ(f->Width(), w->width());
   EXPECT_EQ(top->Width(), f->ClientWidth());
   auto* bar = w->findChild<QMenuBar*>();
@@ -262,6 +265,39 @@ TEST_F(QtTest, MaximisedWindowSizesTheModelAndItsAlignedChildren) {
   EXPECT_EQ(bar->actions().front()->text(), "Sair");
   bar->actions().front()->trigger();
   EXPECT_EQ(clicked, 1);
+  f->Free();
+}
+
+// A label with an end ellipsis shows its whole text while it fits, and
+// otherwise the text cut with "…" and the whole text as its tooltip.
+TEST_F(QtTest, LabelEllipsisAndTooltip) {
+  auto* f = Create<TForm>(nullptr);
+  f->SetBounds(0, 0, 600, 100);
+  auto* l = Make<TLabel>(f, f, "lblNome", 0, 0, 0, 30);
+  l->SetAutoSize(false);
+  l->SetEllipsisPosition(epEndEllipsis);
+  const std::string name = "Prefeitura Municipal de Santa Aurora do Sul";
+  l->SetCaption(name);
+  f->Show();
+  auto* ql = qobject_cast<QLabel*>(WidgetOf(l));
+  ASSERT_NE(ql, nullptr);
+  int whole = ql->fontMetrics().horizontalAdvance(QString::fromStdString(name));
+  l->SetWidth(whole + 4);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ql->text().toStdString(), name);
+  EXPECT_TRUE(ql->toolTip().isEmpty());
+  l->SetWidth(whole / 2);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(ql->text().endsWith(QChar(0x2026))) << ql->text().toStdString();
+  EXPECT_LE(ql->fontMetrics().horizontalAdvance(ql->text()), whole / 2);
+  EXPECT_EQ(ql->toolTip().toStdString(), name);
+  // A hint of its own wins over the tooltip of the cut text.
+  l->SetHint("Nome da prefeitura");
+  EXPECT_EQ(ql->toolTip().toStdString(), "Nome da prefeitura");
+  // Without the ellipsis the text is never cut.
+  l->SetHint("");
+  l->SetEllipsisPosition(epNone);
+  EXPECT_EQ(ql->text().toStdString(), name);
   f->Free();
 }
 
