@@ -67,6 +67,9 @@ TfCadPrefeitura::TfCadPrefeitura(core::TComponent* AOwner) : vexlo::TVexloForm(A
   btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
   btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
   btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
+  OnCloseQuery = [this](core::TComponent* Sender, bool& CanClose) {
+    FormCloseQuery(Sender, CanClose);
+  };
   ColardareadeTransferncia1->OnClick = [this](core::TComponent* Sender) {
     ColardareadeTransferncia1Click(Sender);
   };
@@ -96,6 +99,10 @@ void TfCadPrefeitura::btnCancelarClick(core::TComponent*) {
 
 void TfCadPrefeitura::btnSairClick(core::TComponent*) {
   FTDI->Fechar(false);
+}
+
+void TfCadPrefeitura::FormCloseQuery(core::TComponent*, bool& CanClose) {
+  CanClose = ConfirmarAlteracoes(*this, DM->qryPrefeitura);
 }
 
 void TfCadPrefeitura::dtsStatusStateChange(core::TComponent*) {

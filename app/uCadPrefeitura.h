@@ -41,6 +41,8 @@ class TfCadPrefeitura : public vexlo::TVexloForm {
   void btnSalvarClick(core::TComponent* Sender);
   void btnCancelarClick(core::TComponent* Sender);
   void btnSairClick(core::TComponent* Sender);
+  // A record left being edited is saved, dropped or keeps the form open.
+  void FormCloseQuery(core::TComponent* Sender, bool& CanClose);
   void dtsStatusStateChange(core::TComponent* Sender);
   void ColardareadeTransferncia1Click(core::TComponent* Sender);
   void Anexarimagem1Click(core::TComponent* Sender);

@@ -55,6 +55,9 @@ TfCadSituacao::TfCadSituacao(core::TComponent* AOwner) : vexlo::TVexloForm(AOwne
   btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
   btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
   btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
+  OnCloseQuery = [this](core::TComponent* Sender, bool& CanClose) {
+    FormCloseQuery(Sender, CanClose);
+  };
 
   // The form's own data source on the dataset, for its state changes only.
   dtsStatus = new db::TDataSource(this);
@@ -85,6 +88,10 @@ void TfCadSituacao::btnCancelarClick(core::TComponent*) {
 
 void TfCadSituacao::btnSairClick(core::TComponent*) {
   FTDI->Fechar(false);
+}
+
+void TfCadSituacao::FormCloseQuery(core::TComponent*, bool& CanClose) {
+  CanClose = ConfirmarAlteracoes(*this, DM->qrySituacao);
 }
 
 void TfCadSituacao::dtsStatusStateChange(core::TComponent*) {

@@ -55,6 +55,9 @@ TfCadTipoSolicitacao::TfCadTipoSolicitacao(core::TComponent* AOwner) : vexlo::TV
   btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
   btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
   btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
+  OnCloseQuery = [this](core::TComponent* Sender, bool& CanClose) {
+    FormCloseQuery(Sender, CanClose);
+  };
 
   // The form's own data source on the dataset, for its state changes only.
   dtsStatus = new db::TDataSource(this);
@@ -85,6 +88,10 @@ void TfCadTipoSolicitacao::btnCancelarClick(core::TComponent*) {
 
 void TfCadTipoSolicitacao::btnSairClick(core::TComponent*) {
   FTDI->Fechar(false);
+}
+
+void TfCadTipoSolicitacao::FormCloseQuery(core::TComponent*, bool& CanClose) {
+  CanClose = ConfirmarAlteracoes(*this, DM->qryTipoSolicitacao);
 }
 
 void TfCadTipoSolicitacao::dtsStatusStateChange(core::TComponent*) {

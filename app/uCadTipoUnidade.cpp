@@ -47,6 +47,9 @@ TfCadTipoUnidade::TfCadTipoUnidade(core::TComponent* AOwner) : vexlo::TVexloForm
   btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
   btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
   btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
+  OnCloseQuery = [this](core::TComponent* Sender, bool& CanClose) {
+    FormCloseQuery(Sender, CanClose);
+  };
 
   // The form's own data source on the dataset, for its state changes only.
   dtsStatus = new db::TDataSource(this);
@@ -77,6 +80,10 @@ void TfCadTipoUnidade::btnCancelarClick(core::TComponent*) {
 
 void TfCadTipoUnidade::btnSairClick(core::TComponent*) {
   FTDI->Fechar(false);
+}
+
+void TfCadTipoUnidade::FormCloseQuery(core::TComponent*, bool& CanClose) {
+  CanClose = ConfirmarAlteracoes(*this, DM->qryTipoUnidade);
 }
 
 void TfCadTipoUnidade::dtsStatusStateChange(core::TComponent*) {

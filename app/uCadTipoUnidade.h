@@ -33,6 +33,8 @@ class TfCadTipoUnidade : public vexlo::TVexloForm {
   void btnSalvarClick(core::TComponent* Sender);
   void btnCancelarClick(core::TComponent* Sender);
   void btnSairClick(core::TComponent* Sender);
+  // A record left being edited is saved, dropped or keeps the form open.
+  void FormCloseQuery(core::TComponent* Sender, bool& CanClose);
   void dtsStatusStateChange(core::TComponent* Sender);
 };
 

@@ -50,6 +50,9 @@ TfCadUnidades::TfCadUnidades(core::TComponent* AOwner) : vexlo::TVexloForm(AOwne
   btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
   btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
   btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
+  OnCloseQuery = [this](core::TComponent* Sender, bool& CanClose) {
+    FormCloseQuery(Sender, CanClose);
+  };
 
   // The form's own data source on the dataset, for its state changes only.
   dtsStatus = new db::TDataSource(this);
@@ -80,6 +83,10 @@ void TfCadUnidades::btnCancelarClick(core::TComponent*) {
 
 void TfCadUnidades::btnSairClick(core::TComponent*) {
   FTDI->Fechar(false);
+}
+
+void TfCadUnidades::FormCloseQuery(core::TComponent*, bool& CanClose) {
+  CanClose = ConfirmarAlteracoes(*this, DM->qryUnidades);
 }
 
 void TfCadUnidades::dtsStatusStateChange(core::TComponent*) {

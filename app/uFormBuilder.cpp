@@ -1,5 +1,7 @@
 #include "app/uFormBuilder.h"
 
+#include "platform/ui/ComCtrls.h"
+
 namespace app {
 
 TCadFrame BuildCadFrame(ui::TCustomForm& AForm, const std::string& ACaption,
@@ -57,6 +59,41 @@ void ApplyEditButtons(db::TDataSet* ADataSet, ui::TControl* ANovo, ui::TControl*
   if (ANovo) ANovo->SetEnabled(!editing);
   ASalvar->SetEnabled(editing);
   ACancelar->SetEnabled(editing);
+}
+
+bool ConfirmarAlteracoes(vexlo::TVexloForm& AForm, db::TDataSet* ADataSet,
+                         const std::function<void()>& ASalvar) {
+  if (!IsEditing(ADataSet) || ui::Application->Terminated()) return true;
+  // What the controls hold goes into the record first; a value they cannot
+  // write (a malformed date) counts as a change too.
+  bool changed;
+  try {
+    ADataSet->UpdateRecord();
+    changed = ADataSet->Modified();
+  } catch (const db::EDatabaseError&) {
+    changed = true;
+  }
+  if (!changed) {
+    ADataSet->Cancel();
+    return true;
+  }
+  // The user sees the form whose record is pending: a tab comes to the front.
+  if (auto* sheet = dynamic_cast<ui::TTabSheet*>(AForm.Parent()))
+    if (ui::TPageControl* pages = sheet->PageControl()) pages->SetActivePage(sheet);
+  switch (AForm.MessageDlg("Deseja salvar as alterações?", ui::mtConfirmation, ui::mbYesNoCancel(),
+                           0)) {
+    case ui::mrYes:
+      if (ASalvar)
+        ASalvar();
+      else
+        ADataSet->Post();
+      return !IsEditing(ADataSet);
+    case ui::mrNo:
+      ADataSet->Cancel();
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace app

@@ -3,6 +3,7 @@
 // of the registration forms.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/db/DB.h"
@@ -11,6 +12,7 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "vexlo/Vexlo.Forms.h"
 
 namespace app {
 
@@ -115,5 +117,15 @@ void ApplyEditButtons(db::TDataSet* ADataSet, ui::TControl* ANovo, ui::TControl*
                       ui::TControl* ACancelar);
 // True while the dataset is editing or inserting.
 bool IsEditing(const db::TDataSet* ADataSet);
+
+// Before a form closes, a record of ADataSet still being edited or inserted
+// is never dropped silently. When it holds a change the form (brought to the
+// front) asks "Deseja salvar as alterações?": "Sim" saves it (ASalvar, or a
+// post; an error goes on to the caller's report and the form stays open),
+// "Não" cancels it, "Cancelar" keeps the form open. A record without changes
+// is cancelled without a question, and nothing is asked once the program is
+// terminating. Returns whether the form may close.
+bool ConfirmarAlteracoes(vexlo::TVexloForm& AForm, db::TDataSet* ADataSet,
+                         const std::function<void()>& ASalvar = nullptr);
 
 }  // namespace app

@@ -103,14 +103,13 @@ void TfLisSolicitacoes::FormCreate(core::TComponent*) {
   core::TStrings& items = cbbSituacao->Items();
   items.Clear();
   items.Add("Todos");
+  // Read by record number: the situations form may be editing one of them,
+  // and that edit is neither posted nor moved away from.
   db::TQuery* sit = DM->qrySituacao;
-  sit->First();
-  while (!sit->Eof()) {
-    items.Add(sit->FieldByName("ID_SITUACAO").AsString() + " - " +
-              sit->FieldByName("NOME_SITUACAO").AsString());
-    sit->Next();
-  }
-  sit->First();
+  const db::TField& id = sit->FieldByName("ID_SITUACAO");
+  const db::TField& nome = sit->FieldByName("NOME_SITUACAO");
+  for (int rec = 1; rec <= sit->RecordCount(); ++rec)
+    items.Add(sit->RowText(rec, id) + " - " + sit->RowText(rec, nome));
   cbbSituacao->SetItemIndex(0);
 }
 

@@ -66,6 +66,9 @@ TfLogin::TfLogin(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
 
   btnEntrar = Make<ui::TButton>(this, "btnEntrar", 110, 408, 247, 33);
   btnEntrar->SetCaption("Entrar");
+  // Enter in either field presses "Entrar"; the form has no cancel button,
+  // so Escape does nothing.
+  btnEntrar->SetDefault(true);
   btnEntrar->OnClick = [this](core::TComponent* Sender) { btnEntrarClick(Sender); };
 
   Button1 = Make<ui::TButton>(this, "Button1", 840, 496, 71, 31);

@@ -1,5 +1,7 @@
 #include "app/uMenu.h"
 
+#include <algorithm>
+
 #include "app/uCadPrefeitura.h"
 #include "app/uCadSituacao.h"
 #include "app/uCadTipoSolicitacao.h"
@@ -23,6 +25,9 @@ const core::TClassInfo& TfMenu::StaticClass() {
 namespace {
 
 constexpr int kGroupCollapsed = 33;
+// The city hall name's width at design size, and the room kept after its text.
+constexpr int kNomeLargura = 328;
+constexpr int kNomeMargem = 8;
 constexpr ui::TColor kGroupColor = ui::clSilver;
 
 ui::TPanel* MakePanel(ui::TWinControl* AParent, const std::string& AName, ui::TAlign AAlign,
@@ -92,6 +97,9 @@ TfMenu::TfMenu(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   DBText1->Font().SetStyle(ui::fsBold);
   DBText1->Font().SetSize(14);
   DBText1->SetLayout(ui::tlCenter);
+  // The name gets the width it needs, within the bar (AjustarNomePrefeitura).
+  DBText1->SetAutoSize(true);
+  DBText1->SetEllipsisPosition(ui::epEndEllipsis);
   DBText1->SetDataSource(DM->dtsPrefeitura);
   DBText1->SetDataField("NOME_PREFEITURA");
 
@@ -225,8 +233,15 @@ TfMenu::TfMenu(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
   SpeedButton10->OnClick = same(SituaodeSolicitao1);
   btnFechar->OnClick = same(Sair1);
 
+  DBText1->OnResize = [this](core::TComponent*) { AjustarNomePrefeitura(); };
+  Panel1->OnResize = [this](core::TComponent*) { AjustarNomePrefeitura(); };
+
   EnableAlign();
+  AjustarNomePrefeitura();
   OnCreate = [this](core::TComponent* Sender) { FormCreate(Sender); };
+  OnCloseQuery = [this](core::TComponent* Sender, bool& CanClose) {
+    FormCloseQuery(Sender, CanClose);
+  };
 }
 
 TfMenu::~TfMenu() {
@@ -241,6 +256,15 @@ TfMenu::~TfMenu() {
 void TfMenu::FormCreate(core::TComponent*) {
   FTDI = new tabhost::TTDI(this, nullptr);
   FTDI->SetMostrarMenuPopup(false);
+}
+
+void TfMenu::AjustarNomePrefeitura() {
+  if (FAjustandoNome) return;
+  FAjustandoNome = true;
+  int texto = ui::MeasureText(DBText1->Caption(), DBText1->Font()).cx + kNomeMargem;
+  int livre = Panel1->ClientWidth() - btnFechar->Width() - Panel2->Width() - btnUser->Width();
+  DBText1->SetWidth(std::max(0, std::min(std::max(texto, kNomeLargura), livre)));
+  FAjustandoNome = false;
 }
 
 void TfMenu::btnRecolherClick(core::TComponent*) {
@@ -283,7 +307,19 @@ void TfMenu::GerenciamentodeSolicitaes1Click(core::TComponent*) {
 }
 
 void TfMenu::Sair1Click(core::TComponent*) {
+  if (!AbasPodemFechar()) return;
   ui::Application->Terminate();
+}
+
+void TfMenu::FormCloseQuery(core::TComponent*, bool& CanClose) {
+  CanClose = AbasPodemFechar();
+}
+
+bool TfMenu::AbasPodemFechar() {
+  if (!FTDI) return true;
+  for (int i = 0; i < FTDI->PageControl()->PageCount(); ++i)
+    if (ui::TCustomForm* form = FTDI->Formulario(i); form && !form->CloseQuery()) return false;
+  return true;
 }
 
 }  // namespace app

@@ -71,6 +71,18 @@ class TfMenu : public vexlo::TVexloForm {
   void SituaodeSolicitao1Click(core::TComponent* Sender);
   void GerenciamentodeSolicitaes1Click(core::TComponent* Sender);
   void Sair1Click(core::TComponent* Sender);
+  // Closing the window asks the tabs' forms first, as "Sair" does.
+  void FormCloseQuery(core::TComponent* Sender, bool& CanClose);
+
+ private:
+  // The city hall's name is as wide as its text (at least its design width)
+  // and ends before the bar's buttons; a name longer than that is elided.
+  void AjustarNomePrefeitura();
+  bool FAjustandoNome = false;
+  // Asks every tab's form, in tab order, whether it may close (a record it
+  // left being edited is saved, dropped or keeps the program open); false at
+  // the first that may not.
+  bool AbasPodemFechar();
 };
 
 extern TfMenu* fMenu;

@@ -79,6 +79,9 @@ TfSolicitacao::TfSolicitacao(core::TComponent* AOwner) : vexlo::TVexloForm(AOwne
   btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
   btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
   btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
+  OnCloseQuery = [this](core::TComponent* Sender, bool& CanClose) {
+    FormCloseQuery(Sender, CanClose);
+  };
   EnableAlign();
 }
 
@@ -87,11 +90,20 @@ void TfSolicitacao::btnSairClick(core::TComponent*) {
 }
 
 void TfSolicitacao::btnSalvarClick(core::TComponent*) {
-  db::TQuery* q = DM->qrySolicitacao;
-  if (!IsEditing(q)) {
+  if (!IsEditing(DM->qrySolicitacao)) {
     Close();
     return;
   }
+  Salvar();
+  SetModalResult(ui::mrOk);
+}
+
+void TfSolicitacao::FormCloseQuery(core::TComponent*, bool& CanClose) {
+  CanClose = ConfirmarAlteracoes(*this, DM->qrySolicitacao, [this] { Salvar(); });
+}
+
+void TfSolicitacao::Salvar() {
+  db::TQuery* q = DM->qrySolicitacao;
   q->UpdateRecord();
   // The city hall the request belongs to is the current city hall record.
   db::TField& prefeitura = q->FieldByName("ID_PREFEITURA");
@@ -115,7 +127,6 @@ void TfSolicitacao::btnSalvarClick(core::TComponent*) {
       throw db::EDatabaseError(std::string("Campo '") + label + "' deve ter um valor");
   q->Post();
   int64_t id = q->FieldByName("ID_SOLICITACAO").AsLargeInt();
-  SetModalResult(ui::mrOk);
   if (OnSalvo) OnSalvo(id);
 }
 

@@ -49,6 +49,13 @@ class TfSolicitacao : public vexlo::TVexloForm {
   void btnSairClick(core::TComponent* Sender);
   void btnSalvarClick(core::TComponent* Sender);
   void btnCancelarClick(core::TComponent* Sender);
+  // "Sair" or the window's close: a request left with changes is saved,
+  // dropped or keeps the form open.
+  void FormCloseQuery(core::TComponent* Sender, bool& CanClose);
+
+ private:
+  // Completes, checks and posts the request, then tells OnSalvo.
+  void Salvar();
 };
 
 // The request form while it is shown; nil otherwise.

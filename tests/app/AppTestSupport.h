@@ -30,6 +30,9 @@ class AppFixture {
     Menu->Show();
   }
   ~AppFixture() {
+    // As in the program, the menu goes once termination is pending: its tabs
+    // close without asking about records left being edited.
+    ui::Application->Terminate();
     core::FreeAndNil(Menu);
     core::FreeAndNil(app::DM);
     ui::Application->RunQueuedCalls();

@@ -327,3 +327,154 @@ TEST_F(CadastroTest, PastingABitmapStoresPngAndPastingTextChangesNothing) {
   db::TBytes stored = DM->qryPrefeitura->FieldByName("LOGO_PREFEITURA").AsBytes();
   EXPECT_EQ(ui::DecodePNG(std::string(stored.begin(), stored.end())), bmp);
 }
+
+namespace {
+
+// Answers the message boxes in turn (OK once the list is used up) and
+// records their texts; checks that the save question has its three buttons.
+struct Answers {
+  std::vector<ui::TModalResult> Next;
+  std::vector<std::string> Asked;
+  explicit Answers(std::vector<ui::TModalResult> ANext) : Next(std::move(ANext)) {
+    AppFixture::Headless().OnMessageBox = [this](const ui::TMessageBoxRequest& r) {
+      Asked.push_back(r.Text);
+      if (r.Text == "Deseja salvar as alterações?") {
+        EXPECT_EQ(r.DlgType, ui::mtConfirmation);
+        EXPECT_EQ(r.Buttons.List(),
+                  (std::vector<ui::TMsgDlgBtn>{ui::mbYes, ui::mbNo, ui::mbCancel}));
+      }
+      if (Next.empty()) return ui::mrOk;
+      ui::TModalResult answer = Next.front();
+      Next.erase(Next.begin());
+      return answer;
+    };
+  }
+  ~Answers() { AppFixture::Headless().OnMessageBox = nullptr; }
+};
+
+const std::string kPergunta = "Deseja salvar as alterações?";
+
+}  // namespace
+
+// Closing a tab with a record being edited: "Cancelar" keeps the tab and
+// the edit, "Não" drops the edit, "Sim" saves it; each answer checked in
+// the database. An untouched "Novo" closes without a question.
+TEST_F(CadastroTest, ClosingATabWithAPendingEditAsksFirst) {
+  auto nome = [&] {
+    return app.Database.Scalar("SELECT NOME_SITUACAO FROM SITUACAO WHERE ID_SITUACAO = 2");
+  };
+  std::string original = nome();
+  auto edit = [&](const std::string& AText) {
+    auto* f = app.Open<TfCadSituacao>();
+    f->DBGrid1->SelectCellByUser(1, 1);
+    ui::TypeInto(*f->DBEdit2, AText);
+    return f;
+  };
+  {
+    Answers answers({ui::mrCancel});
+    auto* f = edit("Em andamento (rascunho)");
+    ui::ClickOn(*f, "btnSair");
+    EXPECT_EQ(answers.Asked, std::vector<std::string>{kPergunta});
+    EXPECT_EQ(AppFixture::Tabs().size(), 1u);  // still open, still editing
+    EXPECT_EQ(DM->qrySituacao->State(), TDataSetState::dsEdit);
+    EXPECT_EQ(f->DBEdit2->Text(), "Em andamento (rascunho)");
+    EXPECT_EQ(nome(), original);
+  }
+  {
+    Answers answers({ui::mrNo});
+    FTDI->Fechar(false);  // the tab's close button
+    EXPECT_EQ(answers.Asked, std::vector<std::string>{kPergunta});
+    EXPECT_TRUE(AppFixture::Tabs().empty());
+    EXPECT_EQ(DM->qrySituacao->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(nome(), original);
+  }
+  {
+    // Reopened: nothing pending, every row shown.
+    auto* f = app.Open<TfCadSituacao>();
+    EXPECT_EQ(f->DBGrid1->CellText(1, 1), original);
+    EXPECT_TRUE(f->btnNovo->Enabled());
+    FTDI->Fechar(false);
+  }
+  {
+    Answers answers({ui::mrYes});
+    auto* f = edit("Em andamento na secretaria");
+    ui::ClickOn(*f, "btnSair");
+    EXPECT_EQ(answers.Asked, std::vector<std::string>{kPergunta});
+    EXPECT_TRUE(AppFixture::Tabs().empty());
+    EXPECT_EQ(nome(), "Em andamento na secretaria");
+    app.Database.Exec("UPDATE SITUACAO SET NOME_SITUACAO = 'Em andamento' WHERE ID_SITUACAO = 2");
+  }
+  {
+    Answers answers({});
+    auto* f = app.Open<TfCadSituacao>();
+    int rows = DM->qrySituacao->RecordCount();
+    ui::ClickOn(*f, "btnNovo");
+    ui::ClickOn(*f, "btnSair");
+    EXPECT_TRUE(answers.Asked.empty());
+    EXPECT_TRUE(AppFixture::Tabs().empty());
+    EXPECT_EQ(DM->qrySituacao->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(DM->qrySituacao->RecordCount(), rows);
+  }
+}
+
+// "Sim" whose post is refused keeps the tab open with the refusal shown; the
+// city hall form asks the same way.
+TEST_F(CadastroTest, ASaveRefusedOnClosingKeepsTheTab) {
+  auto* uni = app.Open<TfCadUnidades>();
+  ui::ClickOn(*uni, "btnNovo");
+  ui::TypeInto(*uni->DBEdit2, "Unidade sem tipo");
+  {
+    Answers answers({ui::mrYes});
+    ui::ClickOn(*uni, "btnSair");
+    EXPECT_EQ(answers.Asked,
+              (std::vector<std::string>{kPergunta, "Campo 'Tipo de Unidade' deve ter um valor"}));
+  }
+  EXPECT_EQ(AppFixture::Tabs(), std::vector<std::string>{"Cadastro de Unidades      "});
+  EXPECT_EQ(DM->qryUnidades->State(), TDataSetState::dsInsert);
+  EXPECT_EQ(
+      app.Database.Scalar("SELECT COUNT(*) FROM UNIDADE WHERE NOME_UNIDADE = 'Unidade sem tipo'"),
+      "0");
+  {
+    Answers answers({ui::mrNo});
+    ui::ClickOn(*uni, "btnSair");
+  }
+  EXPECT_TRUE(AppFixture::Tabs().empty());
+
+  auto* pre = app.Open<TfCadPrefeitura>();
+  ui::TypeInto(*pre->DBEdit2, "Prefeitura Municipal de Santa Aurora do Norte");
+  {
+    Answers answers({ui::mrYes});
+    ui::ClickOn(*pre, "btnSair");
+    EXPECT_EQ(answers.Asked, std::vector<std::string>{kPergunta});
+  }
+  EXPECT_TRUE(AppFixture::Tabs().empty());
+  EXPECT_EQ(app.Database.Scalar("SELECT NOME_PREFEITURA FROM PREFEITURA"),
+            "Prefeitura Municipal de Santa Aurora do Norte");
+  app.Database.Exec(
+      "UPDATE PREFEITURA SET NOME_PREFEITURA = 'Prefeitura Municipal de Santa Aurora'");
+}
+
+// "Novo" in a list form: the existing rows stay on screen (they used to go
+// blank until the new record was saved or cancelled).
+TEST_F(CadastroTest, NovoKeepsEveryListedRowVisible) {
+  TListForm forms[] = {
+      ListForm(app.Open<TfCadSituacao>(), DM->qrySituacao),
+      ListForm(app.Open<TfCadTipoSolicitacao>(), DM->qryTipoSolicitacao),
+      ListForm(app.Open<TfCadUnidades>(), DM->qryUnidades),
+  };
+  for (TListForm& f : forms) {
+    SCOPED_TRACE(f.Form->Caption());
+    FTDI->MostrarFormulario(&f.Form->ClassType(), false);
+    int rows = f.DataSet->RecordCount();
+    std::vector<std::string> before;
+    for (int r = 0; r < rows; ++r) before.push_back(f.Grid->CellText(r, 1));
+    ui::ClickOn(*f.Form, "btnNovo");
+    ASSERT_EQ(f.Grid->RowCount(), rows + 1);
+    for (int r = 0; r < rows; ++r) {
+      EXPECT_FALSE(f.Grid->CellText(r, 1).empty()) << r;
+      EXPECT_EQ(f.Grid->CellText(r, 1), before[r]) << r;
+    }
+    EXPECT_EQ(f.Grid->CellText(rows, 1), "");  // the new record, last
+    ui::ClickOn(*f.Form, "btnCancelar");
+  }
+}

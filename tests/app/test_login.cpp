@@ -138,6 +138,43 @@ TEST_F(LoginTest, CredentialCases) {
   }
 }
 
+// Enter in either field presses "Entrar"; Escape does nothing.
+TEST_F(LoginTest, EnterPressesEntrarAndEscapeDoesNothing) {
+  DM = new TDM(nullptr);
+  TfLogin* f = core::Create<TfLogin>(nullptr);
+  EXPECT_TRUE(f->btnEntrar->Default());
+  struct Case {
+    const char* field;
+    const char* password;
+    std::vector<std::string> messages;
+    bool closed;
+  } cases[] = {
+      {"edtLogin", "ketil", {}, true},
+      {"edtSenha", "ketil", {}, true},
+      {"edtSenha", "errada", {"Usuário ou Senha não confere!"}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.field) + " / " + c.password);
+    headless().Reset();
+    bool closed = false, escapeKept = false;
+    headless().OnModal = [&](ui::TCustomForm& form) {
+      ui::TypeInto(*f->edtSenha, c.password);
+      auto& field = ui::Find<ui::TEdit>(form, c.field);
+      field.SetFocus();
+      field.KeyDownFromUser(ui::VK_ESCAPE, 0);
+      escapeKept = form.ModalResult() == ui::mrNone && headless().MessageBoxes().empty();
+      EXPECT_TRUE(field.KeyDownFromUser(ui::VK_RETURN, 0));
+      closed = form.ModalResult() != ui::mrNone;
+      if (!closed) form.SetModalResult(ui::mrCancel);
+    };
+    f->ShowModal();
+    EXPECT_TRUE(escapeKept);
+    EXPECT_EQ(closed, c.closed);
+    EXPECT_EQ(Messages(), c.messages);
+  }
+  f->Free();
+}
+
 TEST_F(LoginTest, CreatingTheFormWithTheDataModuleSetKeepsOneDataModule) {
   DM = new TDM(nullptr);
   TDM* before = DM;

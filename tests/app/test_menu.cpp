@@ -2,6 +2,8 @@
 // form as a tab of the host, headless on a real database.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/uCadPrefeitura.h"
 #include "app/uCadSituacao.h"
 #include "app/uCadTipoSolicitacao.h"
@@ -30,7 +32,11 @@ TEST_F(MenuTest, WindowTopBarSideMenuAndMenuBar) {
   EXPECT_EQ(menu().Panel1->Height(), 41);
   EXPECT_EQ(menu().Panel1->Align(), ui::alTop);
   EXPECT_EQ(menu().DBText1->Caption(), "Prefeitura Municipal de Santa Aurora");
-  EXPECT_EQ(menu().DBText1->Width(), 328);
+  // As wide as the whole name (at least its design width), before the buttons.
+  EXPECT_GE(menu().DBText1->Width(),
+            std::max(328, ui::MeasureText(menu().DBText1->Caption(), menu().DBText1->Font()).cx));
+  EXPECT_LE(menu().DBText1->Width(), menu().btnUser->Left());
+  EXPECT_EQ(menu().DBText1->EllipsisPosition(), ui::epEndEllipsis);
   EXPECT_EQ(menu().DBText1->Font().Size(), 14);
   EXPECT_TRUE(menu().DBText1->Font().Style() & ui::fsBold);
   EXPECT_EQ(menu().btnFechar->Hint(), "Sair do sistema (Fechar)");
@@ -184,6 +190,87 @@ TEST_F(MenuTest, TheTopBarFollowsTheCityHallName) {
   EXPECT_EQ(menu().DBText1->Caption(), "Prefeitura de Vale Verde");
   EXPECT_EQ(app.Database.Scalar("SELECT NOME_PREFEITURA FROM PREFEITURA"),
             "Prefeitura de Vale Verde");
+}
+
+// The name's label grows with the name and stops at the bar's buttons.
+TEST_F(MenuTest, TheCityHallNameTakesTheWidthItNeedsWithinTheBar) {
+  ui::TDBText* nome = menu().DBText1;
+  int room = menu().btnUser->Left();
+  auto fits = [&] { return ui::MeasureText(nome->Caption(), nome->Font()).cx; };
+  for (std::string name :
+       {std::string("Prefeitura de Ipê"),
+        std::string("Prefeitura Municipal de São José dos Campos do Sul"), std::string(100, 'M')}) {
+    SCOPED_TRACE(name);
+    DM->qryPrefeitura->Edit();
+    DM->qryPrefeitura->FieldByName("NOME_PREFEITURA").SetAsString(name);
+    EXPECT_EQ(nome->Caption(), name);
+    EXPECT_EQ(nome->Width(), std::min(std::max(328, fits() + 8), room));
+    EXPECT_EQ(nome->Left(), 0);
+    EXPECT_EQ(nome->Height(), 41);
+    DM->qryPrefeitura->Cancel();
+  }
+  // A narrower window gives a long name less room.
+  DM->qryPrefeitura->Edit();
+  DM->qryPrefeitura->FieldByName("NOME_PREFEITURA")
+      .SetAsString("Prefeitura Municipal de São José dos Campos do Sul");
+  menu().SetWindowState(ui::wsNormal);
+  menu().SetBounds(0, 0, 500, 400);
+  EXPECT_EQ(nome->Width(), menu().btnUser->Left());
+  EXPECT_LT(nome->Width(), fits());
+  menu().SetBounds(0, 0, 1600, 400);
+  EXPECT_EQ(nome->Width(), fits() + 8);
+  DM->qryPrefeitura->Cancel();
+}
+
+// "Sair" with records pending in several tabs asks each tab's form in turn:
+// the answers apply tab by tab, and "Cancelar" stops the quitting.
+TEST_F(MenuTest, SairAsksAboutEveryPendingEditFirst) {
+  ui::ClickOn(menu(), "SpeedButton10");  // Situações
+  auto* sit = AppFixture::Active<TfCadSituacao>();
+  ui::TypeInto(*sit->DBEdit2, "Aberta hoje");
+  ui::ClickOn(menu(), "SpeedButton8");  // Tipos de Unidade
+  auto* tpu = AppFixture::Active<TfCadTipoUnidade>();
+  ui::ClickOn(*tpu, "btnNovo");
+  ui::TypeInto(*tpu->DBEdit2, "Ginásio");
+  ui::ClickOn(menu(), "SpeedButton4");  // the request list: nothing to ask
+
+  std::vector<ui::TModalResult> answers{ui::mrNo, ui::mrCancel};
+  std::vector<std::string> asked;
+  std::vector<std::string> front;  // the tab shown when each question came
+  AppFixture::Headless().OnMessageBox = [&](const ui::TMessageBoxRequest& r) {
+    asked.push_back(r.Text);
+    front.push_back(FTDI->PageControl()->ActivePage()->Caption());
+    ui::TModalResult a = answers.front();
+    answers.erase(answers.begin());
+    return a;
+  };
+  menu().Sair1->Click();
+  EXPECT_FALSE(ui::Application->Terminated());
+  EXPECT_EQ(asked, std::vector<std::string>(2, "Deseja salvar as alterações?"));
+  EXPECT_EQ(front, (std::vector<std::string>{"Cadastro de Situação de Solicitação      ",
+                                             "Cadastro de Tipos de Unidade      "}));
+  EXPECT_EQ(DM->qrySituacao->State(), db::TDataSetState::dsBrowse);     // "Não"
+  EXPECT_EQ(DM->qryTipoUnidade->State(), db::TDataSetState::dsInsert);  // "Cancelar"
+  EXPECT_EQ(AppFixture::Tabs().size(), 3u);
+
+  // Closing the window asks the same way; "Sim" saves and the window may close.
+  answers = {ui::mrYes};
+  asked.clear();
+  bool canClose = false;
+  menu().FormCloseQuery(&menu(), canClose);
+  EXPECT_TRUE(canClose);
+  EXPECT_EQ(asked.size(), 1u);
+  EXPECT_EQ(app.Database.Scalar("SELECT COUNT(*) FROM TIPO_UNIDADE WHERE TIPO_UNIDADE = 'Ginásio'"),
+            "1");
+  EXPECT_EQ(
+      app.Database.Scalar("SELECT COUNT(*) FROM SITUACAO WHERE NOME_SITUACAO = 'Aberta hoje'"),
+      "0");
+  // Nothing pending any more: "Sair" ends the program without a question.
+  asked.clear();
+  menu().Sair1->Click();
+  EXPECT_TRUE(asked.empty());
+  EXPECT_TRUE(ui::Application->Terminated());
+  app.Database.Exec("DELETE FROM TIPO_UNIDADE WHERE TIPO_UNIDADE = 'Ginásio'");
 }
 
 TEST_F(MenuTest, FreeingTheMenuClosesEveryTab) {

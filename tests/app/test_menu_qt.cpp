@@ -6,12 +6,16 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <cstdlib>
 
 #include "app/uCadPrefeitura.h"
 #include "app/uLisSolicitacoes.h"
+#include "app/uLogin.h"
 #include "platform/ui/qt/QtBackend.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -106,5 +110,45 @@ TEST(MenuQt, TheMainWindowWithTabsInNativeWidgets) {
   QTest::mouseClick(strip, Qt::MiddleButton, Qt::NoModifier, Centre(pc->TabRect(inactive)));
   QApplication::processEvents();
   EXPECT_EQ(AppFixture::Tabs(), std::vector<std::string>{kept});
+  EXPECT_TRUE(AppFixture::Messages().empty());
+}
+
+// The top bar shows a 40-character city hall name whole, in the real font.
+TEST(MenuQt, TheTopBarShowsAFortyCharacterNameWhole) {
+  const std::string name = "Prefeitura Municipal de São João da Mata";
+  ASSERT_EQ(QString::fromStdString(name).size(), 40);
+  testing_support::TTestDatabase database(testing_support::TAccess::Embedded);
+  database.Exec("UPDATE PREFEITURA SET NOME_PREFEITURA = '" + name + "'");
+  AppFixture app(database);
+  QApplication::processEvents();
+  auto* label = qobject_cast<QLabel*>(ui::qt::WidgetOf(app.Menu->DBText1));
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->text().toStdString(), name);
+  EXPECT_TRUE(label->toolTip().isEmpty());
+  EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+  // It ends before the bar's buttons.
+  QWidget* user = ui::qt::WidgetOf(app.Menu->btnUser);
+  EXPECT_LE(label->geometry().right(), user->geometry().left());
+  if (const char* dir = std::getenv("TAMBLO_SCREENSHOT_DIR"))
+    ui::qt::WidgetOf(app.Menu->Panel1)->grab().save(QString(dir) + "/menu_topo.png");
+}
+
+// Enter in a login field presses "Entrar", through Qt's own key events.
+TEST(MenuQt, EnterInTheLoginFieldsLogsIn) {
+  testing_support::TTestDatabase database(testing_support::TAccess::Embedded);
+  AppFixture app(database);
+  for (bool inPassword : {false, true}) {
+    TfLogin* login = core::Create<TfLogin>(nullptr);
+    QTimer::singleShot(0, [&] {
+      QWidget* field = ui::qt::WidgetOf(inPassword ? login->edtSenha : login->edtLogin);
+      field->setFocus();
+      QTest::keyClick(field, Qt::Key_Escape);  // nothing
+      QTest::keyClick(field, Qt::Key_Return);
+    });
+    QTimer::singleShot(3000, [&] { login->SetModalResult(ui::mrAbort); });  // not hang
+    // The successful login closes the form (mrCancel); the guard would give mrAbort.
+    EXPECT_EQ(login->ShowModal(), ui::mrCancel) << inPassword;
+    login->Free();
+  }
   EXPECT_TRUE(AppFixture::Messages().empty());
 }

@@ -3,6 +3,8 @@
 // end, through the embedded engine and through the server.
 #include <gtest/gtest.h>
 
+#include "app/uCadSituacao.h"
+#include "app/uCadTipoSolicitacao.h"
 #include "app/uLisSolicitacoes.h"
 #include "app/uSolicitacao.h"
 #include "tests/app/AppTestSupport.h"
@@ -220,22 +222,146 @@ TEST_F(RequestListTest, AnEmptyRequiredFieldIsRefusedAndNothingIsSaved) {
   EXPECT_EQ(fSolicitacao, nullptr);
 }
 
-TEST_F(RequestListTest, CancelarAndSairDiscardAnEdit) {
+TEST_F(RequestListTest, CancelarDiscardsAnEdit) {
   auto* l = app.Open<TfLisSolicitacoes>();
   DM->qryLisSolicitacao->First();
   std::string original = DM->qryLisSolicitacao->FieldByName("SOLICITACAO").AsString();
-  for (const char* button : {"btnCancelar", "btnSair"}) {
-    SCOPED_TRACE(button);
-    AppFixture::Headless().OnModal = [&](ui::TCustomForm& form) {
-      auto& f = dynamic_cast<TfSolicitacao&>(form);
-      ui::TypeInto(*f.DBEdit3, "Alterado e desistido");
-      ui::ClickOn(f, button);
-    };
-    ui::ClickOn(*l, "btnAlterar");
-    EXPECT_EQ(app.Database.Scalar("SELECT SOLICITACAO FROM SOLICITACAO WHERE ID_SOLICITACAO = 1"),
-              original);
-  }
+  AppFixture::Headless().OnModal = [&](ui::TCustomForm& form) {
+    auto& f = dynamic_cast<TfSolicitacao&>(form);
+    ui::TypeInto(*f.DBEdit3, "Alterado e desistido");
+    ui::ClickOn(f, "btnCancelar");
+  };
+  ui::ClickOn(*l, "btnAlterar");
+  EXPECT_EQ(app.Database.Scalar("SELECT SOLICITACAO FROM SOLICITACAO WHERE ID_SOLICITACAO = 1"),
+            original);
   EXPECT_TRUE(AppFixture::Messages().empty());
+}
+
+// "Sair" on a changed request asks "Deseja salvar as alterações?":
+// "Cancelar" keeps the form, "Não" drops the change, "Sim" saves it (a
+// refused save keeps the form). Unchanged, it closes without a question.
+TEST_F(RequestListTest, SairOnAChangedRequestAsksFirst) {
+  auto* l = app.Open<TfLisSolicitacoes>();
+  DM->qryLisSolicitacao->First();
+  auto stored = [&] {
+    return app.Database.Scalar("SELECT SOLICITACAO FROM SOLICITACAO WHERE ID_SOLICITACAO = 1");
+  };
+  std::string original = stored();
+  std::vector<ui::TModalResult> answers;
+  std::vector<std::string> asked;
+  AppFixture::Headless().OnMessageBox = [&](const ui::TMessageBoxRequest& r) {
+    asked.push_back(r.Text);
+    ui::TModalResult answer = answers.empty() ? ui::mrOk : answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    return answer;
+  };
+  const std::string pergunta = "Deseja salvar as alterações?";
+
+  // Unchanged: no question. Then Cancelar, Não.
+  AppFixture::Headless().OnModal = [&](ui::TCustomForm& form) {
+    auto& f = dynamic_cast<TfSolicitacao&>(form);
+    EXPECT_EQ(f.DBEdit1->Text(), "00000001");  // "Controle" as the list shows it
+    ui::ClickOn(f, "btnSair");
+    EXPECT_TRUE(AppFixture::Headless().ModalTurn());
+    EXPECT_TRUE(asked.empty());
+  };
+  ui::ClickOn(*l, "btnAlterar");
+  AppFixture::Headless().OnModal = [&](ui::TCustomForm& form) {
+    auto& f = dynamic_cast<TfSolicitacao&>(form);
+    ui::TypeInto(*f.DBEdit3, "Buraco tapado");
+    answers = {ui::mrCancel};
+    ui::ClickOn(f, "btnSair");
+    EXPECT_FALSE(AppFixture::Headless().ModalTurn());  // still open
+    EXPECT_EQ(asked, std::vector<std::string>{pergunta});
+    EXPECT_EQ(DM->qrySolicitacao->State(), TDataSetState::dsEdit);
+    EXPECT_EQ(f.DBEdit3->Text(), "Buraco tapado");
+    answers = {ui::mrNo};
+    ui::ClickOn(f, "btnSair");
+    EXPECT_TRUE(AppFixture::Headless().ModalTurn());
+  };
+  ui::ClickOn(*l, "btnAlterar");
+  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_EQ(fSolicitacao, nullptr);
+  EXPECT_EQ(stored(), original);
+
+  // Sim: saved, and the list shows it.
+  asked.clear();
+  AppFixture::Headless().OnModal = [&](ui::TCustomForm& form) {
+    auto& f = dynamic_cast<TfSolicitacao&>(form);
+    ui::TypeInto(*f.DBEdit3, "Buraco tapado na Rua das Flores");
+    answers = {ui::mrYes};
+    ui::ClickOn(f, "btnSair");
+  };
+  ui::ClickOn(*l, "btnAlterar");
+  EXPECT_EQ(asked, std::vector<std::string>{pergunta});
+  EXPECT_EQ(stored(), "Buraco tapado na Rua das Flores");
+  EXPECT_EQ(DM->qryLisSolicitacao->FieldByName("SOLICITACAO").AsString(),
+            "Buraco tapado na Rua das Flores");
+
+  // Sim on a new request missing its fields: refused, the form stays open.
+  asked.clear();
+  int before = Count(app.Database, "1=1");
+  AppFixture::Headless().OnModal = [&](ui::TCustomForm& form) {
+    auto& f = dynamic_cast<TfSolicitacao&>(form);
+    ui::TypeInto(*f.DBEdit3, "Pedido incompleto");
+    answers = {ui::mrYes};
+    ui::ClickOn(f, "btnSair");
+    EXPECT_FALSE(AppFixture::Headless().ModalTurn());  // refused: still open
+    EXPECT_EQ(DM->qrySolicitacao->State(), TDataSetState::dsInsert);
+    answers = {ui::mrNo};
+    ui::ClickOn(f, "btnSair");
+    EXPECT_TRUE(AppFixture::Headless().ModalTurn());
+  };
+  ui::ClickOn(*l, "btnNovo");
+  EXPECT_EQ(asked,
+            (std::vector<std::string>{pergunta, "Campo 'Usuário' deve ter um valor", pergunta}));
+  EXPECT_EQ(Count(app.Database, "1=1"), before);
+  app.Database.Exec("UPDATE SOLICITACAO SET SOLICITACAO = '" + original +
+                    "' WHERE ID_SOLICITACAO = 1");
+}
+
+// An unsaved edit of a request type in its tab used to leave the request
+// form's "Tipo" list empty: the list reads the rows without moving the
+// dataset, and the pending edit stays pending.
+TEST_F(RequestListTest, TheTipoListIsFullWhileARequestTypeIsBeingEdited) {
+  auto* tps = app.Open<TfCadTipoSolicitacao>();
+  int reclamacao = -1;
+  for (int r = 0; r < tps->DBGrid1->RowCount(); ++r)
+    if (tps->DBGrid1->CellText(r, 1) == "Reclamação") reclamacao = r;
+  ASSERT_GE(reclamacao, 0);
+  tps->DBGrid1->SelectCellByUser(reclamacao, 1);
+  ui::TypeInto(*tps->DBEdit2, "Reclamação formal");
+  db::TQuery* tipos = DM->qryTipoSolicitacao;
+  int recNo = tipos->RecNo();
+
+  auto* l = app.Open<TfLisSolicitacoes>();
+  std::vector<std::string> shown;
+  AppFixture::Headless().OnModal = [&](ui::TCustomForm& form) {
+    auto& f = dynamic_cast<TfSolicitacao&>(form);
+    shown = f.DBLookupComboBox2->Items().Lines();
+    Pick(*f.DBLookupComboBox2, "Reclamação formal");
+    EXPECT_EQ(DM->qrySolicitacao->FieldByName("ID_TIPO").AsLargeInt(),
+              tipos->FieldByName("ID_TIPO").AsLargeInt());
+    ui::ClickOn(f, "btnCancelar");
+  };
+  ui::ClickOn(*l, "btnNovo");
+  ASSERT_TRUE(AppFixture::Messages().empty()) << AppFixture::Messages()[0];
+  EXPECT_EQ(static_cast<int>(shown.size()), tipos->RecordCount());
+  EXPECT_EQ(shown[recNo - 1], "Reclamação formal");
+  // The edit in the other tab is untouched: still pending, not stored.
+  EXPECT_EQ(tipos->State(), TDataSetState::dsEdit);
+  EXPECT_EQ(tipos->RecNo(), recNo);
+  EXPECT_EQ(tps->DBEdit2->Text(), "Reclamação formal");
+  EXPECT_EQ(app.Database.Scalar("SELECT COUNT(*) FROM TIPO_SOLICITACAO WHERE NOME_TIPO = "
+                                "'Reclamação formal'"),
+            "0");
+  // Opening the list while a situation is being edited leaves that edit too.
+  FTDI->Fechar(false);
+  auto* sit = app.Open<TfCadSituacao>();
+  ui::TypeInto(*sit->DBEdit2, "Aberta (nova)");
+  app.Open<TfLisSolicitacoes>();
+  EXPECT_EQ(DM->qrySituacao->State(), TDataSetState::dsEdit);
+  EXPECT_EQ(sit->DBEdit2->Text(), "Aberta (nova)");
 }
 
 TEST_F(RequestListTest, AlterarOnAnEmptyListStartsANewRequest) {
