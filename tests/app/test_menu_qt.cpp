@@ -129,8 +129,6 @@ TEST(MenuQt, TheTopBarShowsAFortyCharacterNameWhole) {
   // It ends before the bar's buttons.
   QWidget* user = ui::qt::WidgetOf(app.Menu->btnUser);
   EXPECT_LE(label->geometry().right(), user->geometry().left());
-  if (const char* dir = std::getenv("TAMBLO_SCREENSHOT_DIR"))
-    ui::qt::WidgetOf(app.Menu->Panel1)->grab().save(QString(dir) + "/menu_topo.png");
 }
 
 // Enter in a login field presses "Entrar", through Qt's own key events.
