@@ -13,6 +13,8 @@
 #include "orvane/server/Orvane.Server.Functions.h"
 #include "orvane/server/Orvane.Session.h"
 #include "platform/db/DB.h"
+#include "vexlo/Vexlo.Instance.h"
+#include "vexlo/Vexlo.Manager.h"
 
 namespace app {
 
@@ -47,8 +49,13 @@ const char* NoticeName(orvane::TSessionChangeType AType) {
 
 void TServerController::DoSessionChange(orvane::TSessionChangeType AType,
                                         const std::shared_ptr<orvane::IOrvaneSession>& ASession) {
-  std::fprintf(stderr, "Tamblo web: sessão %s %s\n", ASession ? ASession->GetUUID().c_str() : "-",
-               NoticeName(AType));
+  // The session's identifier is a credential: the line names the browser's
+  // address instead.
+  std::string ip;
+  if (orvane::IOrvaneSessionInfo* info = ASession ? ASession->InfoConnection() : nullptr)
+    ip = info->IP();
+  std::fprintf(stderr, "Tamblo web: sessão %s%s%s\n", NoticeName(AType), ip.empty() ? "" : " de ",
+               ip.c_str());
   std::lock_guard<std::mutex> g(FLogLock);
   if (!FCDSLog || !ASession) return;
   try {
@@ -89,11 +96,22 @@ TWebOptions ParseWebArguments(const std::vector<std::string>& AArgs) {
       if (used != v.size() || v.empty() || port < 1 || port > 65535)
         throw std::invalid_argument("porta inválida: \"" + v + "\" (use um número de 1 a 65535)");
       o.Port = port;
+    } else if (AArgs[i] == "--log-messages") {
+      o.LogMessageText = true;
     } else {
       throw std::invalid_argument("opção desconhecida no modo web: " + AArgs[i]);
     }
   }
   return o;
+}
+
+void InstallSessionHooks() {
+  orvane::SetOrvaneVexloInstanceFactory(
+      [](core::TComponent* AOwner) { return std::make_shared<vexlo::TVexloInstance>(AOwner); });
+  orvane::SetOrvaneSessionLanguageSource([] {
+    vexlo::IVexloManager* manager = vexlo::VexloManager();
+    return manager ? manager->GetLanguage() : std::string("Portuguese");
+  });
 }
 
 int RunWebServer(const std::vector<std::string>& AArgs) {
@@ -119,6 +137,10 @@ int RunWebServer(const std::vector<std::string>& AArgs) {
   // The dispatcher outlives the engine, whose connection threads call it.
   std::unique_ptr<orvane::TOrvaneServerFunctions> functions;
   auto engine = std::make_unique<orvane::TOrvaneBaseClass>();
+  auto manager = std::make_shared<vexlo::TVexloManager>();
+  manager->SetOrvane(engine.get());
+  vexlo::SetVexloManager(manager);
+  InstallSessionHooks();
   auto controller = std::make_shared<TServerController>();
   engine->SetServerController(controller);
   functions = std::make_unique<orvane::TOrvaneServerFunctions>(engine.get());
@@ -129,6 +151,7 @@ int RunWebServer(const std::vector<std::string>& AArgs) {
     o.SetRootDirectory("wwwroot/");
     o.SetPathCSS("css");
     o.SetPathJS("js");
+    o.SetLogMessageText(options.LogMessageText);
     engine->StartServer();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tamblo: não foi possível iniciar o servidor web: %s\n", e.what());
@@ -161,6 +184,7 @@ int RunWebServer(const std::vector<std::string>& AArgs) {
   sweeper.join();
   engine->StopServer();
   engine.reset();
+  vexlo::SetVexloManager(nullptr);
   return 0;
 }
 

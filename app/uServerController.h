@@ -1,6 +1,7 @@
-// The web starter: `tamblo --web [--port N]` creates the engine root with the
-// Tamblo server controller, sets the options and serves the web root
-// (wwwroot/ under the working directory) until the process is asked to stop.
+// The web starter: `tamblo --web [--port N] [--log-messages]` creates the
+// engine root with the Tamblo server controller, sets the options and serves
+// the web root (wwwroot/ under the working directory) until the process is
+// asked to stop.
 #pragma once
 
 #include <memory>
@@ -41,11 +42,19 @@ class TServerController : public orvane::IVexloServerControllerBase {
 
 struct TWebOptions {
   int Port = 8888;
+  // --log-messages: the whole text of each received message goes to
+  // standard error (tokens and typed passwords included).
+  bool LogMessageText = false;
 };
 
-// Reads "--port N" (1 to 65535). Throws std::invalid_argument with a message
-// for the user for anything else.
+// Reads "--port N" (1 to 65535) and "--log-messages". Throws
+// std::invalid_argument with a message for the user for anything else.
 TWebOptions ParseWebArguments(const std::vector<std::string>& AArgs);
+
+// Makes every new web session own a form instance registry (its forms and
+// data modules are created into it, with the session as their owner) and
+// take its language from the bridge manager. Installed by RunWebServer.
+void InstallSessionHooks();
 
 // Starts the engine and serves until SIGINT or SIGTERM; returns the exit code.
 int RunWebServer(const std::vector<std::string>& AArgs);

@@ -8,11 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "orvane/server/Orvane.Interfaces.h"
 #include "platform/ui/Forms.h"
-
-namespace orvane {
-class IOrvaneSession;
-}
 
 namespace vexlo {
 
@@ -22,7 +19,8 @@ class IVexloInstance {
   virtual std::shared_ptr<orvane::IOrvaneSession> GetOrvaneSession() = 0;
 };
 
-class TVexloInstance : public IVexloInstance {
+// A web session holds its registry as an orvane::IOrvaneVexloInstance.
+class TVexloInstance : public IVexloInstance, public orvane::IOrvaneVexloInstance {
  public:
   explicit TVexloInstance(core::TComponent* AOwner);
   // Frees the dictionary only; the registered instances stay alive.

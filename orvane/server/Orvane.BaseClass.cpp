@@ -173,7 +173,7 @@ bool TOrvaneBaseClass::SessionValid(const std::string& AUUID) {
 bool TOrvaneBaseClass::SessionValid(const std::string& AToken, const std::string& AUUID) {
   std::shared_ptr<IOrvaneSession> s = SessionByUUID(AUUID);
   return s && !s->Closing() && std::chrono::system_clock::now() <= s->ExpireDate() &&
-         s->GetToken() == AToken;
+         TokenEquals(s->GetToken(), AToken);
 }
 
 std::shared_ptr<IOrvaneSession> TOrvaneBaseClass::SessionByThreadID(std::thread::id FThreadID) {
@@ -278,6 +278,8 @@ void TOrvaneBaseClass::StartServer() {
   if (root.back() != '/') root += '/';
   server.RootDirectory = root;
   server.MaxContentLength = o.MaxContentLength();
+  server.MaxConnections = std::max(0, o.MaxConnections());
+  server.LogMessageText = o.LogMessageText();
   server.SetActive(true);
 
   auto ensure = [](const fs::path& p) {

@@ -72,6 +72,14 @@ class TOrvaneOptions {
   // The largest upload or grid post body accepted, in bytes (64 MiB).
   uint64_t MaxContentLength() const { return FMaxContentLength; }
   void SetMaxContentLength(uint64_t AValue) { FMaxContentLength = AValue; }
+  // The most connections open at once (2,000; 0: no limit). Beyond it new
+  // connections are closed at once; the open ones go on being served.
+  int MaxConnections() const { return FMaxConnections; }
+  void SetMaxConnections(int AValue) { FMaxConnections = AValue; }
+  // Writes the whole text of each received message to standard error,
+  // tokens and typed values (passwords) included; for debugging only.
+  bool LogMessageText() const { return FLogMessageText; }
+  void SetLogMessageText(bool AValue) { FLogMessageText = AValue; }
 
  private:
   std::string FLang;
@@ -91,6 +99,8 @@ class TOrvaneOptions {
   TFormatSettings FDataBaseFormatSettings;
   bool FValidateAllControls = false;
   uint64_t FMaxContentLength = 64 * 1024 * 1024;
+  int FMaxConnections = 2000;
+  bool FLogMessageText = false;
 };
 
 // "Config.ini" (next to the executable unless another file is set), section

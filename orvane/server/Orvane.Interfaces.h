@@ -195,6 +195,24 @@ class IOrvaneSession {
   virtual void LeaveFormsGuard() {}
 };
 
+// Holds a session's forms guard for a scope.
+class TOrvaneFormsGuardScope {
+ public:
+  explicit TOrvaneFormsGuardScope(IOrvaneSession& ASession) : FSession(&ASession) {
+    FSession->EnterFormsGuard();
+  }
+  ~TOrvaneFormsGuardScope() { Leave(); }
+  void Leave() {
+    if (FSession) FSession->LeaveFormsGuard();
+    FSession = nullptr;
+  }
+  TOrvaneFormsGuardScope(const TOrvaneFormsGuardScope&) = delete;
+  TOrvaneFormsGuardScope& operator=(const TOrvaneFormsGuardScope&) = delete;
+
+ private:
+  IOrvaneSession* FSession;
+};
+
 // The starter's server controller.
 class IVexloServerControllerBase {
  public:

@@ -5,28 +5,11 @@
 
 #include "orvane/server/Orvane.BaseClass.h"
 #include "orvane/server/Orvane.CallBack.h"
+#include "orvane/server/Orvane.Util.h"
 
 namespace orvane {
 
 namespace {
-
-// The session's forms guard, held for a scope.
-class TFormsGuardScope {
- public:
-  explicit TFormsGuardScope(IOrvaneSession& ASession) : FSession(&ASession) {
-    FSession->EnterFormsGuard();
-  }
-  ~TFormsGuardScope() { Leave(); }
-  void Leave() {
-    if (FSession) FSession->LeaveFormsGuard();
-    FSession = nullptr;
-  }
-  TFormsGuardScope(const TFormsGuardScope&) = delete;
-  TFormsGuardScope& operator=(const TFormsGuardScope&) = delete;
-
- private:
-  IOrvaneSession* FSession;
-};
 
 // The value of a message parameter (the name matched exactly, else ignoring
 // case); a missing one breaks the protocol.
@@ -105,6 +88,11 @@ TStringList TOrvaneServerFunctions::ProcessParameters(const std::string& Paramet
   std::string current;
   bool inName = true;
   size_t i = 0;
+  // A bracket that never closes makes the scan for its end run to the end of
+  // the text. After a few such values the rest splits plainly, so hostile
+  // text ("a=[&a=[&...") costs linear time.
+  constexpr int kMaxJSONAttemptsFailed = 4;
+  int failed = 0;
   while (i < text.size()) {
     char c = text[i];
     if (c == '&') {
@@ -118,11 +106,14 @@ TStringList TOrvaneServerFunctions::ProcessParameters(const std::string& Paramet
     ++i;
     if (inName && c == '=') {
       inName = false;
-      if (i < text.size() && (text[i] == '[' || text[i] == '{')) {
+      if (failed < kMaxJSONAttemptsFailed && i < text.size() &&
+          (text[i] == '[' || text[i] == '{')) {
         size_t end = JSONExtent(text, i);
         if (end != std::string::npos) {
           current.append(text, i, end - i);
           i = end;
+        } else {
+          ++failed;
         }
       }
     }
@@ -141,7 +132,7 @@ std::shared_ptr<IOrvaneSession> TOrvaneServerFunctions::CheckedSession(const std
   if (!FRoot || UUID.empty() || Token.empty()) return nullptr;
   if (!FRoot->SessionValid(UUID)) return nullptr;
   auto session = FRoot->SessionByUUID(UUID);
-  if (!session || session->GetToken() != Token) return nullptr;
+  if (!session || !TokenEquals(session->GetToken(), Token)) return nullptr;
   return session;
 }
 
@@ -197,7 +188,7 @@ std::string TOrvaneServerFunctions::GetFromEvent(const std::string& UUID, const 
 void TOrvaneServerFunctions::ApplyComponentStates(IOrvaneForm& AForm, const std::string& AStates) {
   AForm.onComponentsUpdating();
   try {
-    nlohmann::json records = nlohmann::json::parse(AStates, nullptr, false);
+    nlohmann::json records = ParseNetworkJSON(AStates);
     if (records.is_array()) {
       std::vector<IOrvaneControl*> controls = AForm.GetControls();
       for (const nlohmann::json& record : records) {
@@ -299,18 +290,21 @@ std::string TOrvaneServerFunctions::ProcessEvent(TEventProcType /*AEventProc*/,
   std::shared_ptr<IOrvaneSession> session = CheckedSession(UUID, Token);
   if (!session) return answer;
   TStringList parameters = ProcessParameters(Parameters);
-  IOrvaneForm* form = session->ActiveFormByFormUUID(FormUUID);
-  if (!form || session->Destroying()) return answer;
+  std::string states =
+      parameters.empty() ? std::string() : ValueOf(parameters, "OrvaneComponentsStatus");
+  if (!JSONDepthWithin(states))
+    throw EOrvaneProtocolError("Mensagem inválida: estados aninhados além de " +
+                               std::to_string(kMaxJSONDepth) + " níveis");
+  if (session->Destroying()) return answer;
 
-  // Browser states and control lookups run on this connection thread, inside
-  // the forms guard, so no session thread reads the controls meanwhile.
-  TFormsGuardScope guard(*session);
-  if (!parameters.empty()) {
-    std::string states = ValueOf(parameters, "OrvaneComponentsStatus");
-    if (!states.empty()) ApplyComponentStates(*form, states);
-  }
+  // The form is looked up, the browser states applied and the controls read
+  // on this connection thread inside the forms guard, so no session thread
+  // touches the forms meanwhile.
+  TOrvaneFormsGuardScope guard(*session);
+  IOrvaneForm* form = session->ActiveFormByFormUUID(FormUUID);
+  if (!form) return answer;
+  if (!states.empty()) ApplyComponentStates(*form, states);
   if (ID == form->GetFormUUID()) {
-    guard.Leave();
     FormEvent(session, *form, EventID, parameters, LockClient);
     return answer;
   }
@@ -352,8 +346,12 @@ std::string TOrvaneServerFunctions::CallBack(const std::string& UUID, const std:
   std::shared_ptr<IOrvaneSession> session = CheckedSession(UUID, Token);
   if (!session) return answer;
   TStringList parameters = ProcessParameters(Parameters);
-  IOrvaneForm* form = session->ActiveFormByFormUUID(FormUUID);
-  if (!form || session->Destroying() || form->GetFormUUID() != FormUUID) return answer;
+  if (session->Destroying()) return answer;
+  {
+    TOrvaneFormsGuardScope guard(*session);
+    IOrvaneForm* form = session->ActiveFormByFormUUID(FormUUID);
+    if (!form || form->GetFormUUID() != FormUUID) return answer;
+  }
   auto callbacks = session->GetCallBacks();
   auto callback = callbacks ? callbacks->FindByID(CallBackID) : nullptr;
   if (!callback) return answer;

@@ -185,11 +185,35 @@ void TOrvaneHTTPHeader::ParseHeaders(std::string_view AHead) {
   }
 }
 
+bool JSONDepthWithin(std::string_view AText, int AMaxDepth) {
+  int depth = 0;
+  bool inString = false;
+  for (size_t i = 0; i < AText.size(); ++i) {
+    char c = AText[i];
+    if (inString) {
+      if (c == '\\')
+        ++i;
+      else if (c == '"')
+        inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > AMaxDepth) return false;
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return true;
+}
+
 TOrvaneWebSocketMessage FormatReceivedMesssage(const std::string& AText) {
   using json = nlohmann::ordered_json;
   TOrvaneWebSocketMessage m;
   m.RawMessage = AText;
   if (Trim(AText).empty()) return m;
+  if (!JSONDepthWithin(AText))
+    throw EOrvaneProtocolError("Mensagem inválida: JSON aninhado além de " +
+                               std::to_string(kMaxJSONDepth) + " níveis");
   json j = json::parse(AText, nullptr, false);
   if (j.is_discarded()) return m;
   m.IsFormatted = true;

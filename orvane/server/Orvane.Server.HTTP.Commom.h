@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -115,7 +116,13 @@ class TOrvaneWebSocketContext : public net::TContextData {
   std::shared_ptr<IOrvaneSession> FCountedSession;
 };
 
-enum class TWebSocketMessageType { wsNone, wsMsgCallBack, wsMsgFunction, wsMsgProcedure, wsMsgText };
+enum class TWebSocketMessageType {
+  wsNone,
+  wsMsgCallBack,
+  wsMsgFunction,
+  wsMsgProcedure,
+  wsMsgText
+};
 
 // One received WebSocket text message after parsing.
 struct TOrvaneWebSocketMessage {
@@ -135,8 +142,26 @@ class EOrvaneProtocolError : public std::runtime_error {
 };
 
 // Parses a received text. Text that is not JSON gives an unformatted message;
-// JSON that breaks the envelope throws EOrvaneProtocolError.
+// JSON that breaks the envelope, or nests deeper than kMaxJSONDepth, throws
+// EOrvaneProtocolError.
 TOrvaneWebSocketMessage FormatReceivedMesssage(const std::string& AText);
+
+// How deep arrays and objects of JSON received from the network may nest.
+// Parsed values are later copied, compared and serialised recursively; the
+// bound keeps that well inside a connection thread's small stack.
+constexpr int kMaxJSONDepth = 64;
+
+// True when the arrays and objects of AText nest at most AMaxDepth deep. A
+// linear scan that skips string literals; it does not check the syntax.
+bool JSONDepthWithin(std::string_view AText, int AMaxDepth = kMaxJSONDepth);
+
+// Parses JSON received from the network: a discarded value when the text is
+// not JSON or nests deeper than kMaxJSONDepth.
+template <class TJSON = nlohmann::json>
+TJSON ParseNetworkJSON(std::string_view AText) {
+  if (!JSONDepthWithin(AText)) return TJSON(TJSON::value_t::discarded);
+  return TJSON::parse(AText, nullptr, false);
+}
 
 // ASCII helpers shared by the server units.
 bool SameText(std::string_view A, std::string_view B);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 
@@ -25,6 +26,8 @@ const char* const kCRLF = "\r\n";
 const std::string kFixedLines =
     "Connection: Close\r\nServer: OrvaneServer with Vexlo Framework Server\r\n";
 constexpr int kWebSocketTag = 99;
+// The sessions' temporary folder, relative to the web root.
+const std::string kSessionsFolder = "temp/Sessions";
 // Empty lines tolerated before a request line.
 constexpr int kMaxLeadingEmptyLines = 4;
 
@@ -56,6 +59,46 @@ bool PercentDecode(const std::string& AText, std::string& AOut) {
     i += 2;
   }
   return true;
+}
+
+// Reads a body of ALength bytes in steps: memory follows what arrives, not
+// what was announced.
+std::string ReadBody(net::TIOHandler& AIO, uint64_t ALength) {
+  constexpr size_t kStep = 64 * 1024;
+  std::string body;
+  while (body.size() < ALength) {
+    size_t at = body.size();
+    size_t n = static_cast<size_t>(std::min<uint64_t>(kStep, ALength - at));
+    body.resize(at + n);
+    AIO.ReadBytes(body.data() + at, n);
+  }
+  return body;
+}
+
+// A text from the network fit for one line of the log: control characters
+// replaced, at most 60 bytes.
+std::string LogSafe(std::string_view AText) {
+  std::string out;
+  for (char c : AText.substr(0, 60))
+    out.push_back(static_cast<unsigned char>(c) < 32 || c == 127 ? '?' : c);
+  if (AText.size() > 60) out += "...";
+  return out;
+}
+
+std::string LogSafe(TWebSocketMessageType AType) {
+  switch (AType) {
+    case TWebSocketMessageType::wsMsgCallBack:
+      return "CallBack";
+    case TWebSocketMessageType::wsMsgFunction:
+      return "Function";
+    case TWebSocketMessageType::wsMsgProcedure:
+      return "Procedure";
+    case TWebSocketMessageType::wsMsgText:
+      return "Text";
+    case TWebSocketMessageType::wsNone:
+      break;
+  }
+  return "desconhecido";
 }
 
 }  // namespace
@@ -161,7 +204,7 @@ std::shared_ptr<IOrvaneSession> TOrvaneServerTCP::CheckedSession(const std::stri
   if (!OrvaneBaseClass || AUUID.empty() || AToken.empty()) return nullptr;
   if (!OrvaneBaseClass->SessionValid(AUUID)) return nullptr;
   auto session = OrvaneBaseClass->SessionByUUID(AUUID);
-  if (!session || session->GetToken() != AToken) return nullptr;
+  if (!session || !TokenEquals(session->GetToken(), AToken)) return nullptr;
   return session;
 }
 
@@ -174,7 +217,11 @@ void TOrvaneServerTCP::NotifyController(TSessionChangeType AType,
 bool TOrvaneServerTCP::DoExecute(net::TContext& AContext) {
   net::TIOHandler& io = AContext.Connection();
   if (io.Tag.load() != kWebSocketTag) {
+    // The whole head must arrive within the request timeout, however slowly
+    // its bytes trickle in.
     io.SetReadTimeout(RequestTimeout);
+    io.SetReadDeadline(net::TIOHandler::TClock::now() +
+                       std::chrono::milliseconds(RequestTimeout.load()));
     std::string first;
     try {
       for (int i = 0; first.empty(); ++i) {
@@ -198,6 +245,7 @@ bool TOrvaneServerTCP::DoExecute(net::TContext& AContext) {
     } catch (const net::ESocketError&) {
       // The head ends with what was read.
     }
+    io.SetReadDeadline(net::TIOHandler::kNoDeadline);
     TOrvaneHTTPRequest request;
     request.Header.RemoteIP = io.PeerIP;
     request.Header.RemotePort = io.PeerPort;
@@ -206,14 +254,19 @@ bool TOrvaneServerTCP::DoExecute(net::TContext& AContext) {
     if (Contains(h.Path, "/rest/json/jqgrid/post")) {
       int64_t length = StrToInt64Def(h.ContentLength, 0);
       if (length > 0) {
+        // Only a page of a live session may send a body, and only up to the
+        // limit; anything else is closed before a byte of it is read.
         if (static_cast<uint64_t>(length) > MaxContentLength) return false;
-        h.Content = io.ReadBytes(static_cast<size_t>(length));
+        if (!CheckedSession(ValueOf(h.QueryParams, "orvanesession"),
+                            ValueOf(h.QueryParams, "token")))
+          return false;
+        h.Content = ReadBody(io, static_cast<uint64_t>(length));
+        if (!JSONDepthWithin(h.Content)) return false;
       }
     }
     Route(request, AContext);
     auto data = std::dynamic_pointer_cast<TOrvaneWebSocketContext>(AContext.Data());
     if (!data || !data->Established() || !io.Connected()) return false;
-    io.SetReadTimeout(-1);  // an open WebSocket may stay idle
   }
   return net::TCustomTCPServer::DoExecute(AContext);
 }
@@ -223,7 +276,20 @@ bool TOrvaneServerTCP::InterceptExecute(net::TContext& AContext) {
   auto data = std::dynamic_pointer_cast<TOrvaneWebSocketContext>(AContext.Data());
   // Only an upgraded connection has messages to read; anything else ends.
   if (!io.Connected() || !data || !data->Established()) return false;
-  TWebSocketIOHandlerHelper ws(io, MaxFrameLength);
+  uint64_t maxFrame = MaxFrameLength;
+  if (data->OrvaneSession()) {
+    // An open page may stay idle for as long as it is shown.
+    io.SetReadTimeout(-1);
+    io.SetReadDeadline(net::TIOHandler::kNoDeadline);
+  } else {
+    // Nothing waits on a connection without a session: it gets small frames
+    // and must send one now and then.
+    maxFrame = std::min<uint64_t>(maxFrame, SessionlessMaxFrameLength);
+    int idle = SessionlessIdleTimeout;
+    io.SetReadTimeout(idle);
+    io.SetReadDeadline(net::TIOHandler::TClock::now() + std::chrono::milliseconds(idle));
+  }
+  TWebSocketIOHandlerHelper ws(io, maxFrame);
   std::string text = ws.ReadString();
   if (!text.empty()) {
     std::string answer;
@@ -238,15 +304,40 @@ void TOrvaneServerTCP::DoReceiveMessage(const std::string& AText, TOrvaneWebSock
                                         std::string& AAnswer) {
   auto session = AContext.OrvaneSession();
   if (session && session->Destroying()) return;
-  // A message that breaks the envelope throws and closes this connection.
-  TOrvaneWebSocketMessage message = FormatReceivedMesssage(AText);
-  // Activity keeps a live session alive; an expired or closed one stays so.
-  if (session && OrvaneBaseClass &&
-      OrvaneBaseClass->SessionValid(AContext.Token(), AContext.OrvaneSessionUUID()))
-    session->RenewExpireDate();
-  if (OnReceiveMessage) OnReceiveMessage(message, AContext, AAnswer);
-  std::cerr << "OrvaneServer: " << (AText.size() > 2000 ? AText.substr(0, 2000) + "..." : AText)
-            << std::endl;
+  // A message that breaks the protocol throws and closes this connection.
+  TOrvaneWebSocketMessage message;
+  try {
+    message = FormatReceivedMesssage(AText);
+    // Activity keeps a live session alive; an expired or closed one stays so.
+    if (session && OrvaneBaseClass &&
+        OrvaneBaseClass->SessionValid(AContext.Token(), AContext.OrvaneSessionUUID()))
+      session->RenewExpireDate();
+    if (OnReceiveMessage) OnReceiveMessage(message, AContext, AAnswer);
+  } catch (const EOrvaneProtocolError&) {
+    LogMessage(AText, nullptr);
+    throw;
+  }
+  LogMessage(AText, &message);
+}
+
+void TOrvaneServerTCP::LogMessage(const std::string& AText,
+                                  const TOrvaneWebSocketMessage* AMessage) const {
+  // Messages carry tokens, session identifiers and what people type
+  // (passwords among it): by default only their shape is written.
+  if (LogMessageText) {
+    std::cerr << "OrvaneServer: " << (AText.size() > 2000 ? AText.substr(0, 2000) + "..." : AText)
+              << std::endl;
+    return;
+  }
+  std::string line = "OrvaneServer: mensagem de " + std::to_string(AText.size()) + " bytes";
+  if (!AMessage)
+    line += " recusada";
+  else if (!AMessage->IsFormatted)
+    line += " ignorada (não é JSON)";
+  else
+    line += ", tipo " + LogSafe(AMessage->MessageType) + ", operação \"" + LogSafe(AMessage->Name) +
+            "\"";
+  std::cerr << line << std::endl;
 }
 
 void TOrvaneServerTCP::DoGetHTML(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
@@ -330,7 +421,7 @@ void TOrvaneServerTCP::Upload(TOrvaneHTTPRequest& ARequest, net::TContext& ACont
   context.SetOrvaneSession(session);
 
   net::TIOHandler& io = AContext.Connection();
-  std::string body = io.ReadBytes(static_cast<size_t>(length));
+  std::string body = ReadBody(io, static_cast<uint64_t>(length));
   std::vector<std::string> saved;
   for (const TMultipartFile& f : ReadMultipartFormData(body, h.Boundary)) {
     std::string name = SafeUploadFileName(f.FileName);
@@ -341,9 +432,11 @@ void TOrvaneServerTCP::Upload(TOrvaneHTTPRequest& ARequest, net::TContext& ACont
     saved.push_back(SaveUploadedFile(session->PathSession(), name, f.Content));
   }
   // DoUploadFile: the form's handler runs with this thread counted as the
-  // session's, and the thread is forgotten again whatever happens.
+  // session's and inside the forms guard, like every other form call; the
+  // thread is forgotten again whatever happens.
   session->ThreadAddCurrent();
   try {
+    TOrvaneFormsGuardScope guard(*session);
     if (IOrvaneForm* form = session->GetActiveForm()) form->DoUpload(saved);
   } catch (...) {
     session->ThreadRemoveCurrent();
@@ -393,7 +486,7 @@ bool TOrvaneServerTCP::Upgrade(TOrvaneHTTPRequest& ARequest, net::TContext& ACon
   std::shared_ptr<IOrvaneSession> session = context->OrvaneSession();
   if (!token.empty()) {
     if (session) {
-      if (session->GetToken() != token) {
+      if (!TokenEquals(session->GetToken(), token)) {
         io.Disconnect();
         return false;
       }
@@ -473,6 +566,11 @@ std::string TOrvaneServerTCP::StaticFilePath(const std::string& APath) const {
     start = slash + 1;
   }
   if (rel.empty()) return "";
+  // Uploads wait in the sessions' folder for their form; they are never
+  // served back as static files.
+  if (SameText(rel.substr(0, std::min(rel.size(), kSessionsFolder.size())), kSessionsFolder) &&
+      (rel.size() == kSessionsFolder.size() || rel[kSessionsFolder.size()] == '/'))
+    return "";
   std::string root = RootDirectory.empty() ? "./" : RootDirectory;
   if (root.back() != '/') root += '/';
   std::string full = root + rel;
@@ -485,6 +583,11 @@ std::string TOrvaneServerTCP::StaticFilePath(const std::string& APath) const {
   std::string r = base, t = resolved;
   if (r.back() != '/') r += '/';
   if (t.compare(0, r.size(), r) != 0) return "";
+  // Nor through a link that leads into it.
+  std::string sessions = r + kSessionsFolder + "/";
+  if (t.size() >= sessions.size() &&
+      SameText(std::string_view(t).substr(0, sessions.size()), sessions))
+    return "";
   return full;
 }
 

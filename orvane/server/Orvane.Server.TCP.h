@@ -60,8 +60,18 @@ class TOrvaneServerTCP : public net::TCustomTCPServer {
   std::atomic<size_t> MaxHeadSize{64 * 1024};
   std::atomic<uint64_t> MaxFrameLength{16 * 1024 * 1024};
   std::atomic<uint64_t> MaxContentLength{64 * 1024 * 1024};
-  // Milliseconds a connection may wait between pieces of its request.
+  // Milliseconds a connection has, in all, to send its request head, and
+  // may wait between pieces of a request body.
   std::atomic<int> RequestTimeout{30000};
+  // An upgraded connection without a session (allowed without a token)
+  // takes only small frames and is closed when no frame arrives within
+  // SessionlessIdleTimeout milliseconds.
+  std::atomic<uint64_t> SessionlessMaxFrameLength{64 * 1024};
+  std::atomic<int> SessionlessIdleTimeout{60000};
+  // Writes the whole text of every received message to standard error,
+  // tokens and typed values included: for debugging only. Otherwise only
+  // its type, operation name and length are written.
+  std::atomic<bool> LogMessageText{false};
 
   // The session registry consulted by the routes; set by the engine root.
   IOrvaneBaseClass* OrvaneBaseClass = nullptr;
@@ -89,7 +99,9 @@ class TOrvaneServerTCP : public net::TCustomTCPServer {
   void CloseAllConnection();
 
   // The file under RootDirectory a request path names, or empty when the
-  // path is refused (it would leave the web root).
+  // path is refused (it would leave the web root, or it lies in the
+  // sessions' temporary folder "temp/Sessions/", whose files leave only
+  // through download keys).
   std::string StaticFilePath(const std::string& APath) const;
 
  protected:
@@ -122,6 +134,9 @@ class TOrvaneServerTCP : public net::TCustomTCPServer {
   std::shared_ptr<IOrvaneSession> CheckedSession(const std::string& AUUID,
                                                  const std::string& AToken);
   void NotifyController(TSessionChangeType AType, const std::shared_ptr<IOrvaneSession>& ASession);
+  // One line of the debug output per received message (AMessage null: the
+  // message was refused).
+  void LogMessage(const std::string& AText, const TOrvaneWebSocketMessage* AMessage) const;
 
   TOrvaneServerFileExtensions FMimesType;
   std::shared_ptr<net::TServerIOHandlerSSL> FOpenSSL;

@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 #include <openssl/sha.h>
 
+#include <algorithm>
 #include <iostream>
 
 namespace orvane {
@@ -61,11 +62,17 @@ TWebSocketFrame ReadWebSocketFrame(const std::function<void(char*, size_t)>& ARe
         "Quadro WebSocket de " + std::to_string(len) + " bytes excede o limite", 1009);
   unsigned char mask[4];
   AReadExact(reinterpret_cast<char*>(mask), 4);
-  if (len > 0) {
-    frame.Payload.resize(static_cast<size_t>(len));
-    AReadExact(frame.Payload.data(), frame.Payload.size());
-    for (size_t i = 0; i < frame.Payload.size(); ++i) frame.Payload[i] ^= mask[i & 3];
+  // The payload grows as its bytes arrive, so a declared length costs no
+  // memory until it is actually sent.
+  constexpr size_t kStep = 64 * 1024;
+  const size_t total = static_cast<size_t>(len);
+  while (frame.Payload.size() < total) {
+    size_t at = frame.Payload.size();
+    size_t n = std::min(kStep, total - at);
+    frame.Payload.resize(at + n);
+    AReadExact(frame.Payload.data() + at, n);
   }
+  for (size_t i = 0; i < frame.Payload.size(); ++i) frame.Payload[i] ^= mask[i & 3];
   return frame;
 }
 

@@ -38,7 +38,8 @@ struct TWebSocketFrame {
 
 // Reads one whole client frame through AReadExact (which reads exactly the
 // bytes asked for, or throws). A payload longer than AMaxLength is refused
-// before any of it is read.
+// before any of it is read; a shorter one is read in steps, so memory
+// follows the bytes received rather than the length declared.
 TWebSocketFrame ReadWebSocketFrame(const std::function<void(char*, size_t)>& AReadExact,
                                    uint64_t AMaxLength);
 

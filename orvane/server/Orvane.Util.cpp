@@ -1,5 +1,6 @@
 #include "orvane/server/Orvane.Util.h"
 
+#include <openssl/crypto.h>
 #include <openssl/rand.h>
 #include <pthread.h>
 #include <sched.h>
@@ -215,8 +216,14 @@ int ConvertHTMLKeyToVK(std::string_view AKey) {
 }
 
 bool IsJSONValid(std::string_view AText) {
-  if (Trim(AText).empty()) return false;
+  if (Trim(AText).empty() || !JSONDepthWithin(AText)) return false;
   return nlohmann::json::accept(AText);
+}
+
+bool TokenEquals(std::string_view A, std::string_view B) {
+  // The length of a token is no secret; its characters are.
+  if (A.size() != B.size()) return false;
+  return A.empty() || CRYPTO_memcmp(A.data(), B.data(), A.size()) == 0;
 }
 
 TOrvaneFieldType OrvaneFieldType(db::TFieldType AFieldType) {

@@ -50,6 +50,10 @@ std::string GenerateRandomString(int ALength);      // digits and ASCII letters
 std::string GenerateRandomJustString(int ALength);  // ASCII letters
 std::string GenerateRandomNumber(int ALength);      // digits
 
+// Compares two credentials (tokens) in a time that does not depend on where
+// they differ.
+bool TokenEquals(std::string_view A, std::string_view B);
+
 // The text as a JSON string literal, quotes included, every character below
 // 32 and above 127 escaped.
 std::string FormatValueHTML(std::string_view AText);
@@ -66,7 +70,8 @@ std::string HTMLRemoveItemFromClass(const std::string& AHTML, const std::string&
 // A browser key name to a desktop virtual-key code (0 when unknown).
 int ConvertHTMLKeyToVK(std::string_view AKey);
 
-// True when the text is not blank and parses as JSON.
+// True when the text is not blank and parses as JSON nesting at most
+// kMaxJSONDepth deep.
 bool IsJSONValid(std::string_view AText);
 
 TOrvaneFieldType OrvaneFieldType(db::TFieldType AFieldType);

@@ -7,8 +7,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace net {
@@ -140,6 +143,14 @@ void TIOHandler::SetPassThrough(bool AValue) {
   }
 }
 
+int TIOHandler::ReadWait() const {
+  if (FReadDeadline == kNoDeadline) return FReadTimeout;
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(FReadDeadline - TClock::now());
+  // At least 0: poll then only takes what is already there.
+  int ms = static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(left.count(), INT32_MAX)));
+  return FReadTimeout < 0 ? ms : std::min(ms, FReadTimeout);
+}
+
 size_t TIOHandler::ReadSome(char* ABuffer, size_t ASize) {
   for (;;) {
     if (FDisconnected.load()) throw ESocketError("Conexão encerrada");
@@ -153,9 +164,9 @@ size_t TIOHandler::ReadSome(char* ABuffer, size_t ASize) {
       }
       if (r > 0) return static_cast<size_t>(r);
       if (err == SSL_ERROR_WANT_READ) {
-        WaitFor(POLLIN, FReadTimeout, "ler da conexão");
+        WaitFor(POLLIN, ReadWait(), "ler da conexão");
       } else if (err == SSL_ERROR_WANT_WRITE) {
-        WaitFor(POLLOUT, FReadTimeout, "ler da conexão");
+        WaitFor(POLLOUT, ReadWait(), "ler da conexão");
       } else if (err == SSL_ERROR_ZERO_RETURN) {
         FDisconnected = true;
         throw EConnClosedGracefully();
@@ -173,7 +184,7 @@ size_t TIOHandler::ReadSome(char* ABuffer, size_t ASize) {
       throw EConnClosedGracefully();
     }
     if (errno == EAGAIN || errno == EWOULDBLOCK) {
-      WaitFor(POLLIN, FReadTimeout, "ler da conexão");
+      WaitFor(POLLIN, ReadWait(), "ler da conexão");
     } else if (errno != EINTR) {
       int e = errno;
       Disconnect();

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -86,6 +87,11 @@ class TIOHandler {
 
   // Milliseconds a read may wait for data; -1 waits for ever.
   void SetReadTimeout(int AMilliseconds) { FReadTimeout = AMilliseconds; }
+  // A moment after which no read waits any more, however the data trickles
+  // in; kNoDeadline (the default) sets no deadline.
+  using TClock = std::chrono::steady_clock;
+  static constexpr TClock::time_point kNoDeadline = TClock::time_point::max();
+  void SetReadDeadline(TClock::time_point AMoment) { FReadDeadline = AMoment; }
   // Milliseconds a write may wait for the peer to take data.
   void SetWriteTimeout(int AMilliseconds) { FWriteTimeout = AMilliseconds; }
 
@@ -126,6 +132,9 @@ class TIOHandler {
   std::mutex FWriteLock;  // one whole write at a time
   std::atomic<bool> FDisconnected{false};
   int FReadTimeout = -1;
+  TClock::time_point FReadDeadline = kNoDeadline;
+  // The wait allowed to a read now: the timeout, cut to the deadline.
+  int ReadWait() const;
   int FWriteTimeout = 30000;
   std::string FInput;  // bytes read but not yet consumed
   size_t FInputPos = 0;

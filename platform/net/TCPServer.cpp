@@ -24,18 +24,6 @@ namespace net {
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr size_t kDefaultStack = 1024 * 1024;  // sanitizers need larger frames
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr size_t kDefaultStack = 1024 * 1024;
-#else
-constexpr size_t kDefaultStack = 256 * 1024;
-#endif
-#else
-constexpr size_t kDefaultStack = 256 * 1024;
-#endif
-
 // A server with thousands of connections needs as many descriptors as the
 // system allows this process.
 void RaiseDescriptorLimit() {
@@ -48,7 +36,7 @@ void RaiseDescriptorLimit() {
 
 }  // namespace
 
-TCustomTCPServer::TCustomTCPServer() : ThreadStackSize(kDefaultStack) {}
+TCustomTCPServer::TCustomTCPServer() = default;
 
 TCustomTCPServer::~TCustomTCPServer() {
   Deactivate();

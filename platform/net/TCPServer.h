@@ -3,6 +3,7 @@
 // connection stays open. The connection list lives under a lock.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -14,6 +15,20 @@
 #include "platform/net/IOHandler.h"
 
 namespace net {
+
+// The stack of a connection thread: small, so that thousands of open
+// connections fit in memory; larger under the sanitizers, whose frames are.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+inline constexpr size_t kConnectionThreadStack = 1024 * 1024;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+inline constexpr size_t kConnectionThreadStack = 1024 * 1024;
+#else
+inline constexpr size_t kConnectionThreadStack = 256 * 1024;
+#endif
+#else
+inline constexpr size_t kConnectionThreadStack = 256 * 1024;
+#endif
 
 // The per-connection data slot's contents; subclasses carry the state.
 class TContextData {
@@ -59,12 +74,11 @@ class TCustomTCPServer {
   int DefaultPort = 0;
   std::string DefaultBindAddress = "0.0.0.0";
   // 0: no limit. Connections over the limit are closed at once.
-  int MaxConnections = 0;
+  std::atomic<int> MaxConnections{0};
   // Pending connections the system may queue; 0 means the system maximum.
   int ListenQueue = 0;
-  // Stack size of each connection thread: small, so that thousands of open
-  // connections fit in memory.
-  size_t ThreadStackSize;
+  // Stack size of each connection thread.
+  size_t ThreadStackSize = kConnectionThreadStack;
 
   bool Active() const;
   // Starting listens and starts accepting (throws with a clear message when

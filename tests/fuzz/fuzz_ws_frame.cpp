@@ -7,12 +7,13 @@
 #include <string>
 
 #include "orvane/server/Orvane.Server.WebSocket.h"
+#include "tests/fuzz/FuzzThread.h"
 
 namespace {
-struct EndOfInput {};
-}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* AData, size_t ASize) {
+struct EndOfInput {};
+
+void Run(const uint8_t* AData, size_t ASize) {
   const uint64_t kMax = 1 << 16;
   size_t pos = 0;
   auto read = [&](char* ABuffer, size_t ACount) {
@@ -28,9 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* AData, size_t ASize) {
       std::string back = orvane::EncodeWebSocketFrame(f.Payload, f.FirstByte);
       if (back.size() < f.Payload.size() + 2) __builtin_trap();
     } catch (const EndOfInput&) {
-      return 0;
+      return;
     } catch (const orvane::EWebSocketFrameError&) {
-      return 0;
+      return;
     }
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* AData, size_t ASize) {
+  fuzzthread::OnConnectionThread([&] { Run(AData, ASize); });
+  return 0;
 }

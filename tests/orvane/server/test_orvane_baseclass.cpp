@@ -44,6 +44,8 @@ TEST(OrvaneOptions, Defaults) {
   EXPECT_TRUE(o.UseINIConfig());
   EXPECT_FALSE(o.ValidateAllControls());
   EXPECT_EQ(o.MaxContentLength(), 64u * 1024 * 1024);
+  EXPECT_EQ(o.MaxConnections(), 2000);
+  EXPECT_FALSE(o.LogMessageText());
   EXPECT_EQ(o.FormatSettings().DecimalSeparator, ',');
   EXPECT_EQ(o.FormatSettings().ThousandSeparator, '.');
   EXPECT_EQ(o.FormatSettings().ShortDateFormat, "dd/mm/yyyy");
@@ -330,6 +332,10 @@ TEST(OrvaneUtil, JSONAndFieldTypes) {
   EXPECT_TRUE(IsJSONValid("[1,2]"));
   EXPECT_FALSE(IsJSONValid("  "));
   EXPECT_FALSE(IsJSONValid("{a:1}"));
+  EXPECT_TRUE(TokenEquals("abcDEF123", "abcDEF123"));
+  EXPECT_FALSE(TokenEquals("abcDEF123", "abcDEF124"));
+  EXPECT_FALSE(TokenEquals("abcDEF123", "abcDEF12"));
+  EXPECT_FALSE(TokenEquals("", "a"));
   using db::TFieldType;
   EXPECT_EQ(OrvaneFieldType(TFieldType::ftFloat), TOrvaneFieldType::OrvaneFieldTypeNumber);
   EXPECT_EQ(OrvaneFieldType(TFieldType::ftTime), TOrvaneFieldType::OrvaneFieldTypeNumber);

@@ -152,6 +152,43 @@ TEST(WebSocketMessage, EnvelopeParsing) {
     EXPECT_THROW(FormatReceivedMesssage(bad), EOrvaneProtocolError) << bad;
 }
 
+TEST(WebSocketMessage, NestingIsBoundedWhereverItHides) {
+  auto nest = [](int ADepth, char AOpen, char AClose) {
+    std::string s;
+    for (int i = 0; i < ADepth; ++i) s += AOpen == '{' ? std::string("{\"a\":") : "[";
+    return s + "1" + std::string(static_cast<size_t>(ADepth), AClose);
+  };
+  EXPECT_TRUE(JSONDepthWithin(nest(64, '[', ']')));
+  EXPECT_FALSE(JSONDepthWithin(nest(65, '[', ']')));
+  EXPECT_FALSE(JSONDepthWithin(nest(65, '{', '}')));
+  EXPECT_TRUE(JSONDepthWithin(nest(64, '{', '}')));
+  EXPECT_FALSE(JSONDepthWithin(std::string(100000, '{')));
+  // Brackets inside strings, escaped quotes included, do not count.
+  EXPECT_TRUE(JSONDepthWithin("[\"" + std::string(500, '[') + "\\\"" + "\"]"));
+  EXPECT_TRUE(JSONDepthWithin("a=[&b=]]]]&c=[1]"));
+  const std::string deep = nest(3000, '[', ']');
+  for (const std::string member : {"type", "name", "wait", "parameters"}) {
+    nlohmann::json base = {{"type", "procedure"},
+                           {"name", "ExecEvent"},
+                           {"wait", false},
+                           {"parameters", nlohmann::json::array()}};
+    std::string text = base.dump();
+    std::string key = "\"" + member + "\":";
+    size_t at = text.find(key) + key.size();
+    size_t end = text.find_first_of(",}", at);
+    if (member == "parameters") end = text.find(']', at) + 1;
+    text.replace(at, end - at, deep);
+    EXPECT_THROW(FormatReceivedMesssage(text), EOrvaneProtocolError) << member;
+  }
+  EXPECT_THROW(FormatReceivedMesssage(R"({"type":"x","name":"n","wait":1,"parameters":[{"P":)" +
+                                      deep + "}]}"),
+               EOrvaneProtocolError);
+  EXPECT_FALSE(IsJSONValid(nest(65, '[', ']')));
+  EXPECT_TRUE(IsJSONValid(nest(64, '[', ']')));
+  EXPECT_TRUE(ParseNetworkJSON(nest(100, '[', ']')).is_discarded());
+  EXPECT_TRUE(ParseNetworkJSON(nest(64, '[', ']')).is_array());
+}
+
 TEST(MimeTypes, TableAndCaseSensitiveExtensions) {
   TOrvaneServerFileExtensions m;
   EXPECT_EQ(m.Count(), 26u);

@@ -487,14 +487,17 @@ TEST_F(OrvaneServer, GridRoutesAnswerJSONAndReadPostedBodies) {
   EXPECT_EQ(Ask(post),
             "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed + "\r\n");
   EXPECT_EQ(posted, "{\"NOME\":\"Zé\"}");
-  EXPECT_EQ(
-      Ask("POST /rest/json/jqgrid/post?FormUUID=F1 HTTP/1.1\r\nContent-Length: 4\r\n\r\nerro"),
-      "HTTP/1.1 404\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed +
-          "\r\n{\"status\":\"error\"}");
-  Engine->OrvaneServerTCP().MaxContentLength = 8;
+  EXPECT_EQ(Ask("POST /rest/json/jqgrid/post?token=T1&orvanesession=U1&FormUUID=F1 "
+                "HTTP/1.1\r\nContent-Length: 4\r\n\r\nerro"),
+            "HTTP/1.1 404\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed +
+                "\r\n{\"status\":\"error\"}");
   posted.clear();
-  EXPECT_EQ(Ask("POST /rest/json/jqgrid/post?FormUUID=F1 HTTP/1.1\r\nContent-Length: 9\r\n\r\n"
-                "123456789"),
+  // A body from no live page is not read at all.
+  EXPECT_EQ(
+      Ask("POST /rest/json/jqgrid/post?FormUUID=F1 HTTP/1.1\r\nContent-Length: 4\r\n\r\nerro"), "");
+  Engine->OrvaneServerTCP().MaxContentLength = 8;
+  EXPECT_EQ(Ask("POST /rest/json/jqgrid/post?token=T1&orvanesession=U1&FormUUID=F1 "
+                "HTTP/1.1\r\nContent-Length: 9\r\n\r\n123456789"),
             "");
   EXPECT_EQ(posted, "");
 }

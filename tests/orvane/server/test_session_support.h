@@ -64,7 +64,7 @@ class TTestWebForm : public orvane::IOrvaneForm {
  public:
   TTestWebForm(std::string AFormUUID, TLog& ALog) : FFormUUID(std::move(AFormUUID)), FLog(ALog) {}
 
-  void DoUpload(const std::vector<std::string>&) override {}
+  void DoUpload(const std::vector<std::string>&) override { FLog.Add(FFormUUID + ".upload"); }
   bool Destroying() const override { return false; }
   orvane::IOrvaneSession* GetOrvaneSession() const override { return Session; }
   std::string GetFormUUID() const override { return FFormUUID; }
