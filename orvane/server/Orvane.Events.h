@@ -70,6 +70,11 @@ class IOrvaneControl {
                                       TStringList& AParameters) = 0;
   // Applies the browser's state record of this control.
   virtual void ProcessComponentState(const nlohmann::json& AComponentStateInfo) = 0;
+  // The control's class name, which tells the page how to read its state
+  // ("TOrvaneEdit", ...).
+  virtual std::string GetOrvaneType() const { return ""; }
+  // True when the control's events first pass the page's required-field check.
+  virtual bool NeedCheckValidation() { return false; }
 };
 
 class IOrvaneControlEvent {

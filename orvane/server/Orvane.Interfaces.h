@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace core {
@@ -23,6 +24,7 @@ class IOrvaneControl;    // Orvane.Events.h
 class IOrvaneCallBacks;  // Orvane.CallBack.h
 class IOrvaneVexloClass;
 class TOrvaneURI;
+class TOrvaneClipboard;
 
 // Called with a popup's name and a second string the caller passes empty.
 using TOnPopup = std::function<void(const std::string& AName, const std::string& AValue)>;
@@ -74,6 +76,29 @@ class IOrvaneForm {
   // Called on the session thread right after an event handler or callback
   // of the form has run, so that the page can be brought up to date at once.
   virtual void DoEventHandled() {}
+
+  // What the page assembly uses of a web form.
+  // Template file names under the web root; empty means none.
+  virtual std::string GetTemplateMasterHTMLFile() const { return ""; }
+  virtual std::string GetTemplatePageHTMLFile() const { return ""; }
+  // The page is about to be built (the observer pauses).
+  virtual void OnBeforePageLoad() {}
+  virtual std::string GetFormHTMLText() const { return ""; }
+  virtual void SetFormHTMLText(const std::string& /*AValue*/) {}
+  virtual std::string GetFormCacheHTMLText() const { return ""; }
+  virtual void SetFormCacheHTMLText(const std::string& /*AValue*/) {}
+  // Extra text for the page head.
+  virtual std::string GetHeadHTMLOrvane() const { return ""; }
+  // Prepares the form and its controls for a new page.
+  virtual void Initialize() {}
+  // The form's OnProcessHTML hook, which may change the page text.
+  virtual void DoProcessHTML(std::string& /*AHTML*/) {}
+  // The page-text replacements, in the order the assembly runs them.
+  virtual void ProcessPopup(std::string& /*AHTML*/) {}
+  virtual void ProcessNested(std::string& /*AHTML*/) {}
+  virtual void ProcessTagHTML(std::string& /*AHTML*/) {}
+  virtual void ProcessCallBackTagHTML(std::string& /*AHTML*/) {}
+  virtual void ProcessControlsToHTML(std::string& /*AHTML*/) {}
 };
 
 // The per-form bridge object, as the session and the message dispatch see it
@@ -93,6 +118,37 @@ class IOrvaneVexloClass {
   // Tell the desktop form that the browser opened or closed a popup.
   virtual void PopupOpened(const std::string& AName) = 0;
   virtual void PopupClosed(const std::string& AName) = 0;
+
+  // What the web form and the page assembly use of a bridge object. The
+  // defaults describe a bridge object without layout or desktop hooks.
+  // The desktop form's Clear and Render: the body and the captured texts are
+  // made again from the layout.
+  virtual void ClearForm() {}
+  virtual void RenderForm() {}
+  // The form's default page: its skeleton with every switch on.
+  virtual std::string MakeHTMLPage() { return ""; }
+  // The rendered body, lines joined with line breaks.
+  virtual std::string GetBodyHTML() { return ""; }
+  // The desktop form's page title.
+  virtual std::string GetTitle() { return ""; }
+  // The bridge framework's version text.
+  virtual std::string GetVersion() { return ""; }
+  // Whether the page shows the loading overlay.
+  virtual bool GetEnableLoader() { return false; }
+  // The form's popups, in declaration order: upper-case identifier and the
+  // text their items rendered.
+  virtual std::vector<std::pair<std::string, std::string>> GetPopupTexts() { return {}; }
+  // The name of the desktop form, as nested-form markers name it.
+  virtual std::string GetNestedName() { return ""; }
+  // The desktop form's hooks.
+  virtual void DoTagHTML(const std::string& /*TagString*/, std::string& /*ReplaceTag*/) {}
+  virtual void DoPageLoaded() {}
+  virtual void DoInitOrvaneControl(IOrvaneControl* /*AControl*/) {}
+  virtual void DoRenderOrvaneControl(IOrvaneControl* /*AControl*/, std::string& /*HTMLControl*/) {}
+  virtual void DoUpload(const std::vector<std::string>& /*AFiles*/) {}
+  virtual bool ShowingModal() { return false; }
+  virtual void ShowPopup(const std::string& /*AName*/) {}
+  virtual void ClosePopup(const std::string& /*AName*/) {}
 };
 
 // A session's form instance registry, as the bridge layer creates it.
@@ -192,7 +248,14 @@ class IOrvaneSession {
   // inside this guard; other threads that touch the forms enter it too.
   // Re-entrant on one thread.
   virtual void EnterFormsGuard() {}
+  // Enters unless another thread holds the guard (then false).
+  virtual bool TryEnterFormsGuard() {
+    EnterFormsGuard();
+    return true;
+  }
   virtual void LeaveFormsGuard() {}
+  // The session's clipboard.
+  virtual TOrvaneClipboard* Clipboard() { return nullptr; }
 };
 
 // Holds a session's forms guard for a scope.

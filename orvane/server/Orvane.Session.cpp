@@ -203,6 +203,21 @@ void TOrvaneSessionThread::Execute() {
 // ---------------------------------------------------------------------------
 // TOrvaneSession::TFormsGuard
 
+namespace {
+// The sessions whose forms guard this thread entered, innermost last.
+thread_local std::vector<IOrvaneSession*> tGuardedSessions;
+}  // namespace
+
+IOrvaneSession* CurrentOrvaneSession() {
+  return tGuardedSessions.empty() ? nullptr : tGuardedSessions.back();
+}
+
+void TOrvaneSession::TFormsGuard::Take() {
+  FOwner = std::this_thread::get_id();
+  FDepth = 1;
+  tGuardedSessions.push_back(FSession);
+}
+
 void TOrvaneSession::TFormsGuard::Enter() {
   std::unique_lock<std::mutex> l(FLock);
   std::thread::id me = std::this_thread::get_id();
@@ -211,8 +226,18 @@ void TOrvaneSession::TFormsGuard::Enter() {
     return;
   }
   FFree.wait(l, [&] { return FDepth == 0; });
-  FOwner = me;
-  FDepth = 1;
+  Take();
+}
+
+bool TOrvaneSession::TFormsGuard::TryEnter() {
+  std::lock_guard<std::mutex> g(FLock);
+  if (FDepth > 0) {
+    if (FOwner != std::this_thread::get_id()) return false;
+    ++FDepth;
+    return true;
+  }
+  Take();
+  return true;
 }
 
 void TOrvaneSession::TFormsGuard::Leave() {
@@ -220,6 +245,7 @@ void TOrvaneSession::TFormsGuard::Leave() {
   if (FDepth == 0 || FOwner != std::this_thread::get_id()) return;
   if (--FDepth == 0) {
     FOwner = std::thread::id();
+    if (!tGuardedSessions.empty()) tGuardedSessions.pop_back();
     FFree.notify_one();
   }
 }
@@ -602,6 +628,10 @@ std::vector<std::pair<int, bool>> TOrvaneSession::ThreadStates() const {
 
 void TOrvaneSession::EnterFormsGuard() {
   FFormsGuard.Enter();
+}
+
+bool TOrvaneSession::TryEnterFormsGuard() {
+  return FFormsGuard.TryEnter();
 }
 
 void TOrvaneSession::LeaveFormsGuard() {

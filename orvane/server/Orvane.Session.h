@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "orvane/server/Orvane.CallBack.h"
+#include "orvane/server/Orvane.Clipboard.h"
 #include "orvane/server/Orvane.Interfaces.h"
 #include "orvane/server/Orvane.URI.h"
 #include "platform/core/Classes.h"
@@ -175,7 +176,9 @@ class TOrvaneSession : public core::TComponent,
   IOrvaneSessionInfo* InfoConnection() override { return &FInfoConnection; }
   TOrvaneURI* URI() override { return &FURI; }
   void EnterFormsGuard() override;
+  bool TryEnterFormsGuard() override;
   void LeaveFormsGuard() override;
+  TOrvaneClipboard* Clipboard() override { return &FClipboard; }
 
   // --- inspection ---
   TOrvaneBaseClass* OrvaneBaseClass() const { return FOrvaneBaseClass; }
@@ -187,7 +190,10 @@ class TOrvaneSession : public core::TComponent,
  private:
   class TFormsGuard {
    public:
+    explicit TFormsGuard(IOrvaneSession* ASession) : FSession(ASession) {}
     void Enter();
+    // Enters unless another thread holds the guard.
+    bool TryEnter();
     void Leave();
     // Gives the guard up entirely while the calling thread waits; returns
     // how deep it was held (0 when the caller did not hold it).
@@ -195,6 +201,9 @@ class TOrvaneSession : public core::TComponent,
     void Resume(int ADepth);
 
    private:
+    // Takes the guard for this thread (the lock held, the guard free).
+    void Take();
+    IOrvaneSession* FSession;
     std::mutex FLock;
     std::condition_variable FFree;
     std::thread::id FOwner;
@@ -251,8 +260,13 @@ class TOrvaneSession : public core::TComponent,
   std::string FLanguage = "Portuguese";
   TOrvaneURI FURI;
   std::string FPathSession;
-  TFormsGuard FFormsGuard;
+  TFormsGuard FFormsGuard{this};
+  TOrvaneClipboard FClipboard{this};
 };
+
+// The session whose forms guard the calling thread holds (the innermost one),
+// or null: the session a piece of form code is working for.
+IOrvaneSession* CurrentOrvaneSession();
 
 // Closes every session of the table whose expiry has passed (and that is not
 // closing already), telling the server controller sctExpireSession first.

@@ -5,6 +5,7 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <algorithm>
 #include <chrono>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -139,6 +140,74 @@ std::string GenerateRandomNumber(int ALength) {
 std::string FormatValueHTML(std::string_view AText) {
   return nlohmann::json(std::string(AText))
       .dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
+}
+
+std::string HTMLEscape(std::string_view AText) {
+  std::string out;
+  out.reserve(AText.size());
+  for (char c : AText) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+namespace {
+// The position of APattern in AText at or after AFrom, ASCII letters
+// compared ignoring case.
+size_t FindIgnoringCase(std::string_view AText, std::string_view APattern, size_t AFrom) {
+  if (APattern.empty() || AText.size() < APattern.size()) return std::string::npos;
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+  const char first = lower(APattern[0]);
+  for (size_t i = AFrom; i + APattern.size() <= AText.size(); ++i) {
+    if (lower(AText[i]) != first) continue;
+    size_t k = 1;
+    while (k < APattern.size() && lower(AText[i + k]) == lower(APattern[k])) ++k;
+    if (k == APattern.size()) return i;
+  }
+  return std::string::npos;
+}
+}  // namespace
+
+bool ReplaceFirstIgnoringCase(std::string& AText, std::string_view APattern,
+                              std::string_view AReplacement) {
+  size_t at = FindIgnoringCase(AText, APattern, 0);
+  if (at == std::string::npos) return false;
+  AText.replace(at, APattern.size(), AReplacement);
+  return true;
+}
+
+void ReplaceAllIgnoringCase(std::string& AText, std::string_view APattern,
+                            std::string_view AReplacement) {
+  size_t at = FindIgnoringCase(AText, APattern, 0);
+  if (at == std::string::npos) return;
+  std::string out;
+  size_t pos = 0;
+  while (at != std::string::npos) {
+    out.append(AText, pos, at - pos);
+    out.append(AReplacement);
+    pos = at + APattern.size();
+    at = FindIgnoringCase(AText, APattern, pos);
+  }
+  out.append(AText, pos, std::string::npos);
+  AText = std::move(out);
 }
 
 std::string HTMLAddItemFromTag(const std::string& AHTML, const std::string& AAttribute,
@@ -295,81 +364,167 @@ std::string PrepareFloat(const std::string& AText, const TFormatSettings& AForma
 // ---------------------------------------------------------------------------
 // TCustomTimer
 
+// The one thread that serves every timer of the process. It sleeps until the
+// next timer is due; while timers exist it also looks every 250 ms whether
+// their forms are going away, so that a paused timer ends by itself too.
+class TCustomTimerService {
+ public:
+  static TCustomTimerService& Instance() {
+    // Never destroyed: timers may outlive static destruction at exit.
+    static TCustomTimerService* service = new TCustomTimerService();
+    return *service;
+  }
+
+  void Register(TCustomTimer* ATimer) {
+    std::lock_guard<std::mutex> g(FLock);
+    FTimers.push_back(ATimer);
+    if (!FStarted) {
+      FStarted = true;
+      std::thread([this] { Loop(); }).detach();
+    }
+    FWake.notify_one();
+  }
+
+  void Unregister(TCustomTimer* ATimer) {
+    std::unique_lock<std::mutex> l(FLock);
+    for (size_t i = 0; i < FTimers.size(); ++i)
+      if (FTimers[i] == ATimer) {
+        FTimers[i] = FTimers.back();
+        FTimers.pop_back();
+        break;
+      }
+    if (std::this_thread::get_id() != FThreadID) FIdle.wait(l, [&] { return FRunning != ATimer; });
+  }
+
+  std::mutex FLock;
+  std::condition_variable FWake;
+
+ private:
+  static constexpr auto kSweep = std::chrono::milliseconds(250);
+
+  // Marks a timer whose form is being destroyed or whose session is closing
+  // as terminated. Called with the lock held.
+  static void Check(TCustomTimer* ATimer) {
+    if (ATimer->FTerminated || !ATimer->FOrvaneForm) return;
+    bool stop = ATimer->FOrvaneForm->Destroying();
+    if (!stop) {
+      IOrvaneSession* session = ATimer->FOrvaneForm->GetOrvaneSession();
+      stop = session && session->Closing();
+    }
+    if (stop) ATimer->FTerminated = true;
+  }
+  void Sweep() {
+    for (TCustomTimer* t : FTimers) Check(t);
+  }
+
+  void Loop() {
+    // Idle priority: timers never compete with request handling.
+    sched_param sp{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &sp);
+    pthread_setname_np(pthread_self(), "Orvane timers");
+    std::unique_lock<std::mutex> l(FLock);
+    FThreadID = std::this_thread::get_id();
+    auto lastSweep = std::chrono::steady_clock::now();
+    for (;;) {
+      auto now = std::chrono::steady_clock::now();
+      if (now - lastSweep >= kSweep) {
+        Sweep();
+        lastSweep = now;
+      }
+      TCustomTimer* due = nullptr;
+      auto next = std::chrono::steady_clock::time_point::max();
+      for (TCustomTimer* t : FTimers) {
+        if (t->FTerminated || t->FPaused) continue;
+        if (t->FDue <= now) {
+          due = t;
+          break;
+        }
+        next = std::min(next, t->FDue);
+      }
+      if (due) {
+        // A timer whose form went away since the last sweep does not run.
+        Check(due);
+        if (due->FTerminated) continue;
+        FRunning = due;
+        std::function<void()> proc = due->FOnTimer;
+        l.unlock();
+        try {
+          if (proc) proc();
+        } catch (...) {
+        }
+        proc = nullptr;
+        l.lock();
+        FRunning = nullptr;
+        FIdle.notify_all();
+        // The timer may have been unregistered while it ran.
+        if (std::find(FTimers.begin(), FTimers.end(), due) != FTimers.end())
+          due->FDue = std::chrono::steady_clock::now() +
+                      std::chrono::milliseconds(due->FInterval > 0 ? due->FInterval : 1);
+        continue;
+      }
+      if (FTimers.empty()) {
+        FWake.wait(l);
+      } else {
+        next = std::min(next, lastSweep + kSweep);
+        FWake.wait_until(l, next);
+      }
+    }
+  }
+
+  std::vector<TCustomTimer*> FTimers;
+  std::condition_variable FIdle;
+  TCustomTimer* FRunning = nullptr;
+  std::thread::id FThreadID;
+  bool FStarted = false;
+};
+
 TCustomTimer::TCustomTimer(IOrvaneForm* AOrvaneForm, int AInterval, std::function<void()> AOnTimer)
     : FOrvaneForm(AOrvaneForm), FInterval(AInterval), FOnTimer(std::move(AOnTimer)) {
-  FThread = std::thread([this] { Execute(); });
+  TCustomTimerService::Instance().Register(this);
 }
 
 TCustomTimer::~TCustomTimer() {
-  Terminate();
-  if (FThread.joinable()) FThread.join();
+  TCustomTimerService::Instance().Unregister(this);
 }
 
 void TCustomTimer::Pause() {
-  std::lock_guard<std::mutex> g(FLock);
+  std::lock_guard<std::mutex> g(TCustomTimerService::Instance().FLock);
   FPaused = true;
 }
 
 void TCustomTimer::Resume() {
-  std::lock_guard<std::mutex> g(FLock);
+  TCustomTimerService& service = TCustomTimerService::Instance();
+  std::lock_guard<std::mutex> g(service.FLock);
+  if (!FPaused) return;
   FPaused = false;
-  FWake.notify_all();
+  FDue =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(FInterval > 0 ? FInterval : 1);
+  service.FWake.notify_one();
 }
 
 void TCustomTimer::Terminate() {
-  std::lock_guard<std::mutex> g(FLock);
+  std::lock_guard<std::mutex> g(TCustomTimerService::Instance().FLock);
   FTerminated = true;
-  FWake.notify_all();
 }
 
 bool TCustomTimer::Paused() const {
-  std::lock_guard<std::mutex> g(FLock);
+  std::lock_guard<std::mutex> g(TCustomTimerService::Instance().FLock);
   return FPaused;
 }
 
 bool TCustomTimer::Terminated() const {
-  std::lock_guard<std::mutex> g(FLock);
+  std::lock_guard<std::mutex> g(TCustomTimerService::Instance().FLock);
   return FTerminated;
 }
 
 void TCustomTimer::SetInterval(int AInterval) {
-  std::lock_guard<std::mutex> g(FLock);
+  std::lock_guard<std::mutex> g(TCustomTimerService::Instance().FLock);
   FInterval = AInterval;
 }
 
 int TCustomTimer::Interval() const {
-  std::lock_guard<std::mutex> g(FLock);
+  std::lock_guard<std::mutex> g(TCustomTimerService::Instance().FLock);
   return FInterval;
-}
-
-void TCustomTimer::Execute() {
-  // Idle priority: the timer never competes with request handling.
-  sched_param sp{};
-  pthread_setschedparam(pthread_self(), SCHED_IDLE, &sp);
-  std::unique_lock<std::mutex> lock(FLock);
-  while (!FTerminated) {
-    if (FOrvaneForm) {
-      lock.unlock();
-      bool stop = FOrvaneForm->Destroying();
-      if (!stop) {
-        IOrvaneSession* session = FOrvaneForm->GetOrvaneSession();
-        stop = session && session->Closing();
-      }
-      lock.lock();
-      if (stop) break;
-    }
-    if (!FPaused) {
-      lock.unlock();
-      try {
-        if (FOnTimer) FOnTimer();
-      } catch (...) {
-      }
-      lock.lock();
-    }
-    FWake.wait_for(lock, std::chrono::milliseconds(FInterval > 0 ? FInterval : 1),
-                   [this] { return FTerminated; });
-  }
-  FTerminated = true;
 }
 
 }  // namespace orvane

@@ -3,6 +3,7 @@
 // names, field types and number normalisation; and the per-form timer thread.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -58,6 +59,18 @@ bool TokenEquals(std::string_view A, std::string_view B);
 // 32 and above 127 escaped.
 std::string FormatValueHTML(std::string_view AText);
 
+// The text made safe for HTML element content and attribute values: the
+// characters & < > " and ' become character references.
+std::string HTMLEscape(std::string_view AText);
+
+// Replaces the first occurrence of APattern (ASCII letters compared ignoring
+// case) by AReplacement; true when there was one.
+bool ReplaceFirstIgnoringCase(std::string& AText, std::string_view APattern,
+                              std::string_view AReplacement);
+// Replaces every occurrence the same way; inserted text is not searched again.
+void ReplaceAllIgnoringCase(std::string& AText, std::string_view APattern,
+                            std::string_view AReplacement);
+
 // Adds or removes a word of a blank-separated attribute in the attribute
 // text of one element. Words are matched whole ("btn" is not "btn-primary").
 std::string HTMLAddItemFromTag(const std::string& AHTML, const std::string& AAttribute,
@@ -82,14 +95,18 @@ std::string InputHTMLTypeByOrvaneFieldType(TOrvaneFieldType AType);
 // unset).
 std::string PrepareFloat(const std::string& AText, const TFormatSettings& AFormatSettings);
 
-// A timer thread serving one web form: while not paused it runs OnTimer
-// every Interval milliseconds, until terminated, the form is being destroyed
-// or its session is closing. It starts paused; failures of OnTimer are
-// swallowed.
+// A timer serving one web form: while not paused it runs OnTimer every
+// Interval milliseconds, until terminated, the form is being destroyed or its
+// session is closing. It starts paused; failures of OnTimer are swallowed.
+// All timers of the process are served by one thread of idle priority, so a
+// thousand idle pages cost one wake-up per tick, not a thousand threads;
+// OnTimer must therefore return promptly.
 class TCustomTimer {
  public:
   TCustomTimer(IOrvaneForm* AOrvaneForm, int AInterval, std::function<void()> AOnTimer);
-  ~TCustomTimer();  // terminates and waits for the thread
+  // Unregisters the timer; waits while its OnTimer runs on the timer thread
+  // (unless called from that OnTimer itself).
+  ~TCustomTimer();
   TCustomTimer(const TCustomTimer&) = delete;
   TCustomTimer& operator=(const TCustomTimer&) = delete;
 
@@ -102,16 +119,14 @@ class TCustomTimer {
   int Interval() const;
 
  private:
-  void Execute();
-
+  friend class TCustomTimerService;
+  // Fields below are guarded by the timer service's lock.
   IOrvaneForm* FOrvaneForm;
-  mutable std::mutex FLock;
-  std::condition_variable FWake;
   bool FPaused = true;
   bool FTerminated = false;
   int FInterval;
+  std::chrono::steady_clock::time_point FDue;
   std::function<void()> FOnTimer;
-  std::thread FThread;
 };
 
 }  // namespace orvane
