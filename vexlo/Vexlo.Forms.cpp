@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include "orvane/controls/Orvane.Forms.h"
+#include "orvane/server/Orvane.Session.h"
 #include "vexlo/Vexlo.Manager.h"
+#include "vexlo/Vexlo.Orvane.Form.h"
+#include "vexlo/Vexlo.Orvane.h"
 #include "vexlo/Vexlo.h"
 
 namespace vexlo {
@@ -39,7 +43,47 @@ TVexloForm::TVexloForm(core::TComponent* AOwner) : ui::TForm(AOwner) {}
 
 TVexloForm::TVexloForm(TVexloInstance& AOwner) : ui::TForm(AOwner.Owner()) {}
 
+void TVexloForm::AfterConstruction() {
+  ui::TForm::AfterConstruction();
+  if (orvane::IOrvaneSession* session = orvane::CurrentOrvaneSession()) AttachVexlo(session);
+}
+
+void TVexloForm::AttachVexlo(orvane::IOrvaneSession* ASession) {
+  if (FVexlo || !ASession) return;
+  auto vexlo = std::make_unique<TVexlo>(this);
+  vexlo->SetOrvaneSession(ASession);
+  auto framework = std::make_unique<TVexloOrvaneFramework>(vexlo.get());
+  TVexloOrvaneFramework* fw = framework.get();
+  vexlo->SetFrameworkExportType(std::move(framework));
+  if (IVexloManager* manager = VexloManager()) {
+    if (!manager->GetTemplateMasterHTMLFile().empty())
+      fw->SetTemplateMasterHTMLFile(manager->GetTemplateMasterHTMLFile());
+    if (!manager->GetTemplatePageHTMLFile().empty())
+      fw->SetTemplatePageHTMLFile(manager->GetTemplatePageHTMLFile());
+  }
+  fw->AddFormByClass(&TVexloOrvaneForm::StaticClass(), nullptr);
+  FVexlo = vexlo.release();
+  ExportVexlo();
+}
+
+void TVexloForm::DetachVexlo() {
+  TVexlo* vexlo = std::exchange(FVexlo, nullptr);
+  if (!vexlo) return;
+  if (orvane::IOrvaneSession* session = vexlo->OrvaneSession()) session->RemoveVexloClass(vexlo);
+  delete vexlo;
+}
+
+void TVexloForm::BeforeDestruction() {
+  ui::TForm::BeforeDestruction();
+  DetachVexlo();
+}
+
+orvane::TOrvaneForm* TVexloForm::OrvaneForm() const {
+  return FVexlo ? FVexlo->GetFormObject() : nullptr;
+}
+
 TVexloForm::~TVexloForm() {
+  DetachVexlo();
   // A form registered through a registry takes its class out of the global
   // registry (always the global one).
   if (FUsedVexloInstance) GlobalVexloInstance().RemoveInstance(this);
@@ -122,15 +166,15 @@ void TVexloForm::PopupClosed(const std::string& AName) {
 }
 
 std::string TVexloForm::Language() const {
-  return FVexlo ? FVexlo->GetLanguage() : "";
+  return FVexlo ? VexloLangName(FVexlo->GetLanguage()) : "";
 }
 
 void TVexloForm::SetLanguage(const std::string& AValue) {
-  if (FVexlo) FVexlo->SetLanguage(AValue);
+  if (FVexlo) FVexlo->SetLanguage(VexloLangByName(AValue));
 }
 
 void TVexloForm::Clear() {
-  if (FVexlo) FVexlo->Clear();
+  if (FVexlo) FVexlo->HTML().Clear();
 }
 
 void TVexloForm::Render() {
@@ -138,7 +182,9 @@ void TVexloForm::Render() {
 }
 
 void TVexloForm::DoCloseShowmodal() {
-  if (FVexlo) FVexlo->UnLockSession(FVexlo->GetFormUUID() + "_showmodal");
+  orvane::TOrvaneForm* form = OrvaneForm();
+  orvane::IOrvaneSession* session = FVexlo ? FVexlo->OrvaneSession() : nullptr;
+  if (form && session) session->UnLock(form->GetFormUUID() + "_showmodal");
   FShowingModal = false;
 }
 

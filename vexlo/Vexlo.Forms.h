@@ -17,6 +17,7 @@
 namespace orvane {
 class IOrvaneSession;
 class TOrvaneControl;
+class TOrvaneForm;
 class TOrvaneDBGrid;
 class TOrvaneDBGridColumnButton;
 }  // namespace orvane
@@ -38,6 +39,15 @@ class TVexloForm : public ui::TForm {
   // Constructed for a registry: the registry's owner owns the form.
   explicit TVexloForm(TVexloInstance& AOwner);
   ~TVexloForm() override;
+
+  // A form created on a thread that works for a web session (inside its
+  // forms guard) gets its bridge object there: the bridge object, its web
+  // form, and the page the form declares in ExportVexlo.
+  void AfterConstruction() override;
+  // The bridge object goes before the controls it mirrors.
+  void BeforeDestruction() override;
+  // Attaches a bridge object for the session (once) and runs ExportVexlo.
+  void AttachVexlo(orvane::IOrvaneSession* ASession);
 
   // --- the bridge's virtual operations, in slot order ---
   // Declares the page; the base declares nothing.
@@ -96,7 +106,8 @@ class TVexloForm : public ui::TForm {
 
   // Published properties.
   TVexlo* Vexlo() const { return FVexlo; }
-  void SetVexlo(TVexlo* AValue) { FVexlo = AValue; }
+  // The web form of the bridge object, or null.
+  orvane::TOrvaneForm* OrvaneForm() const;
   core::TComponentClass TemplateClassForm() const { return FTemplateClassForm; }
   void SetTemplateClassForm(core::TComponentClass AValue) { FTemplateClassForm = AValue; }
   const std::string& Title() const { return FTitle; }
@@ -131,7 +142,10 @@ class TVexloForm : public ui::TForm {
   void Notification(core::TComponent* AComponent, core::TOperation AOperation) override;
 
  private:
-  TVexlo* FVexlo = nullptr;
+  // Frees the bridge object after taking it out of its session.
+  void DetachVexlo();
+
+  TVexlo* FVexlo = nullptr;  // owned
   int FMessageResponse = 0;
   core::TComponentClass FTemplateClassForm = nullptr;
   std::string FTitle;
