@@ -2,6 +2,8 @@
 
 #include "app/uDM.h"
 #include "app/uMenu.h"
+#include "vexlo/Vexlo.ItemCommon.Add.h"
+#include "vexlo/Vexlo.h"
 
 namespace app {
 
@@ -96,6 +98,22 @@ void TfCadSituacao::FormCloseQuery(core::TComponent*, bool& CanClose) {
 
 void TfCadSituacao::dtsStatusStateChange(core::TComponent*) {
   ApplyEditButtons(DM->qrySituacao, btnNovo, btnSalvar, btnCancelar);
+}
+
+void TfCadSituacao::ExportVexlo() {
+  vexlo::TVexloForm::ExportVexlo();
+  SetTitle("My Vexlo Form");
+  Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
+  Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
+  Vexlo()->Items().Add();
+}
+
+void TfCadSituacao::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
+  vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
+}
+
+void TfCadSituacao::RenderVexlo(orvane::TOrvaneControl* AOrvaneControl, std::string& HTMLControl) {
+  vexlo::TVexloForm::RenderVexlo(AOrvaneControl, HTMLControl);
 }
 
 }  // namespace app

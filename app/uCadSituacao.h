@@ -41,6 +41,11 @@ class TfCadSituacao : public vexlo::TVexloForm {
   // A record left being edited is saved, dropped or keeps the form open.
   void FormCloseQuery(core::TComponent* Sender, bool& CanClose);
   void dtsStatusStateChange(core::TComponent* Sender);
+
+  // The web page (read only in a web session).
+  void ExportVexlo() override;
+  void InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) override;
+  void RenderVexlo(orvane::TOrvaneControl* AOrvaneControl, std::string& HTMLControl) override;
 };
 
 }  // namespace app

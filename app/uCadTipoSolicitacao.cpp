@@ -2,6 +2,8 @@
 
 #include "app/uDM.h"
 #include "app/uMenu.h"
+#include "vexlo/Vexlo.ItemCommon.Add.h"
+#include "vexlo/Vexlo.h"
 
 namespace app {
 
@@ -96,6 +98,23 @@ void TfCadTipoSolicitacao::FormCloseQuery(core::TComponent*, bool& CanClose) {
 
 void TfCadTipoSolicitacao::dtsStatusStateChange(core::TComponent*) {
   ApplyEditButtons(DM->qryTipoSolicitacao, btnNovo, btnSalvar, btnCancelar);
+}
+
+void TfCadTipoSolicitacao::ExportVexlo() {
+  vexlo::TVexloForm::ExportVexlo();
+  SetTitle("My Vexlo Form");
+  Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
+  Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
+  Vexlo()->Items().Add();
+}
+
+void TfCadTipoSolicitacao::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
+  vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
+}
+
+void TfCadTipoSolicitacao::RenderVexlo(orvane::TOrvaneControl* AOrvaneControl,
+                                       std::string& HTMLControl) {
+  vexlo::TVexloForm::RenderVexlo(AOrvaneControl, HTMLControl);
 }
 
 }  // namespace app

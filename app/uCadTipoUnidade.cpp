@@ -2,6 +2,8 @@
 
 #include "app/uDM.h"
 #include "app/uMenu.h"
+#include "vexlo/Vexlo.ItemCommon.Add.h"
+#include "vexlo/Vexlo.h"
 
 namespace app {
 
@@ -88,6 +90,23 @@ void TfCadTipoUnidade::FormCloseQuery(core::TComponent*, bool& CanClose) {
 
 void TfCadTipoUnidade::dtsStatusStateChange(core::TComponent*) {
   ApplyEditButtons(DM->qryTipoUnidade, btnNovo, btnSalvar, btnCancelar);
+}
+
+void TfCadTipoUnidade::ExportVexlo() {
+  vexlo::TVexloForm::ExportVexlo();
+  SetTitle("My Vexlo Form");
+  Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
+  Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
+  Vexlo()->Items().Add();
+}
+
+void TfCadTipoUnidade::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
+  vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
+}
+
+void TfCadTipoUnidade::RenderVexlo(orvane::TOrvaneControl* AOrvaneControl,
+                                   std::string& HTMLControl) {
+  vexlo::TVexloForm::RenderVexlo(AOrvaneControl, HTMLControl);
 }
 
 }  // namespace app

@@ -2,6 +2,8 @@
 
 #include "app/uDM.h"
 #include "app/uMenu.h"
+#include "vexlo/Vexlo.ItemCommon.Add.h"
+#include "vexlo/Vexlo.h"
 
 namespace app {
 
@@ -91,6 +93,22 @@ void TfCadUnidades::FormCloseQuery(core::TComponent*, bool& CanClose) {
 
 void TfCadUnidades::dtsStatusStateChange(core::TComponent*) {
   ApplyEditButtons(DM->qryUnidades, btnNovo, btnSalvar, btnCancelar);
+}
+
+void TfCadUnidades::ExportVexlo() {
+  vexlo::TVexloForm::ExportVexlo();
+  SetTitle("My Vexlo Form");
+  Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
+  Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
+  Vexlo()->Items().Add();
+}
+
+void TfCadUnidades::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
+  vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
+}
+
+void TfCadUnidades::RenderVexlo(orvane::TOrvaneControl* AOrvaneControl, std::string& HTMLControl) {
+  vexlo::TVexloForm::RenderVexlo(AOrvaneControl, HTMLControl);
 }
 
 }  // namespace app

@@ -3,10 +3,63 @@
 #include "app/uConfig.h"
 #include "app/uLogin.h"
 #include "app/uMenu.h"
+#include "orvane/server/Orvane.Session.h"
+#include "vexlo/Vexlo.Instance.h"
 
 namespace app {
 
-TDM* DM = nullptr;
+TDMReference DM;
+
+namespace {
+
+// The registry of the session the calling thread works for, or null.
+vexlo::TVexloInstance* SessionRegistry(orvane::IOrvaneSession* ASession) {
+  if (!ASession) return nullptr;
+  auto registry = std::dynamic_pointer_cast<vexlo::TVexloInstance>(ASession->GetVexloInstance());
+  if (!registry)
+    throw core::EToolkitError(
+        "A sessão web não tem registro de instâncias: o módulo de dados não pode ser criado");
+  return registry.get();
+}
+
+}  // namespace
+
+TDM* TDMReference::Get() const {
+  orvane::IOrvaneSession* session = orvane::CurrentOrvaneSession();
+  if (!session) return FDesktop;
+  vexlo::TVexloInstance* registry = SessionRegistry(session);
+  if (TDM* module = registry->GetInstance<TDM>()) return module;
+  // Registered before its creation handler runs, as the desktop publishes
+  // its module first.
+  TDM* module = new TDM(registry->Owner());
+  registry->AddInstace(module);
+  try {
+    module->AfterConstruction();
+  } catch (...) {
+    module->Free();
+    throw;
+  }
+  return module;
+}
+
+TDMReference& TDMReference::operator=(TDM* AValue) {
+  orvane::IOrvaneSession* session = orvane::CurrentOrvaneSession();
+  if (!session) {
+    FDesktop = AValue;
+  } else if (AValue) {
+    SessionRegistry(session)->AddInstace(AValue);
+  }
+  return *this;
+}
+
+bool TDMReference::operator==(std::nullptr_t) const {
+  // A session always has its module: it is made when first used.
+  return orvane::CurrentOrvaneSession() ? false : FDesktop == nullptr;
+}
+
+void TDMReference::Forget(TDM* AModule) {
+  if (FDesktop == AModule) FDesktop = nullptr;
+}
 
 using db::TFieldType;
 
@@ -90,7 +143,9 @@ const core::TClassInfo& TDM::StaticClass() {
   return info;
 }
 
-TDM::TDM(core::TComponent* AOwner) : ui::TDataModule(AOwner) {
+TDM::TDM(core::TComponent* AOwner)
+    : ui::TDataModule(AOwner),
+      FSessionModule(dynamic_cast<orvane::IOrvaneSession*>(AOwner) != nullptr) {
   SetName("DM");
   OnCreate = [this](core::TComponent* Sender) { DataModuleCreate(Sender); };
 
@@ -194,11 +249,22 @@ TDM::TDM(core::TComponent* AOwner) : ui::TDataModule(AOwner) {
 }
 
 TDM::~TDM() {
-  if (DM == this) DM = nullptr;
+  DM.Forget(this);
 }
 
 void TDM::DataModuleCreate(core::TComponent*) {
   conBD->SetConnected(true);
+  if (FSessionModule) {
+    // A web session's module: its datasets open, its forms come from the
+    // session's pages.
+    qryPrefeitura->Open();
+    qrySituacao->Open();
+    qryTipoSolicitacao->Open();
+    qryUnidades->Open();
+    qryTipoUnidade->Open();
+    qryLisSolicitacao->Open();
+    return;
+  }
   if (fLogin == nullptr) fLogin = core::Create<TfLogin>(this);
   // The login closes itself only on valid credentials; "Sair" ends the
   // program, which also ends this modal run.

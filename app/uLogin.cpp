@@ -2,6 +2,9 @@
 
 #include "app/uDM.h"
 #include "app/uResources.h"
+#include "vexlo/Vexlo.Item.HTML.Row.h"
+#include "vexlo/Vexlo.ItemCommon.Add.h"
+#include "vexlo/Vexlo.h"
 
 namespace app {
 
@@ -114,6 +117,28 @@ void TfLogin::btnEntrarClick(core::TComponent*) {
 
 void TfLogin::Button1Click(core::TComponent*) {
   ui::Application->Terminate();
+}
+
+void TfLogin::ExportVexlo() {
+  vexlo::TVexloForm::ExportVexlo();
+  SetTitle("Corvessa");
+  Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
+  Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("pages\\login.html");
+  auto fields = Vexlo()->Items().Add().Row("row", false, "", "", "");
+  fields->Items().Add().VCLObj(lblLogin, "fs-4 fw-bold");
+  fields->Items().Add().VCLObj(edtLogin, "fs-4");
+  fields->Items().Add().VCLObj(lblSenha, "fs-4 fw-bold");
+  fields->Items().Add().VCLObj(edtSenha, "fs-4");
+  auto buttons = Vexlo()->Items().Add().Row("row", false, "", "", "");
+  buttons->Items().Add().VCLObj(btnEntrar, "");
+}
+
+void TfLogin::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
+  vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
+}
+
+void TfLogin::RenderVexlo(orvane::TOrvaneControl* AOrvaneControl, std::string& HTMLControl) {
+  vexlo::TVexloForm::RenderVexlo(AOrvaneControl, HTMLControl);
 }
 
 }  // namespace app

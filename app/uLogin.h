@@ -26,6 +26,11 @@ class TfLogin : public vexlo::TVexloForm {
   void FormCreate(core::TComponent* Sender);
   void btnEntrarClick(core::TComponent* Sender);
   void Button1Click(core::TComponent* Sender);
+
+  // The web page (read only in a web session).
+  void ExportVexlo() override;
+  void InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) override;
+  void RenderVexlo(orvane::TOrvaneControl* AOrvaneControl, std::string& HTMLControl) override;
 };
 
 extern TfLogin* fLogin;

@@ -10,6 +10,8 @@
 #include "app/uDM.h"
 #include "app/uLisSolicitacoes.h"
 #include "app/uResources.h"
+#include "vexlo/Vexlo.ItemCommon.Add.h"
+#include "vexlo/Vexlo.h"
 
 namespace app {
 
@@ -32,7 +34,10 @@ constexpr ui::TColor kGroupColor = ui::clSilver;
 
 ui::TPanel* MakePanel(ui::TWinControl* AParent, const std::string& AName, ui::TAlign AAlign,
                       int ATop, int AWidth, int AHeight) {
-  auto* p = new ui::TPanel(AParent->Owner() ? AParent->Owner() : AParent);
+  // Owned by the form the panel is on (a panel right on the form belongs to
+  // the form, not to the form's owner).
+  auto* p = new ui::TPanel(
+      dynamic_cast<ui::TCustomForm*>(AParent) || !AParent->Owner() ? AParent : AParent->Owner());
   p->SetName(AName);
   p->SetParent(AParent);
   p->SetBounds(0, ATop, AWidth, AHeight);
@@ -320,6 +325,22 @@ bool TfMenu::AbasPodemFechar() {
   for (int i = 0; i < FTDI->PageControl()->PageCount(); ++i)
     if (ui::TCustomForm* form = FTDI->Formulario(i); form && !form->CloseQuery()) return false;
   return true;
+}
+
+void TfMenu::ExportVexlo() {
+  vexlo::TVexloForm::ExportVexlo();
+  SetTitle("Corvessa");
+  Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
+  Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
+  Vexlo()->Items().Add();
+}
+
+void TfMenu::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
+  vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
+}
+
+void TfMenu::RenderVexlo(orvane::TOrvaneControl* AOrvaneControl, std::string& HTMLControl) {
+  vexlo::TVexloForm::RenderVexlo(AOrvaneControl, HTMLControl);
 }
 
 }  // namespace app

@@ -60,6 +60,11 @@ class TfMenu : public vexlo::TVexloForm {
   ui::TMenuItem* Sair1;
 
   void FormCreate(core::TComponent* Sender);
+
+  // The web page (read only in a web session).
+  void ExportVexlo() override;
+  void InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) override;
+  void RenderVexlo(orvane::TOrvaneControl* AOrvaneControl, std::string& HTMLControl) override;
   void btnRecolherClick(core::TComponent* Sender);
   void btnMenuCategoria1Click(core::TComponent* Sender);
   void SpeedButton2Click(core::TComponent* Sender);

@@ -7,7 +7,7 @@ namespace app {
 int ProgramStart() {
   ui::Application->SetTitle("Tamblo");
   try {
-    ui::Application->CreateForm(DM);
+    ui::Application->CreateForm(DM.Desktop());
   } catch (...) {
     ui::Application->HandleException(std::current_exception());
     return 1;

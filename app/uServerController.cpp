@@ -9,12 +9,15 @@
 #include <stdexcept>
 #include <thread>
 
+#include "app/uLogin.h"
 #include "orvane/server/Orvane.BaseClass.h"
-#include "orvane/server/Orvane.Server.Functions.h"
+#include "orvane/server/Orvane.Server.HTML.h"
 #include "orvane/server/Orvane.Session.h"
 #include "platform/db/DB.h"
+#include "vexlo/Vexlo.Forms.h"
 #include "vexlo/Vexlo.Instance.h"
 #include "vexlo/Vexlo.Manager.h"
+#include "vexlo/Vexlo.h"
 
 namespace app {
 
@@ -65,7 +68,27 @@ void TServerController::DoSessionChange(orvane::TSessionChangeType AType,
   }
 }
 
-void TServerController::InstancePrimaryForm(const std::shared_ptr<orvane::IOrvaneSession>&) {}
+void TServerController::InstancePrimaryForm(
+    const std::shared_ptr<orvane::IOrvaneSession>& ASession) {
+  auto registry = std::dynamic_pointer_cast<vexlo::TVexloInstance>(
+      ASession ? ASession->GetVexloInstance() : nullptr);
+  if (!registry) return;
+  vexlo::IVexloManager* manager = vexlo::VexloManager();
+  core::TComponentClass primary = manager && manager->GetPrimaryFormClass()
+                                      ? manager->GetPrimaryFormClass()
+                                      : &TfLogin::StaticClass();
+  // The form gets its bridge object as it is created on this session thread.
+  auto* form = dynamic_cast<vexlo::TVexloForm*>(registry->CreateInstance(primary));
+  if (form && form->Vexlo()) ASession->SetVexloBaseClass(form->Vexlo());
+}
+
+void ConfigureWebEngine(orvane::TOrvaneBaseClass& AEngine) {
+  orvane::TOrvaneOptions& o = AEngine.GetOptions();
+  o.SetRootDirectory("wwwroot/");
+  o.SetPathCSS("css");
+  o.SetPathJS("js");
+  o.SetIncludeJQuery(true);
+}
 
 void TServerController::KeepSessionLog(bool AKeep) {
   std::lock_guard<std::mutex> g(FLogLock);
@@ -134,24 +157,21 @@ int RunWebServer(const std::vector<std::string>& AArgs) {
   signal(SIGTERM, SIG_DFL);
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
 
-  // The dispatcher outlives the engine, whose connection threads call it.
-  std::unique_ptr<orvane::TOrvaneServerFunctions> functions;
   auto engine = std::make_unique<orvane::TOrvaneBaseClass>();
   auto manager = std::make_shared<vexlo::TVexloManager>();
   manager->SetOrvane(engine.get());
+  manager->SetPrimaryFormClass(&TfLogin::StaticClass());
   vexlo::SetVexloManager(manager);
   InstallSessionHooks();
   auto controller = std::make_shared<TServerController>();
   engine->SetServerController(controller);
-  functions = std::make_unique<orvane::TOrvaneServerFunctions>(engine.get());
-  functions->Attach(*engine);
+  // The page producer (with the message dispatcher) serves the engine's
+  // pages, files, messages and downloads.
+  auto pages = std::make_unique<orvane::TOrvaneServerHTML>(*engine);
   try {
     engine->SetServerPort(options.Port);
-    orvane::TOrvaneOptions& o = engine->GetOptions();
-    o.SetRootDirectory("wwwroot/");
-    o.SetPathCSS("css");
-    o.SetPathJS("js");
-    o.SetLogMessageText(options.LogMessageText);
+    ConfigureWebEngine(*engine);
+    engine->GetOptions().SetLogMessageText(options.LogMessageText);
     engine->StartServer();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tamblo: não foi possível iniciar o servidor web: %s\n", e.what());
@@ -182,7 +202,10 @@ int RunWebServer(const std::vector<std::string>& AArgs) {
   }
   sweepWake.notify_one();
   sweeper.join();
+  // No connection thread calls the page producer once the server stopped;
+  // the sessions (and their forms) go with the engine.
   engine->StopServer();
+  pages.reset();
   engine.reset();
   vexlo::SetVexloManager(nullptr);
   return 0;

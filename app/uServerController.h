@@ -11,6 +11,10 @@
 
 #include "orvane/server/Orvane.Interfaces.h"
 
+namespace orvane {
+class TOrvaneBaseClass;
+}
+
 namespace db {
 class TMemDataSet;
 }
@@ -26,8 +30,9 @@ class TServerController : public orvane::IVexloServerControllerBase {
   // Writes each session notice to standard error.
   void DoSessionChange(orvane::TSessionChangeType AType,
                        const std::shared_ptr<orvane::IOrvaneSession>& ASession) override;
-  // The primary form of a session; the application's web pages are not
-  // published yet, so a new session starts without one.
+  // Creates the session's primary form (the bridge manager's primary form
+  // class, the login form without one) through the session's registry and
+  // makes its page the session's active one. Runs on a session thread.
   void InstancePrimaryForm(const std::shared_ptr<orvane::IOrvaneSession>& ASession) override;
 
   // Keeps the session log dataset CDSLog (one row per session, updated on
@@ -46,6 +51,10 @@ struct TWebOptions {
   // standard error (tokens and typed passwords included).
   bool LogMessageText = false;
 };
+
+// The options every page needs: the web root, the script and style folders,
+// and jQuery (the loading overlay, grids and popups use it).
+void ConfigureWebEngine(orvane::TOrvaneBaseClass& AEngine);
 
 // Reads "--port N" (1 to 65535) and "--log-messages". Throws
 // std::invalid_argument with a message for the user for anything else.

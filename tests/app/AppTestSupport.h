@@ -34,7 +34,7 @@ class AppFixture {
     // close without asking about records left being edited.
     ui::Application->Terminate();
     core::FreeAndNil(Menu);
-    core::FreeAndNil(app::DM);
+    core::FreeAndNil(app::DM.Desktop());
     ui::Application->RunQueuedCalls();
     Headless().Reset();
     ui::Application->ResetTerminate();

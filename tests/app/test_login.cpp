@@ -29,7 +29,7 @@ class LoginTest : public ::testing::Test {
     ui::Application->ResetTerminate();
   }
   void TearDown() override {
-    core::FreeAndNil(DM);
+    core::FreeAndNil(DM.Desktop());
     headless().Reset();
     ui::Application->ResetTerminate();
   }
