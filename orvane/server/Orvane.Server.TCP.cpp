@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/openat2.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 #include "orvane/server/Orvane.BaseClass.h"
 #include "orvane/server/Orvane.Server.Multipart.h"
@@ -451,12 +454,11 @@ void TOrvaneServerTCP::Download(TOrvaneHTTPRequest& ARequest, net::TContext& ACo
   FillFromQuery(*context, ARequest.Header, true);
   TOrvaneHTTPResponse response;
   DoDownloadData(ARequest, response, *context);
-  std::error_code ec;
-  if (response.FileName.empty() || !fs::is_regular_file(response.FileName, ec)) return;
-  std::string head = "HTTP/1.1 " + response.StatusCode + kCRLF +
-                     "Content-Type: " + FMimesType.GetMimeType(response.FileName) +
-                     "; charset=" + response.charset + kCRLF + kFixedLines + kCRLF;
-  WriteFile(AContext.Connection(), head, response.FileName);
+  if (response.FileName.empty()) return;
+  net::TReply reply;
+  int fd = ::open(response.FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 || !FileReply(fd, response, FMimesType.GetMimeType(response.FileName), reply)) return;
+  WriteReply(AContext.Connection(), reply);
 }
 
 void TOrvaneServerTCP::GridData(TOrvaneHTTPRequest& ARequest, net::TContext& AContext) {
@@ -545,7 +547,7 @@ void TOrvaneServerTCP::Page(TOrvaneHTTPRequest& ARequest, net::TContext& AContex
   if (OnFinishedGetHTML) OnFinishedGetHTML(context);
 }
 
-std::string TOrvaneServerTCP::StaticFilePath(const std::string& APath) const {
+std::string TOrvaneServerTCP::StaticRelativePath(const std::string& APath) const {
   std::string raw = APath.substr(0, APath.find_first_of("?#"));
   std::string decoded;
   if (!PercentDecode(raw, decoded)) return "";
@@ -555,8 +557,8 @@ std::string TOrvaneServerTCP::StaticFilePath(const std::string& APath) const {
   size_t start = 0;
   while (start <= decoded.size()) {
     size_t slash = decoded.find('/', start);
-    std::string seg =
-        decoded.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    std::string_view seg = std::string_view(decoded).substr(
+        start, slash == std::string::npos ? std::string::npos : slash - start);
     if (seg == "..") return "";
     if (!seg.empty() && seg != ".") {
       if (!rel.empty()) rel += '/';
@@ -565,12 +567,17 @@ std::string TOrvaneServerTCP::StaticFilePath(const std::string& APath) const {
     if (slash == std::string::npos) break;
     start = slash + 1;
   }
-  if (rel.empty()) return "";
   // Uploads wait in the sessions' folder for their form; they are never
   // served back as static files.
   if (SameText(rel.substr(0, std::min(rel.size(), kSessionsFolder.size())), kSessionsFolder) &&
       (rel.size() == kSessionsFolder.size() || rel[kSessionsFolder.size()] == '/'))
     return "";
+  return rel;
+}
+
+std::string TOrvaneServerTCP::StaticFilePath(const std::string& APath) const {
+  std::string rel = StaticRelativePath(APath);
+  if (rel.empty()) return "";
   std::string root = RootDirectory.empty() ? "./" : RootDirectory;
   if (root.back() != '/') root += '/';
   std::string full = root + rel;
@@ -578,12 +585,10 @@ std::string TOrvaneServerTCP::StaticFilePath(const std::string& APath) const {
   // resolve names no file on disk and is only handed to OnGetFile.
   char resolved[PATH_MAX];
   if (!::realpath(full.c_str(), resolved)) return errno == ENOENT ? full : "";
-  char base[PATH_MAX];
-  if (!::realpath(root.c_str(), base)) return "";
-  std::string r = base, t = resolved;
-  if (r.back() != '/') r += '/';
+  std::string r = ResolvedRoot(root), t = resolved;
+  if (r.empty()) return "";
   if (t.compare(0, r.size(), r) != 0) return "";
-  // Nor through a link that leads into it.
+  // Nor through a link that leads into the sessions' folder.
   std::string sessions = r + kSessionsFolder + "/";
   if (t.size() >= sessions.size() &&
       SameText(std::string_view(t).substr(0, sessions.size()), sessions))
@@ -591,37 +596,216 @@ std::string TOrvaneServerTCP::StaticFilePath(const std::string& APath) const {
   return full;
 }
 
-void TOrvaneServerTCP::WriteFile(net::TIOHandler& AIO, const std::string& AHead,
-                                 const std::string& AFileName) {
+TOrvaneServerTCP::TRootHandle::~TRootHandle() {
+  ::close(Fd);
+}
+
+TOrvaneServerTCP::TStaticOpen TOrvaneServerTCP::OpenStaticBeneathRoot(const std::string& ARelative,
+                                                                      int& AFd) const {
+  AFd = -1;
+  std::shared_ptr<TRootHandle> root;
+  {
+    std::string dir = RootDirectory.empty() ? "./" : RootDirectory;
+    std::lock_guard<std::mutex> g(FRootLock);
+    if (!FRootHandle || FRootHandle->For != dir) {
+      int fd = ::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+      if (fd < 0) return TStaticOpen::Elsewhere;
+      FRootHandle = std::make_shared<TRootHandle>(fd, dir);
+    }
+    root = FRootHandle;
+  }
+  // Opened beneath the root with no symbolic link on the way: such a file
+  // is inside the root and, its path being checked, not in the sessions'
+  // folder. Paths with links take the slow way that resolves them.
+  open_how how{};
+  how.flags = O_RDONLY | O_CLOEXEC;
+  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+  long fd = ::syscall(SYS_openat2, root->Fd, ARelative.c_str(), &how, sizeof how);
+  if (fd >= 0) {
+    AFd = static_cast<int>(fd);
+    return TStaticOpen::Opened;
+  }
+  return errno == ENOENT || errno == ENOTDIR ? TStaticOpen::Missing : TStaticOpen::Elsewhere;
+}
+
+std::string TOrvaneServerTCP::ResolvedRoot(const std::string& ARoot) const {
+  std::lock_guard<std::mutex> g(FRootLock);
+  if (ARoot != FRootFor || FRootResolved.empty()) {
+    char base[PATH_MAX];
+    if (!::realpath(ARoot.c_str(), base)) return "";
+    FRootFor = ARoot;
+    FRootResolved = base;
+    if (FRootResolved.back() != '/') FRootResolved += '/';
+  }
+  return FRootResolved;
+}
+
+bool TOrvaneServerTCP::OpenStaticFile(const std::string& AFileName, const std::string& AMimeType,
+                                      net::TReply& AReply) const {
   int fd = ::open(AFileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return;
+  return fd >= 0 && FileReply(fd, TOrvaneHTTPResponse(), AMimeType, AReply);
+}
+
+std::string TOrvaneServerTCP::FileHead(const TOrvaneHTTPResponse& AResponse,
+                                       const std::string& AMimeType, uint64_t ALength) {
+  // The length lets the browser tell a whole file from one cut short by a
+  // dropped connection.
+  return "HTTP/1.1 " + AResponse.StatusCode + kCRLF + "Content-Type: " + AMimeType +
+         "; charset=" + AResponse.charset + kCRLF + "Content-Length: " + std::to_string(ALength) +
+         kCRLF + kFixedLines + kCRLF;
+}
+
+bool TOrvaneServerTCP::FileReply(int AFd, const TOrvaneHTTPResponse& AResponse,
+                                 const std::string& AMimeType, net::TReply& AReply) const {
+  int fd = AFd;
   struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
+    return false;
+  }
+  size_t size = static_cast<size_t>(st.st_size);
+  AReply.Head = FileHead(AResponse, AMimeType, size);
+  // A small file travels in the same write as the head.
+  constexpr size_t kInline = 16 * 1024;
+  if (size <= kInline) {
+    size_t at = AReply.Head.size();
+    AReply.Head.resize(at + size);
+    size_t got = 0;
+    while (got < size) {
+      ssize_t n = ::pread(fd, AReply.Head.data() + at + got, size - got, static_cast<off_t>(got));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    AReply.Head.resize(at + got);
+    ::close(fd);
+    return true;
+  }
+  AReply.File = fd;
+  AReply.FileSize = size;
+  return true;
+}
+
+namespace {
+
+// Where the request head in AData ends (just past its empty line): 0 while
+// it is incomplete, npos when it must be refused. AStart receives where its
+// request line begins (a few empty lines may come before it). Only the bytes
+// after AScanned are searched again.
+size_t FindHeadEnd(std::string_view AData, size_t AScanned, size_t& AStart) {
+  AStart = 0;
+  for (int empty = 0;; ++empty) {
+    size_t next = AStart;
+    if (next < AData.size() && AData[next] == '\n')
+      next += 1;
+    else if (next + 1 < AData.size() && AData[next] == '\r' && AData[next + 1] == '\n')
+      next += 2;
+    else
+      break;
+    if (empty >= kMaxLeadingEmptyLines) return std::string_view::npos;
+    AStart = next;
+  }
+  // An empty line: a line end followed by CRLF or LF.
+  size_t from = std::max(AStart, AScanned >= 2 ? AScanned - 2 : 0);
+  for (size_t i = AData.find('\n', from); i != std::string_view::npos;
+       i = AData.find('\n', i + 1)) {
+    if (i + 1 < AData.size() && AData[i + 1] == '\n') return i + 2;
+    if (i + 2 < AData.size() && AData[i + 1] == '\r' && AData[i + 2] == '\n') return i + 3;
+  }
+  return 0;
+}
+
+}  // namespace
+
+net::TFirstBytesAction TOrvaneServerTCP::DoFirstBytes(net::TContext& /*AContext*/,
+                                                      std::string_view AReceived, size_t AScanned,
+                                                      net::TReply& AReply) {
+  using A = net::TFirstBytesAction;
+  size_t start = 0;
+  size_t end = FindHeadEnd(AReceived, AScanned, start);
+  if (end == std::string_view::npos) return A::Close;
+  if (end == 0) return AReceived.size() - start > MaxHeadSize + 2 ? A::Close : A::Wait;
+  // The head as a connection thread reads it: its lines, CR dropped, each
+  // ended by CRLF, within the same limits.
+  std::string head;
+  const size_t maxLine = MaxHeaderLineLength, maxHead = MaxHeadSize;
+  size_t at = start;
+  while (at < end) {
+    size_t lf = AReceived.find('\n', at);
+    size_t stop = lf > at && AReceived[lf - 1] == '\r' ? lf - 1 : lf;
+    if (stop - at > maxLine) return A::Close;
+    if (stop == at) break;  // the empty line
+    if (!head.empty() && head.size() + (stop - at) + 2 > maxHead) return A::Close;
+    head.append(AReceived.substr(at, stop - at));
+    head += kCRLF;
+    at = lf + 1;
+  }
+  TOrvaneHTTPHeader h;
+  h.ParseHeaders(head);
+  // Only a static file on disk is served from the loop; every other route
+  // may wait (sessions, bodies, the page, handlers) and goes to a thread.
+  if (!h.RequestLineFound) return A::Close;
+  if ((h.WebMethod == TWebMethod::wmtHEAD && Contains(h.Path, "reconnect?token=")) ||
+      Contains(h.Path, "/vexlo/upload") || Contains(h.Path, "/vexlo/download?file=") ||
+      Contains(h.Path, "/rest/json/jqgrid/") ||
+      (SameText(h.Upgrade, "websocket") && !h.SecWebSocketKey.empty() &&
+       (Contains(h.Path, "/websocket/connectionparams") ||
+        Contains(h.Path, "/websocket/connectionresponseparams"))) ||
+      h.Path == "/" || h.Path.empty() || h.Path.rfind("/?", 0) == 0 || h.Path == VirtualPath)
+    return A::Thread;
+  // A client that sent more than the head is read from a moment after the
+  // reply, so that closing does not reset the connection.
+  AReply.Linger = AReceived.size() > end || StrToInt64Def(h.ContentLength, 0) > 0;
+  std::string rel = StaticRelativePath(h.Path);
+  if (rel.empty()) return A::Close;
+  int fd = -1;
+  switch (OpenStaticBeneathRoot(rel, fd)) {
+    case TStaticOpen::Opened:
+      if (FileReply(fd, TOrvaneHTTPResponse(), FMimesType.GetMimeType(rel), AReply))
+        return A::Reply;
+      break;
+    case TStaticOpen::Missing:
+      break;
+    case TStaticOpen::Elsewhere: {
+      std::string file = StaticFilePath(h.Path);
+      if (file.empty()) return A::Close;
+      if (OpenStaticFile(file, FMimesType.GetMimeType(file), AReply)) return A::Reply;
+      break;
+    }
+  }
+  // Not on disk (or not a file): the built-in files are looked up on a
+  // connection thread.
+  return OnGetFile ? A::Thread : A::Close;
+}
+
+void TOrvaneServerTCP::WriteReply(net::TIOHandler& AIO, net::TReply& AReply) {
+  if (AReply.File < 0) {
+    AIO.Write(AReply.Head);
     return;
   }
-  // Head and body go out together when the file is small; larger files
-  // follow in chunks.
+  // The head goes out with the first chunk; exactly the announced length
+  // follows (less only when the file became shorter meanwhile).
   constexpr size_t kChunk = 256 * 1024;
-  size_t size = static_cast<size_t>(st.st_size);
-  std::string buf = AHead;
-  size_t at = buf.size();
-  buf.resize(at + std::min(size, kChunk));
+  int fd = std::exchange(AReply.File, -1);
   try {
-    size_t sent = 0;
-    for (;;) {
-      ssize_t n = ::read(fd, buf.data() + at, buf.size() - at);
-      if (n < 0 && errno == EINTR) continue;
-      if (n > 0) at += static_cast<size_t>(n);
-      if (n <= 0 || at == buf.size()) {
+    std::string buf = std::move(AReply.Head);
+    uint64_t sent = 0;
+    while (sent < AReply.FileSize) {
+      size_t at = buf.size();
+      size_t want = static_cast<size_t>(std::min<uint64_t>(kChunk, AReply.FileSize - sent));
+      buf.resize(at + want);
+      ssize_t n = ::pread(fd, buf.data() + at, want, static_cast<off_t>(sent));
+      if (n < 0 && errno == EINTR) {
         buf.resize(at);
-        if (!buf.empty()) AIO.Write(buf);
-        sent += at;
-        if (n <= 0 || sent >= AHead.size() + size) break;
-        at = 0;
-        buf.resize(kChunk);
+        continue;
       }
+      buf.resize(at + static_cast<size_t>(std::max<ssize_t>(n, 0)));
+      if (!buf.empty()) AIO.Write(buf);
+      buf.clear();
+      if (n <= 0) break;
+      sent += static_cast<uint64_t>(n);
     }
+    if (!buf.empty()) AIO.Write(buf);
   } catch (...) {
     ::close(fd);
     throw;
@@ -633,27 +817,18 @@ void TOrvaneServerTCP::StaticFile(TOrvaneHTTPRequest& ARequest, net::TContext& A
   std::string file = StaticFilePath(ARequest.Header.Path);
   if (file.empty()) return;  // refused: closed without an answer
   TOrvaneHTTPResponse response;
-  std::error_code ec;
-  if (fs::is_regular_file(file, ec)) {
-    WriteFile(AContext.Connection(),
-              "HTTP/1.1 " + response.StatusCode + kCRLF +
-                  "Content-Type: " + FMimesType.GetMimeType(file) +
-                  "; charset=" + response.charset + kCRLF + kFixedLines + kCRLF,
-              file);
+  net::TReply reply;
+  if (OpenStaticFile(file, FMimesType.GetMimeType(file), reply)) {
+    WriteReply(AContext.Connection(), reply);
     return;
   }
   if (!OnGetFile) return;
   std::string fileName, content, redirect, mime;
   OnGetFile(file, fileName, content, redirect, mime);
-  if (!fileName.empty() && fs::is_regular_file(fileName, ec)) {
-    WriteFile(AContext.Connection(),
-              "HTTP/1.1 " + response.StatusCode + kCRLF + "Content-Type: " + mime +
-                  "; charset=" + response.charset + kCRLF + kFixedLines + kCRLF,
-              fileName);
+  if (!fileName.empty() && OpenStaticFile(fileName, mime, reply)) {
+    WriteReply(AContext.Connection(), reply);
   } else if (!content.empty()) {
-    AContext.Connection().Write("HTTP/1.1 " + response.StatusCode + kCRLF +
-                                "Content-Type: " + mime + "; charset=" + response.charset + kCRLF +
-                                kFixedLines + kCRLF + content);
+    AContext.Connection().Write(FileHead(response, mime, content.size()) + content);
   } else if (!redirect.empty()) {
     AContext.Connection().Write("HTTP/1.1 302 Found\r\nConnection: Close\r\nLocation: " + redirect +
                                 "\r\nServer: OrvaneServer with Vexlo Framework Server\r\n\r\n");

@@ -9,7 +9,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <string_view>
 
 #include "orvane/server/Orvane.Server.HTTP.Commom.h"
 #include "platform/net/TCPServer.h"
@@ -117,6 +119,12 @@ class TOrvaneServerTCP : public net::TCustomTCPServer {
   void DoConnect(net::TContext& AContext) override;
   void DoDisconnect(net::TContext& AContext) override;
   bool DoExecute(net::TContext& AContext) override;
+  // On the event loop: waits for the whole request head; a static file on
+  // disk is answered from the loop, a bad head closed, anything else goes to
+  // a connection thread.
+  net::TFirstBytesAction DoFirstBytes(net::TContext& AContext, std::string_view AReceived,
+                                      size_t AScanned, net::TReply& AReply) override;
+  int FirstBytesTimeout() const override { return RequestTimeout; }
   // The message loop's step on an upgraded connection.
   bool InterceptExecute(net::TContext& AContext);
 
@@ -130,7 +138,31 @@ class TOrvaneServerTCP : public net::TCustomTCPServer {
   bool Upgrade(TOrvaneHTTPRequest& ARequest, net::TContext& AContext);
   void Page(TOrvaneHTTPRequest& ARequest, net::TContext& AContext);
   void StaticFile(TOrvaneHTTPRequest& ARequest, net::TContext& AContext);
-  void WriteFile(net::TIOHandler& AIO, const std::string& AHead, const std::string& AFileName);
+  // The head of a file answer: status, type, length and the fixed lines.
+  static std::string FileHead(const TOrvaneHTTPResponse& AResponse, const std::string& AMimeType,
+                              uint64_t ALength);
+  // The answer for an open file (taken over: closed, or handed to the
+  // reply); a small file's bytes follow the head in it. False when it is no
+  // regular file.
+  bool FileReply(int AFd, const TOrvaneHTTPResponse& AResponse, const std::string& AMimeType,
+                 net::TReply& AReply) const;
+  // FileReply for a file name with the default status; false when there is
+  // no such file.
+  bool OpenStaticFile(const std::string& AFileName, const std::string& AMimeType,
+                      net::TReply& AReply) const;
+  // Writes a file answer from a connection thread.
+  static void WriteReply(net::TIOHandler& AIO, net::TReply& AReply);
+  // The path of a request below the web root, normalised ("." and empty
+  // segments dropped), or empty when refused ("..", backslashes, bad
+  // escapes, the sessions' folder).
+  std::string StaticRelativePath(const std::string& APath) const;
+  // Opens ARelative beneath the root in one step when no symbolic link is
+  // on the way (Opened, or Missing when there is no such name); Elsewhere
+  // asks for the path to be resolved the slow way.
+  enum class TStaticOpen { Opened, Missing, Elsewhere };
+  TStaticOpen OpenStaticBeneathRoot(const std::string& ARelative, int& AFd) const;
+  // The real path of RootDirectory, remembered between requests.
+  std::string ResolvedRoot(const std::string& ARoot) const;
   std::shared_ptr<IOrvaneSession> CheckedSession(const std::string& AUUID,
                                                  const std::string& AToken);
   void NotifyController(TSessionChangeType AType, const std::shared_ptr<IOrvaneSession>& ASession);
@@ -140,6 +172,16 @@ class TOrvaneServerTCP : public net::TCustomTCPServer {
 
   TOrvaneServerFileExtensions FMimesType;
   std::shared_ptr<net::TServerIOHandlerSSL> FOpenSSL;
+  // The web root, resolved and opened once for the requests that follow.
+  struct TRootHandle {
+    TRootHandle(int AFd, std::string AFor) : Fd(AFd), For(std::move(AFor)) {}
+    ~TRootHandle();
+    int Fd;
+    std::string For;
+  };
+  mutable std::mutex FRootLock;
+  mutable std::string FRootFor, FRootResolved;
+  mutable std::shared_ptr<TRootHandle> FRootHandle;
 };
 
 }  // namespace orvane

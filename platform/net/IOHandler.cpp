@@ -79,9 +79,12 @@ void TServerIOHandlerSSL::Init() {
 // ---------------------------------------------------------------------------
 // TIOHandler
 
-TIOHandler::TIOHandler(int AFd, SSL_CTX* ASSLContext) : FFd(AFd), FSSLContext(ASSLContext) {
-  int flags = fcntl(FFd, F_GETFL, 0);
-  if (!(flags & O_NONBLOCK)) fcntl(FFd, F_SETFL, flags | O_NONBLOCK);
+TIOHandler::TIOHandler(int AFd, SSL_CTX* ASSLContext, bool AIsNonBlocking)
+    : FFd(AFd), FSSLContext(ASSLContext) {
+  if (!AIsNonBlocking) {
+    int flags = fcntl(FFd, F_GETFL, 0);
+    if (!(flags & O_NONBLOCK)) fcntl(FFd, F_SETFL, flags | O_NONBLOCK);
+  }
   if (FSSLContext) SSL_CTX_up_ref(FSSLContext);
 }
 
@@ -308,6 +311,32 @@ void TIOHandler::Write(std::string_view AData) {
       throw ESocketError(std::string("Falha de escrita: ") + std::strerror(e));
     }
   }
+}
+
+size_t TIOHandler::ReceiveAvailable(size_t AMax, bool& AEnded) {
+  AEnded = FDisconnected.load();
+  size_t total = 0;
+  while (!AEnded && total < AMax) {
+    if (FInputPos > 0 && FInputPos == FInput.size()) {
+      FInput.clear();
+      FInputPos = 0;
+    }
+    char chunk[kChunk];
+    size_t want = std::min(AMax - total, kChunk);
+    ssize_t n = ::recv(FFd, chunk, want, 0);
+    if (n > 0) {
+      FInput.append(chunk, static_cast<size_t>(n));
+      total += static_cast<size_t>(n);
+      if (static_cast<size_t>(n) < want) break;  // drained for now
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      break;
+    } else {
+      AEnded = true;  // closed by the peer, or failed
+    }
+  }
+  return total;
 }
 
 void TIOHandler::Disconnect() {

@@ -71,10 +71,10 @@ class TServerIOHandlerSSL {
 
 class TIOHandler {
  public:
-  // Takes ownership of the connected socket AFd. With a TLS context the
-  // connection starts in pass-through mode; SetPassThrough(false) runs the
-  // handshake.
-  TIOHandler(int AFd, SSL_CTX* ASSLContext);
+  // Takes ownership of the connected socket AFd (made non-blocking unless
+  // AIsNonBlocking says it is already). With a TLS context the connection
+  // starts in pass-through mode; SetPassThrough(false) runs the handshake.
+  TIOHandler(int AFd, SSL_CTX* ASSLContext, bool AIsNonBlocking = false);
   ~TIOHandler();
   TIOHandler(const TIOHandler&) = delete;
   TIOHandler& operator=(const TIOHandler&) = delete;
@@ -105,6 +105,16 @@ class TIOHandler {
 
   // Writes all of AData, whole: concurrent writers never interleave.
   void Write(std::string_view AData);
+
+  // For the server's event loop, on plain connections only: receives what
+  // has arrived (up to AMax bytes) into the input buffer without waiting;
+  // returns the bytes taken (0: nothing there yet). AEnded becomes true when
+  // the peer has closed its side or the connection failed (what came before
+  // is kept). Never throws: connections that end at once are common.
+  size_t ReceiveAvailable(size_t AMax, bool& AEnded);
+  // The bytes received and not yet consumed by a read.
+  std::string_view Buffered() const { return std::string_view(FInput).substr(FInputPos); }
+  int Handle() const { return FFd; }
 
   // Closes the connection in both directions; safe from any thread. The
   // peer is told (FIN); a read blocked on this connection returns.

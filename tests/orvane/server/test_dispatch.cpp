@@ -338,7 +338,8 @@ TEST_F(OrvaneDispatch, DownloadLinksServeTheFileWhileTheSessionLives) {
     return c.ReadAll();
   };
   std::string expected =
-      "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\nConnection: Close\r\n"
+      "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\nContent-Length: 9\r\n"
+      "Connection: Close\r\n"
       "Server: OrvaneServer with Vexlo Framework Server\r\n\r\nconteúdo";
   EXPECT_EQ(get(url), expected);
   EXPECT_EQ(get(url), expected);  // the link works again

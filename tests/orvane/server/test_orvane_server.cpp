@@ -2,6 +2,7 @@
 // upgrades and frames, pushes, uploads, downloads, static files, limits and
 // TLS, with the route handlers assigned by the tests.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <atomic>
 #include <filesystem>
@@ -280,18 +281,26 @@ TEST_F(OrvaneServer, PushAndAnswerOnOneConnectionNeverInterleave) {
 }
 
 TEST_F(OrvaneServer, PageRouteWritesHeadersThenContentAndHandlesTheReloadCookie) {
-  std::string seenToken;
-  std::atomic<bool> finished{false};
-  Engine->GetHTML = [&](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r, TOrvaneWebSocketContext& c) {
-    seenToken = c.Token() + "/" + c.OrvaneSessionUUID();
+  // The handlers run on connection threads, the last one after the client
+  // has its answer: what they touch outlives the test body.
+  struct TSeen {
+    std::mutex Lock;
+    std::string Token;
+    std::atomic<int> Finished{0};
+  };
+  auto seen = std::make_shared<TSeen>();
+  Engine->GetHTML = [seen](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse& r,
+                           TOrvaneWebSocketContext& c) {
+    std::lock_guard<std::mutex> g(seen->Lock);
+    seen->Token = c.Token() + "/" + c.OrvaneSessionUUID();
     r.Content = "<html>página " + q.Header.Host + "</html>";
     r.StatusCode = "500 Ignorado";  // written before the handler ran: not used
   };
-  Engine->FinishedGetHTML = [&](TOrvaneWebSocketContext&) { finished = true; };
+  Engine->FinishedGetHTML = [seen](TOrvaneWebSocketContext&) { ++seen->Finished; };
   Start();
   std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed;
   EXPECT_EQ(Get("/"), head + "\r\n<html>página 127.0.0.1</html>");
-  EXPECT_TRUE(Eventually([&] { return finished.load(); }));
+  EXPECT_TRUE(Eventually([&] { return seen->Finished.load() == 1; }));
   EXPECT_EQ(Get("/?x=1"), head + "\r\n<html>página 127.0.0.1</html>");
 
   auto ws = OpenSocket("T1", "U1");
@@ -305,7 +314,10 @@ TEST_F(OrvaneServer, PageRouteWritesHeadersThenContentAndHandlesTheReloadCookie)
     cookies +=
         std::string("Set-Cookie: ") + n + "=; expires=Thu, 01 Jan 1970 00:00:00 UTC; path=/\r\n";
   EXPECT_EQ(page, head + cookies + "\r\n<html>página h</html>");
-  EXPECT_EQ(seenToken, "T1/U1");
+  {
+    std::lock_guard<std::mutex> g(seen->Lock);
+    EXPECT_EQ(seen->Token, "T1/U1");
+  }
   // The page's old WebSocket is dropped; the session stays.
   EXPECT_TRUE(ws->ClosedByServer());
   EXPECT_TRUE(Engine->SessionValid("T1", "U1"));
@@ -313,10 +325,15 @@ TEST_F(OrvaneServer, PageRouteWritesHeadersThenContentAndHandlesTheReloadCookie)
 
 TEST_F(OrvaneServer, StaticFilesAndTheirTypes) {
   Start();
-  EXPECT_EQ(Get("/ola.txt"), "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n" +
-                                 kFixed + "\r\nOlá, mundo");
+  // File answers carry their length (the body still ends with the
+  // connection).
+  EXPECT_EQ(Get("/ola.txt"),
+            "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n"
+            "Content-Length: 11\r\n" +
+                kFixed + "\r\nOlá, mundo");
   EXPECT_EQ(Get("/css/site.css?v=2"),
-            "HTTP/1.1 200 OK\r\nContent-Type: text/css; charset=UTF-8\r\n" + kFixed + "\r\nbody{}");
+            "HTTP/1.1 200 OK\r\nContent-Type: text/css; charset=UTF-8\r\nContent-Length: 6\r\n" +
+                kFixed + "\r\nbody{}");
   EXPECT_NE(Get("/IMG.PNG").find("Content-Type: application/octet-stream; charset=UTF-8"),
             std::string::npos);
   EXPECT_NE(Get("/sub/./file.html").find("<p>sub</p>"), std::string::npos);
@@ -324,6 +341,63 @@ TEST_F(OrvaneServer, StaticFilesAndTheirTypes) {
   EXPECT_NE(Get("/sub/file%2Ehtml").find("<p>sub</p>"), std::string::npos);
   EXPECT_EQ(Get("/nao-existe.js"), "");
   EXPECT_EQ(Get("/sub"), "");  // a folder is no file
+}
+
+TEST_F(OrvaneServer, StaticAnswersFromTheEventLoop) {
+  // A large file, read slowly by its client, arrives whole.
+  std::string big;
+  for (int i = 0; big.size() < 3u << 20; ++i) big += "linha " + std::to_string(i) + "\n";
+  WriteText(Root / "grande.js", big);
+  fs::create_symlink(Root / "ola.txt", Root / "atalho.txt");  // a link inside the root
+  Start();
+  {
+    TClient slow(Port);
+    slow.Send("GET /grande.js HTTP/1.1\r\n\r\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::string r = slow.ReadAll();
+    EXPECT_EQ(r.substr(r.find("\r\n\r\n") + 4), big);
+    EXPECT_NE(r.find("Content-Length: " + std::to_string(big.size()) + "\r\n"), std::string::npos);
+  }
+  EXPECT_NE(Get("/atalho.txt").find("\r\n\r\nOlá, mundo"), std::string::npos);
+  // A head sent a byte at a time, with bare line feeds.
+  {
+    TClient c(Port);
+    for (char ch : std::string("GET /ola.txt HTTP/1.1\nHost: h\n\n")) {
+      c.Send(std::string(1, ch));
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_NE(c.ReadAll().find("Olá, mundo"), std::string::npos);
+  }
+  // A request with a body, and a client that closes its side after asking:
+  // both get the whole answer.
+  EXPECT_NE(Ask("POST /ola.txt HTTP/1.1\r\nContent-Length: 5\r\n\r\nabcde").find("Olá, mundo"),
+            std::string::npos);
+  {
+    TClient c(Port);
+    c.Send("GET /ola.txt HTTP/1.1\r\n\r\n");
+    ::shutdown(c.Fd(), SHUT_WR);
+    EXPECT_NE(c.ReadAll().find("Olá, mundo"), std::string::npos);
+  }
+}
+
+TEST_F(OrvaneServer, ConnectionsThatSendNothingCostNoThread) {
+  Start();
+  auto threads = [] {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+      if (line.rfind("Threads:", 0) == 0) return std::atoi(line.c_str() + 8);
+    return -1;
+  };
+  int before = threads();
+  std::vector<std::unique_ptr<TClient>> idle;
+  for (int i = 0; i < 60; ++i) {
+    idle.push_back(std::make_unique<TClient>(Port));
+    idle.back()->Send("GET /ola.txt HTTP/1.1\r\nX-Lento: ");  // a head never finished
+  }
+  ASSERT_TRUE(Eventually([&] { return Engine->OrvaneServerTCP().ConnectionCount() == 60; }));
+  EXPECT_LT(threads() - before, 10);
+  EXPECT_NE(Get("/ola.txt").find("Olá, mundo"), std::string::npos);
 }
 
 TEST_F(OrvaneServer, NoPathLeavesTheWebRoot) {
@@ -358,15 +432,17 @@ TEST_F(OrvaneServer, GetFileFallbackServesContentFilesAndRedirects) {
   };
   Start();
   EXPECT_EQ(Get("/js/orvaneserver.js"),
-            "HTTP/1.1 200 OK\r\nContent-Type: text/javascript; charset=UTF-8\r\n" + kFixed +
-                "\r\nvar x = 1;");
+            "HTTP/1.1 200 OK\r\nContent-Type: text/javascript; charset=UTF-8\r\n"
+            "Content-Length: 10\r\n" +
+                kFixed + "\r\nvar x = 1;");
   EXPECT_EQ(Get("/favicon.ico"),
             "HTTP/1.1 302 Found\r\nConnection: Close\r\nLocation: "
             "https://exemplo.invalid/favicon.ico\r\nServer: OrvaneServer with Vexlo Framework "
             "Server\r\n\r\n");
   EXPECT_EQ(Get("/js/arquivo.js"),
-            "HTTP/1.1 200 OK\r\nContent-Type: application/javascript; charset=UTF-8\r\n" + kFixed +
-                "\r\nbuiltin()");
+            "HTTP/1.1 200 OK\r\nContent-Type: application/javascript; charset=UTF-8\r\n"
+            "Content-Length: 9\r\n" +
+                kFixed + "\r\nbuiltin()");
   // A file under the root wins over the built-in one.
   WriteText(Root / "js" / "orvaneserver.js", "local");
   EXPECT_NE(Get("/js/orvaneserver.js").find("\r\n\r\nlocal"), std::string::npos);
@@ -451,7 +527,8 @@ TEST_F(OrvaneServer, DownloadRouteServesWhatTheHandlerNames) {
   };
   Start();
   std::string expected =
-      "HTTP/1.1 200 OK\r\nContent-Type: application/pdf; charset=UTF-8\r\n" + kFixed + "\r\n%PDF";
+      "HTTP/1.1 200 OK\r\nContent-Type: application/pdf; charset=UTF-8\r\nContent-Length: 4\r\n" +
+      kFixed + "\r\n%PDF";
   EXPECT_EQ(Get("/vexlo/download?file=KEY&token=T1&orvanesession=U1"), expected);
   EXPECT_EQ(Get("/vexlo/download?file=KEY&token=T1&orvanesession=U1"), expected);  // again
   EXPECT_EQ(Get("/vexlo/download?file=OUTRA&token=T1&orvanesession=U1"), "");

@@ -1,7 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +15,13 @@ using net::TContext;
 using net::TCustomTCPServer;
 
 namespace {
+
+template <class F>
+bool Eventually(F ACondition) {
+  for (int i = 0; i < 1000 && !ACondition(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  return ACondition();
+}
 
 // An echo server: one line in, the line and CRLF out, for as long as the
 // client keeps the connection.
@@ -132,6 +141,84 @@ TEST(TCPServer, ConcurrentWritersNeverInterleave) {
     std::string block = all.substr(off, 65536);
     EXPECT_EQ(block, std::string(65536, block[0])) << "block at " << off;
   }
+}
+
+namespace {
+
+// Decides on its event loop from the first line: "file" is answered from
+// the loop with a file, "thread" goes to a thread that echoes the line it
+// finds buffered, anything else is closed; a line must come within 300 ms.
+struct FirstLineServer : TCustomTCPServer {
+  explicit FirstLineServer(std::string AFile) : File(std::move(AFile)) {
+    DefaultBindAddress = "127.0.0.1";
+    OnExecute = [this](TContext& c) {
+      ++Threaded;
+      std::string line = c.Connection().ReadLn(64);
+      c.Connection().Write("thread:" + line + "\r\n");
+      return false;
+    };
+  }
+  ~FirstLineServer() override { SetActive(false); }
+
+  net::TFirstBytesAction DoFirstBytes(TContext&, std::string_view AReceived, size_t,
+                                      net::TReply& AReply) override {
+    size_t lf = AReceived.find('\n');
+    if (lf == std::string_view::npos) return net::TFirstBytesAction::Wait;
+    std::string_view line = AReceived.substr(0, lf);
+    if (line == "thread") return net::TFirstBytesAction::Thread;
+    if (line != "file") return net::TFirstBytesAction::Close;
+    AReply.Head = "arquivo:";
+    AReply.File = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
+    AReply.FileSize = std::filesystem::file_size(File);
+    return net::TFirstBytesAction::Reply;
+  }
+  int FirstBytesTimeout() const override { return 300; }
+
+  std::string File;
+  std::atomic<int> Threaded{0};
+};
+
+}  // namespace
+
+TEST(TCPServer, FirstBytesAreJudgedOnTheEventLoop) {
+  auto dir = testnet::TempDir("tamblo-net-first");
+  std::string content(2 << 20, 'z');  // bigger than a socket takes at once
+  std::ofstream(dir / "f.bin", std::ios::binary) << content;
+  FirstLineServer s((dir / "f.bin").string());
+  s.SetActive(true);
+  {
+    testnet::TClient c(s.BoundPort());
+    c.Send("fi");
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    c.Send("le\n");
+    EXPECT_EQ(c.ReadAll(), "arquivo:" + content);
+  }
+  {
+    testnet::TClient c(s.BoundPort());
+    c.Send("thread\nresto\n");
+    EXPECT_EQ(c.ReadAll(), "thread:thread\r\n");  // the loop's bytes stay buffered
+  }
+  {
+    testnet::TClient c(s.BoundPort());
+    c.Send("outra\n");
+    EXPECT_TRUE(c.ClosedByServer());
+  }
+  {
+    testnet::TClient slow(s.BoundPort());
+    slow.Send("sem fim de linha");
+    EXPECT_TRUE(slow.ClosedByServer(3000));  // the first bytes' deadline
+  }
+  EXPECT_EQ(s.Threaded.load(), 1);
+  // Over the cap new connections are closed at once, the open ones served.
+  s.MaxConnections = 1;
+  testnet::TClient held(s.BoundPort());
+  held.Send("thr");
+  EXPECT_TRUE(Eventually([&] { return s.ConnectionCount() == 1; }));
+  testnet::TClient refused(s.BoundPort());
+  EXPECT_TRUE(refused.ClosedByServer(3000));
+  held.Send("ead\nx\n");
+  EXPECT_EQ(held.ReadAll(), "thread:thread\r\n");
+  std::filesystem::remove_all(dir);
 }
 
 TEST(TCPServer, TLSHandshakeAndEcho) {
