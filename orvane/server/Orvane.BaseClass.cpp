@@ -6,6 +6,8 @@
 #include <chrono>
 #include <filesystem>
 
+#include "orvane/server/Orvane.Session.h"
+
 namespace orvane {
 
 namespace fs = std::filesystem;
@@ -216,9 +218,40 @@ void TOrvaneBaseClass::SetServerController(
   FServerController = std::move(AController);
 }
 
+namespace {
+// Places this thread has reserved for sessions it is about to add.
+thread_local size_t tReservedByThread = 0;
+}  // namespace
+
 void TOrvaneBaseClass::AddSession(const std::shared_ptr<IOrvaneSession>& ASession) {
   std::lock_guard<std::recursive_mutex> g(CriticalSession);
   FSessions[ASession->GetUUID()] = ASession;
+  if (tReservedByThread > 0 && FReservedSessions > 0) {
+    --tReservedByThread;
+    --FReservedSessions;
+  }
+}
+
+bool TOrvaneBaseClass::ReserveNewSession() {
+  std::lock_guard<std::recursive_mutex> g(CriticalSession);
+  const int limit = FOrvaneOptions.MaxSessions();
+  if (limit > 0 && FSessions.size() + FReservedSessions >= static_cast<size_t>(limit)) return false;
+  ++FReservedSessions;
+  ++tReservedByThread;
+  return true;
+}
+
+void TOrvaneBaseClass::ReleaseNewSession() {
+  std::lock_guard<std::recursive_mutex> g(CriticalSession);
+  if (tReservedByThread > 0 && FReservedSessions > 0) {
+    --tReservedByThread;
+    --FReservedSessions;
+  }
+}
+
+size_t TOrvaneBaseClass::SessionCount() {
+  std::lock_guard<std::recursive_mutex> g(CriticalSession);
+  return FSessions.size();
 }
 
 void TOrvaneBaseClass::RemoveSession(const std::string& AUUID) {
@@ -302,10 +335,41 @@ void TOrvaneBaseClass::StartServer() {
     throw EOrvaneError("Não foi possível esvaziar a pasta \"" + sessions.string() +
                        "\": " + ec.message());
   ensure(sessions);
+  StartSessionKeeper();
+}
+
+void TOrvaneBaseClass::StartSessionKeeper() {
+  const int timeout = FOrvaneOptions.AbandonedSessionTimeout();
+  if (timeout <= 0 || FSessionKeeper.joinable()) return;
+  {
+    std::lock_guard<std::mutex> g(FKeeperLock);
+    FKeeperStop = false;
+  }
+  // Looks a few times per timeout, at least every 30 seconds.
+  auto period = std::chrono::seconds(std::clamp(timeout / 4, 1, 30));
+  FSessionKeeper = std::thread([this, period, timeout] {
+    std::unique_lock<std::mutex> l(FKeeperLock);
+    while (!FKeeperWake.wait_for(l, period, [this] { return FKeeperStop; })) {
+      l.unlock();
+      CloseAbandonedSessions(*this, std::chrono::seconds(timeout));
+      l.lock();
+    }
+  });
+}
+
+void TOrvaneBaseClass::StopSessionKeeper() {
+  if (!FSessionKeeper.joinable()) return;
+  {
+    std::lock_guard<std::mutex> g(FKeeperLock);
+    FKeeperStop = true;
+  }
+  FKeeperWake.notify_all();
+  FSessionKeeper.join();
 }
 
 void TOrvaneBaseClass::StopServer() {
   std::lock_guard<std::mutex> g(FStartLock);
+  StopSessionKeeper();
   FOrvaneServerTCP->SetActive(false);
   FOrvaneServerTCP->CloseAllConnection();
   FOrvaneServerTCP->ClearBindings();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -80,6 +81,15 @@ class TOrvaneOptions {
   // tokens and typed values (passwords) included; for debugging only.
   bool LogMessageText() const { return FLogMessageText; }
   void SetLogMessageText(bool AValue) { FLogMessageText = AValue; }
+  // The most sessions at once (1,000; 0: no limit). A page request that
+  // would make one more is answered 503 with a short "server busy" page.
+  int MaxSessions() const { return FMaxSessions; }
+  void SetMaxSessions(int AValue) { FMaxSessions = AValue; }
+  // Seconds a session may go without an open WebSocket, because its page
+  // never connected or lost its connection, before it is closed (180; 0:
+  // never).
+  int AbandonedSessionTimeout() const { return FAbandonedSessionTimeout; }
+  void SetAbandonedSessionTimeout(int AValue) { FAbandonedSessionTimeout = AValue; }
 
  private:
   std::string FLang;
@@ -101,6 +111,8 @@ class TOrvaneOptions {
   uint64_t FMaxContentLength = 64 * 1024 * 1024;
   int FMaxConnections = 2000;
   bool FLogMessageText = false;
+  int FMaxSessions = 1000;
+  int FAbandonedSessionTimeout = 180;
 };
 
 // "Config.ini" (next to the executable unless another file is set), section
@@ -153,6 +165,14 @@ class IOrvaneBaseClass {
   // Adds or removes a session of the table (under CriticalSession).
   virtual void AddSession(const std::shared_ptr<IOrvaneSession>& ASession) = 0;
   virtual void RemoveSession(const std::string& AUUID) = 0;
+  // The number of sessions in the table.
+  virtual size_t SessionCount() = 0;
+  // Reserves a place for a session the calling thread is about to make
+  // (false when the sessions and the places reserved reach MaxSessions).
+  // Adding a session from that thread takes the place; ReleaseNewSession
+  // gives back one that was not taken.
+  virtual bool ReserveNewSession() { return true; }
+  virtual void ReleaseNewSession() {}
 };
 
 using TOnNewSession =
@@ -190,6 +210,9 @@ class TOrvaneBaseClass : public core::TComponent, public IOrvaneBaseClass {
   void SetServerController(std::shared_ptr<IVexloServerControllerBase> AController);
   void AddSession(const std::shared_ptr<IOrvaneSession>& ASession) override;
   void RemoveSession(const std::string& AUUID) override;
+  size_t SessionCount() override;
+  bool ReserveNewSession() override;
+  void ReleaseNewSession() override;
 
   // The TLS options of the server's handler (created when needed).
   net::TSSLOptions& SSLOptions();
@@ -216,10 +239,19 @@ class TOrvaneBaseClass : public core::TComponent, public IOrvaneBaseClass {
  private:
   std::unique_ptr<TOrvaneServerTCP> FOrvaneServerTCP;
   TSessionMap FSessions;
+  size_t FReservedSessions = 0;  // under CriticalSession
   TOrvaneINIConfig FINIConfig;
   TOrvaneOptions FOrvaneOptions;
   std::shared_ptr<IVexloServerControllerBase> FServerController;
-  std::mutex FStartLock;     // serialises StartServer and StopServer
+  // While the server runs, closes the sessions left without a page.
+  void StartSessionKeeper();
+  void StopSessionKeeper();
+
+  std::mutex FStartLock;  // serialises StartServer and StopServer
+  std::thread FSessionKeeper;
+  std::mutex FKeeperLock;
+  std::condition_variable FKeeperWake;
+  bool FKeeperStop = false;
   mutable std::mutex FLock;  // guards the port and the controller
   int FServerPort = 8888;
 };

@@ -206,6 +206,12 @@ class IOrvaneSession {
   virtual void IncOpenedConnections() = 0;
   // Never goes below 0.
   virtual void DecOpenedConnections() = 0;
+  // Since when the page has had no established WebSocket (its creation, or
+  // the loss of its last one); the maximum time point while one is open or
+  // when the session does not keep count.
+  virtual std::chrono::steady_clock::time_point UnconnectedSince() const {
+    return std::chrono::steady_clock::time_point::max();
+  }
 
   // The rest of the session. The defaults describe a session that keeps
   // none of this state and reaches no browser.

@@ -527,6 +527,20 @@ void TOrvaneServerTCP::Page(TOrvaneHTTPRequest& ARequest, net::TContext& AContex
   TOrvaneHTTPResponse response;
   TOrvaneWebSocketContext context;
   FillFromQuery(context, h, false);
+  if (h.ReloadPage) {
+    context.SetToken(h.Token);
+    context.SetOrvaneSessionUUID(h.OrvaneSession);
+  }
+  // A page that does not come back to a live session makes a new one:
+  // beyond the cap it gets the short "server busy" page instead.
+  const bool reuses = OrvaneBaseClass && !context.Token().empty() &&
+                      OrvaneBaseClass->SessionValid(context.Token(), context.OrvaneSessionUUID());
+  TSessionSlot slot(OrvaneBaseClass);
+  if (!reuses && !slot.Take()) {
+    io.Write(ServerBusyAnswer());
+    io.CloseGracefully();
+    return;
+  }
   std::string head = "HTTP/1.1 " + response.StatusCode + kCRLF +
                      "Content-Type: " + response.ContentType + "; charset=" + response.charset +
                      kCRLF + kFixedLines;
@@ -535,16 +549,39 @@ void TOrvaneServerTCP::Page(TOrvaneHTTPRequest& ARequest, net::TContext& AContex
     for (const char* name : {"Vexlo_Token", "Vexlo_OrvaneSession", "Vexlo_ReloadPage"})
       head += std::string("Set-Cookie: ") + name +
               "=; expires=Thu, 01 Jan 1970 00:00:00 UTC; path=" + path + kCRLF;
-    context.SetToken(h.Token);
-    context.SetOrvaneSessionUUID(h.OrvaneSession);
     DisconnectWebSocketMessage(h.Token, h.OrvaneSession, false);
   }
   head += kCRLF;
   io.Write(head);
   DoGetHTML(ARequest, response, context);
+  slot.Release();  // the new session, if any, is in the table now
   if (!response.Content.empty()) io.Write(response.Content);
   io.CloseGracefully();
   if (OnFinishedGetHTML) OnFinishedGetHTML(context);
+}
+
+bool TOrvaneServerTCP::TSessionSlot::Take() {
+  FTaken = !FRoot || FRoot->ReserveNewSession();
+  return FTaken;
+}
+
+void TOrvaneServerTCP::TSessionSlot::Release() {
+  if (FTaken && FRoot) FRoot->ReleaseNewSession();
+  FTaken = false;
+}
+
+std::string TOrvaneServerTCP::ServerBusyAnswer() {
+  static const std::string kPage =
+      "<!DOCTYPE html>\r\n<html lang=\"pt-BR\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n"
+      "<title>Servidor ocupado</title>\r\n</head>\r\n"
+      "<body style=\"font-family: sans-serif; text-align: center; margin-top: 15vh; color: "
+      "#333;\">\r\n<h1>Servidor ocupado</h1>\r\n"
+      "<p>Há muitos acessos abertos neste momento. Tente novamente em alguns minutos.</p>\r\n"
+      "</body>\r\n</html>\r\n";
+  return std::string("HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/html; charset=UTF-8") +
+         kCRLF + "Content-Length: " + std::to_string(kPage.size()) + kCRLF + "Retry-After: 120" +
+         kCRLF + kFixedLines + kCRLF + kPage;
 }
 
 std::string TOrvaneServerTCP::StaticRelativePath(const std::string& APath) const {

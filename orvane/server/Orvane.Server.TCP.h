@@ -170,6 +170,22 @@ class TOrvaneServerTCP : public net::TCustomTCPServer {
   // message was refused).
   void LogMessage(const std::string& AText, const TOrvaneWebSocketMessage* AMessage) const;
 
+  // A place for one more session, held while a page request may make one.
+  class TSessionSlot {
+   public:
+    explicit TSessionSlot(IOrvaneBaseClass* ARoot) : FRoot(ARoot) {}
+    ~TSessionSlot() { Release(); }
+    // False when the sessions (and those being made) have reached the cap.
+    bool Take();
+    void Release();
+
+   private:
+    IOrvaneBaseClass* FRoot;
+    bool FTaken = false;
+  };
+  // The 503 answer with the short Portuguese "server busy" page.
+  static std::string ServerBusyAnswer();
+
   TOrvaneServerFileExtensions FMimesType;
   std::shared_ptr<net::TServerIOHandlerSSL> FOpenSSL;
   // The web root, resolved and opened once for the requests that follow.

@@ -450,10 +450,21 @@ IOrvaneForm* TOrvaneSession::GetActiveForm() {
   return active ? active->GetOrvaneForm() : nullptr;
 }
 
+void TOrvaneSession::IncOpenedConnections() {
+  std::lock_guard<std::mutex> g(FConnectionsLock);
+  ++FOpenedConnections;
+}
+
 void TOrvaneSession::DecOpenedConnections() {
-  unsigned v = FOpenedConnections.load();
-  while (v > 0 && !FOpenedConnections.compare_exchange_weak(v, v - 1)) {
-  }
+  std::lock_guard<std::mutex> g(FConnectionsLock);
+  if (FOpenedConnections.load() == 0) return;
+  if (--FOpenedConnections == 0) FUnconnectedSince = std::chrono::steady_clock::now();
+}
+
+std::chrono::steady_clock::time_point TOrvaneSession::UnconnectedSince() const {
+  std::lock_guard<std::mutex> g(FConnectionsLock);
+  return FOpenedConnections.load() > 0 ? std::chrono::steady_clock::time_point::max()
+                                       : FUnconnectedSince;
 }
 
 IOrvaneVexloClass* TOrvaneSession::GetVexloBaseClass() const {
@@ -722,6 +733,10 @@ void TOrvaneSession::Destroy() {
       FThreads.clear();
       FThreadIDs.clear();
     }
+    // The temporary folder goes with the session: nothing can reach its
+    // files any more, and sessions come and go all day.
+    std::error_code ec;
+    fs::remove_all(FPathSession, ec);
     malloc_trim(0);
     if (TOrvaneBaseClass* root = LiveRoot()) {
       try {
@@ -752,6 +767,28 @@ int CloseExpiredSessions(TOrvaneBaseClass& ARoot) {
     }
   }
   return static_cast<int>(expired.size());
+}
+
+int CloseAbandonedSessions(TOrvaneBaseClass& ARoot, std::chrono::seconds ATimeout) {
+  std::vector<std::shared_ptr<IOrvaneSession>> abandoned;
+  auto now = std::chrono::steady_clock::now();
+  {
+    std::lock_guard<std::recursive_mutex> g(ARoot.CriticalSession);
+    for (const auto& [uuid, session] : ARoot.GetSessions()) {
+      if (!session || session->Closing()) continue;
+      auto since = session->UnconnectedSince();
+      if (since != std::chrono::steady_clock::time_point::max() && now - since > ATimeout)
+        abandoned.push_back(session);
+    }
+  }
+  for (const auto& session : abandoned) {
+    try {
+      session->Close();
+    } catch (const std::exception& e) {
+      ReportFailure("fechar sessão sem página", &e);
+    }
+  }
+  return static_cast<int>(abandoned.size());
 }
 
 // ---------------------------------------------------------------------------

@@ -152,8 +152,9 @@ class TOrvaneSession : public core::TComponent,
   IOrvaneForm* GetActiveForm() override;
 
   unsigned OpenedConnections() const override { return FOpenedConnections.load(); }
-  void IncOpenedConnections() override { ++FOpenedConnections; }
+  void IncOpenedConnections() override;
   void DecOpenedConnections() override;
+  std::chrono::steady_clock::time_point UnconnectedSince() const override;
 
   IOrvaneVexloClass* GetVexloBaseClass() const override;
   void SetVexloBaseClass(IOrvaneVexloClass* AValue) override;
@@ -255,6 +256,8 @@ class TOrvaneSession : public core::TComponent,
   std::once_flag FDestroyOnce;
   mutable std::mutex FCriticalThreadSession;  // FThreads, FThreadIDs
   std::atomic<unsigned> FOpenedConnections{0};
+  mutable std::mutex FConnectionsLock;  // the counter's changes and FUnconnectedSince
+  std::chrono::steady_clock::time_point FUnconnectedSince = std::chrono::steady_clock::now();
   TOrvaneSessionInfo FInfoConnection;
   mutable std::mutex FLanguageLock;
   std::string FLanguage = "Portuguese";
@@ -272,6 +275,12 @@ IOrvaneSession* CurrentOrvaneSession();
 // closing already), telling the server controller sctExpireSession first.
 // Returns how many were closed. The server controller runs it every minute.
 int CloseExpiredSessions(TOrvaneBaseClass& ARoot);
+
+// Closes every session whose page has had no WebSocket open for longer than
+// ATimeout: a page that never connected, or lost its connection and did not
+// come back. Returns how many were closed. The engine root runs it while
+// its server is started (option AbandonedSessionTimeout).
+int CloseAbandonedSessions(TOrvaneBaseClass& ARoot, std::chrono::seconds ATimeout);
 
 // The session log kept by the server controller: an in-memory dataset
 // "CDSLog" with one row per session (AutoCod, Identify, User, IP, UserAgent,

@@ -154,6 +154,7 @@ class TFuzzRoot : public IOrvaneBaseClass {
   std::shared_ptr<IVexloServerControllerBase> ServerController() const override { return nullptr; }
   void AddSession(const std::shared_ptr<IOrvaneSession>&) override {}
   void RemoveSession(const std::string&) override {}
+  size_t SessionCount() override { return 1; }
 
  private:
   std::shared_ptr<IOrvaneSession> FSession;

@@ -2,7 +2,8 @@
 // frames and bodies, too many connections, slow heads, idle sockets without a
 // session, uploads fetched back as static files and secrets in the debug
 // output. Each attack must leave the server serving its other clients with
-// bounded memory. Also the forms guard around uploads and message dispatch.
+// bounded memory. Also the forms guard around uploads and message dispatch,
+// and the bounds on sessions: a cap, and pages that never connect or leave.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "orvane/server/Orvane.Server.Functions.h"
+#include "orvane/server/Orvane.Server.HTML.h"
 #include "platform/ui/StdCtrls.h"
 #include "tests/orvane/server/test_session_support.h"
 
@@ -414,4 +416,101 @@ TEST(OrvaneParametersHostile, UnclosedBracketsStayLinear) {
   // A JSON value later in such text still keeps its "&".
   items = TOrvaneServerFunctions::ProcessParameters("a=[&b=[\"x&y\"]");
   EXPECT_EQ(items, (TStringList{"a=[", "b=[\"x&y\"]"}));
+}
+
+namespace {
+
+// Sessions as the page producer makes them for "/", over real sockets.
+class OrvaneSessionBounds : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    E.Engine->GetOptions().SetAbandonedSessionTimeout(0);
+    Pages = std::make_unique<TOrvaneServerHTML>(*E.Engine);
+  }
+  void TearDown() override {
+    E.Engine->StopServer();  // no connection thread uses the producer any more
+    Pages.reset();
+  }
+  std::string Page(const std::string& AHeaders = "") {
+    TClient c(E.Port);
+    c.TrySend("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n" + AHeaders + "\r\n");
+    return c.ReadAll();
+  }
+  std::vector<std::shared_ptr<IOrvaneSession>> Sessions() {
+    std::lock_guard<std::recursive_mutex> g(E.Engine->CriticalSession);
+    std::vector<std::shared_ptr<IOrvaneSession>> all;
+    for (const auto& [uuid, s] : E.Engine->GetSessions()) all.push_back(s);
+    return all;
+  }
+
+  TTestEngine E;
+  std::unique_ptr<TOrvaneServerHTML> Pages;
+};
+
+bool Starts(const std::string& AText, const std::string& APrefix) {
+  return AText.rfind(APrefix, 0) == 0;
+}
+
+}  // namespace
+
+TEST_F(OrvaneSessionBounds, PagesBeyondTheCapGetAServerBusyPage) {
+  E.Engine->GetOptions().SetMaxSessions(5);
+  E.Start();
+  // Many browsers at once: exactly as many sessions as the cap allows.
+  std::atomic<int> served{0}, busy{0};
+  std::vector<std::thread> browsers;
+  for (int i = 0; i < 12; ++i)
+    browsers.emplace_back([&] {
+      std::string r = Page();
+      if (Starts(r, "HTTP/1.1 200 OK\r\n")) ++served;
+      if (Starts(r, "HTTP/1.1 503 Service Unavailable\r\n")) {
+        ++busy;
+        EXPECT_NE(r.find("Servidor ocupado"), std::string::npos);
+        EXPECT_NE(r.find("Tente novamente"), std::string::npos);
+        std::string body = r.substr(r.find("\r\n\r\n") + 4);
+        EXPECT_NE(r.find("Content-Length: " + std::to_string(body.size()) + "\r\n"),
+                  std::string::npos);
+      }
+    });
+  for (auto& b : browsers) b.join();
+  EXPECT_EQ(served.load(), 5);
+  EXPECT_EQ(busy.load(), 7);
+  ASSERT_EQ(Sessions().size(), 5u);
+  // A page coming back to its live session is served at the cap.
+  auto s = Sessions().front();
+  EXPECT_TRUE(Starts(Page("Cookie: Vexlo_Token=" + s->GetToken() +
+                          "; Vexlo_OrvaneSession=" + s->GetUUID() + "; Vexlo_ReloadPage=true\r\n"),
+                     "HTTP/1.1 200 OK\r\n"));
+  EXPECT_EQ(Sessions().size(), 5u);
+  // Once a session is gone there is room again.
+  s->Close();
+  EXPECT_TRUE(Starts(Page(), "HTTP/1.1 200 OK\r\n"));
+  EXPECT_EQ(Sessions().size(), 5u);
+}
+
+TEST_F(OrvaneSessionBounds, SessionsWhosePageNeverConnectsOrLeavesAreClosed) {
+  E.Engine->GetOptions().SetAbandonedSessionTimeout(1);
+  E.Start();
+  ASSERT_TRUE(Starts(Page(), "HTTP/1.1 200 OK\r\n"));
+  ASSERT_EQ(Sessions().size(), 1u);
+  auto silent = Sessions().front();
+  ASSERT_TRUE(Starts(Page(), "HTTP/1.1 200 OK\r\n"));
+  std::shared_ptr<IOrvaneSession> connected;
+  for (const auto& s : Sessions())
+    if (s != silent) connected = s;
+  ASSERT_TRUE(connected);
+  auto socket = E.OpenSocket(*connected);
+  ASSERT_TRUE(socket);
+  std::string silentFolder = silent->PathSession();
+  // The page that never connected goes; the connected one stays.
+  EXPECT_TRUE(Eventually([&] { return Sessions().size() == 1; }));
+  EXPECT_TRUE(silent->Closing());
+  EXPECT_TRUE(Eventually([&] { return !fs::exists(silentFolder); }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ASSERT_EQ(Sessions().size(), 1u);
+  EXPECT_EQ(Sessions().front(), connected);
+  // Once its page has gone, it goes too.
+  socket.reset();
+  EXPECT_TRUE(Eventually([&] { return Sessions().empty(); }));
+  EXPECT_TRUE(connected->Closing());
 }
