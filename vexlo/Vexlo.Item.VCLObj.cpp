@@ -3,6 +3,7 @@
 #include <iostream>
 #include <map>
 #include <mutex>
+#include <set>
 
 #include "orvane/controls/Orvane.Forms.Controls.h"
 #include "orvane/controls/Orvane.Forms.h"
@@ -151,8 +152,12 @@ void TVexloItemVCLObj::RenderHTML() {
     // still is.
     const std::string message =
         "Class Type " + FItem->ClassName() + " not supported to Vexlo Framework yet (Error X001-3)";
-    std::cerr << "Vexlo: " << message << std::endl;
     Write("<!-- " + message + " -->");
+    // Told once per class, not on every page.
+    static std::mutex reportedLock;
+    static std::set<std::string> reported;
+    std::lock_guard<std::mutex> g(reportedLock);
+    if (reported.insert(FItem->ClassName()).second) std::cerr << "Vexlo: " << message << std::endl;
     return;
   }
   const bool button = IsButtonAdapter();

@@ -72,7 +72,10 @@ TOrvaneForm::~TOrvaneForm() {
   // controls are.
   FDestroyingForm = true;
   FFormComponentsUpdating = true;
-  FTimerObserver.reset();
+  // The timer is freed while FTimerObserver still points at it: freeing
+  // waits for a tick that is running, and that tick still uses it.
+  delete FTimerObserver.get();
+  (void)FTimerObserver.release();
   for (TOrvaneControl* c : FControls)
     if (c->Owner() != this) RemoveFreeNotification(c);
   FControls.clear();
@@ -95,7 +98,10 @@ void TOrvaneForm::AddControl(TOrvaneControl* AControl) {
   if (AControl->Owner() == this) AControl->SetForm(this);
   if (std::find(FControls.begin(), FControls.end(), AControl) != FControls.end()) return;
   FControls.push_back(AControl);
+  FControlCount = FControls.size();
   if (AControl->Owner() != this) FreeNotification(AControl);
+  if (FControlCount.load() == 1 && FFormPageState.load() == TOrvanePageState::PageStateLoaded)
+    FTimerObserver->Resume();
 }
 
 std::vector<IOrvaneControl*> TOrvaneForm::GetControls() {
@@ -115,6 +121,7 @@ void TOrvaneForm::RemoveFromList(core::TComponent* AComponent) {
                                    return static_cast<core::TComponent*>(c) == AComponent;
                                  }),
                   FControls.end());
+  FControlCount = FControls.size();
   if (static_cast<core::TComponent*>(FFocusedControl) == AComponent) FFocusedControl = nullptr;
 }
 
@@ -126,6 +133,7 @@ void TOrvaneForm::Notification(core::TComponent* AComponent, core::TOperation AO
 void TOrvaneForm::Clear() {
   std::vector<TOrvaneControl*> controls = FControls;
   FControls.clear();
+  FControlCount = 0;
   FFocusedControl = nullptr;
   for (TOrvaneControl* c : controls)
     if (c->Owner() == this)
@@ -157,7 +165,8 @@ void TOrvaneForm::OnBeforePageLoad() {
 
 void TOrvaneForm::OnAfterPageLoad() {
   FFormPageState = TOrvanePageState::PageStateLoaded;
-  FTimerObserver->Resume();
+  // A form without controls has nothing to observe.
+  if (FControlCount.load() > 0) FTimerObserver->Resume();
   if (OnPageLoaded) OnPageLoaded(this);
   if (FVexloClass) FVexloClass->DoPageLoaded();
 }
@@ -181,20 +190,29 @@ void TOrvaneForm::Initialize() {
 }
 
 void TOrvaneForm::TimerTick() {
-  FTimerObserver->Pause();
   IOrvaneSession* session = FOrvaneSession.load();
-  if (session && session->Closing()) return;
-  // A page without its WebSocket would lose the push: what changed is
-  // pushed once it is back.
-  if (!session || session->OpenedConnections() > 0) ObserverPass();
-  if (FFormPageState.load() == TOrvanePageState::PageStateLoaded && !FDestroyingForm.load() &&
-      !(session && (session->Closing() || session->Destroying())))
-    FTimerObserver->Resume();
+  if (session && session->Closing()) {
+    FTimerObserver->Pause();
+    return;
+  }
+  // A page without its WebSocket would lose the push (what changed is
+  // pushed once it is back); and while no thread took the session's forms
+  // guard since the last pass, no form code ran, so nothing changed.
+  if (!session || session->OpenedConnections() > 0) {
+    uint64_t entries = session ? session->FormsGuardEntries() : 0;
+    if (entries == 0 || entries != FLastPassEntries.load() || FForceUpdateControls.load())
+      ObserverPass();
+  }
+  if (FFormPageState.load() != TOrvanePageState::PageStateLoaded || FDestroyingForm.load() ||
+      FControlCount.load() == 0 || (session && (session->Closing() || session->Destroying())))
+    FTimerObserver->Pause();
 }
 
 bool TOrvaneForm::ObserverPass() {
   IOrvaneSession* session = FOrvaneSession.load();
   if (session && !session->TryEnterFormsGuard()) return false;
+  // Taken inside the guard: the count includes this pass's own entry.
+  if (session) FLastPassEntries = session->FormsGuardEntries();
   try {
     UpdatePass();
   } catch (...) {

@@ -151,6 +151,10 @@ class TOrvaneForm : public core::TComponent, public IOrvaneForm {
   std::string FTemplateMasterHTMLFile;
   std::string FTemplatePageHTMLFile;
   std::vector<TOrvaneControl*> FControls;
+  // FControls.size(), read by the observer without the forms guard.
+  std::atomic<size_t> FControlCount{0};
+  // The session's forms-guard count at the last observer pass.
+  std::atomic<uint64_t> FLastPassEntries{0};
   std::unique_ptr<TCustomTimer> FTimerObserver;
   const std::string FFormUUID;
   std::atomic<IOrvaneSession*> FOrvaneSession{nullptr};

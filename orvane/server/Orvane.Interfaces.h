@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -260,6 +261,10 @@ class IOrvaneSession {
     return true;
   }
   virtual void LeaveFormsGuard() {}
+  // Counts the times a thread took the forms guard (0: not counted). Form
+  // code runs only inside the guard, so while the count stays the same
+  // nothing on the session's forms can have changed.
+  virtual uint64_t FormsGuardEntries() const { return 0; }
   // The session's clipboard.
   virtual TOrvaneClipboard* Clipboard() { return nullptr; }
 };

@@ -215,6 +215,7 @@ IOrvaneSession* CurrentOrvaneSession() {
 void TOrvaneSession::TFormsGuard::Take() {
   FOwner = std::this_thread::get_id();
   FDepth = 1;
+  ++FEntries;
   tGuardedSessions.push_back(FSession);
 }
 
@@ -266,6 +267,7 @@ void TOrvaneSession::TFormsGuard::Resume(int ADepth) {
   FFree.wait(l, [&] { return FDepth == 0; });
   FOwner = std::this_thread::get_id();
   FDepth = ADepth;
+  ++FEntries;
 }
 
 // ---------------------------------------------------------------------------

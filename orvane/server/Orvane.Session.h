@@ -179,6 +179,7 @@ class TOrvaneSession : public core::TComponent,
   void EnterFormsGuard() override;
   bool TryEnterFormsGuard() override;
   void LeaveFormsGuard() override;
+  uint64_t FormsGuardEntries() const override { return FFormsGuard.Entries(); }
   TOrvaneClipboard* Clipboard() override { return &FClipboard; }
 
   // --- inspection ---
@@ -200,6 +201,7 @@ class TOrvaneSession : public core::TComponent,
     // how deep it was held (0 when the caller did not hold it).
     int Suspend();
     void Resume(int ADepth);
+    uint64_t Entries() const { return FEntries.load(); }
 
    private:
     // Takes the guard for this thread (the lock held, the guard free).
@@ -209,6 +211,7 @@ class TOrvaneSession : public core::TComponent,
     std::condition_variable FFree;
     std::thread::id FOwner;
     int FDepth = 0;
+    std::atomic<uint64_t> FEntries{1};
   };
   struct TLockEntry {
     std::string Name;

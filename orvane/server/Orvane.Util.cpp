@@ -364,8 +364,9 @@ std::string PrepareFloat(const std::string& AText, const TFormatSettings& AForma
 // ---------------------------------------------------------------------------
 // TCustomTimer
 
-// The one thread that serves every timer of the process. It sleeps until the
-// next timer is due; while timers exist it also looks every 250 ms whether
+// The one thread that serves every timer of the process. The timers' state
+// is kept here in one compact array, so that a tick over a thousand timers
+// touches no form. While timers exist it also looks once a second whether
 // their forms are going away, so that a paused timer ends by itself too.
 class TCustomTimerService {
  public:
@@ -375,46 +376,73 @@ class TCustomTimerService {
     return *service;
   }
 
-  void Register(TCustomTimer* ATimer) {
+  struct TEntry {
+    TCustomTimer* Timer;  // null once unregistered
+    std::chrono::steady_clock::time_point Due;
+    int Interval;
+    bool Paused = true;
+    bool Terminated = false;
+  };
+
+  void Register(TCustomTimer* ATimer, int AInterval) {
     std::lock_guard<std::mutex> g(FLock);
-    FTimers.push_back(ATimer);
+    ATimer->FIndex = FEntries.size();
+    FEntries.push_back({ATimer, {}, AInterval});
     if (!FStarted) {
       FStarted = true;
       std::thread([this] { Loop(); }).detach();
     }
-    FWake.notify_one();
   }
 
   void Unregister(TCustomTimer* ATimer) {
     std::unique_lock<std::mutex> l(FLock);
-    for (size_t i = 0; i < FTimers.size(); ++i)
-      if (FTimers[i] == ATimer) {
-        FTimers[i] = FTimers.back();
-        FTimers.pop_back();
-        break;
-      }
+    FEntries[ATimer->FIndex].Timer = nullptr;
+    ++FRemoved;
     if (std::this_thread::get_id() != FThreadID) FIdle.wait(l, [&] { return FRunning != ATimer; });
   }
+
+  // The entry of a registered timer; the caller holds FLock.
+  TEntry& Entry(const TCustomTimer* ATimer) { return FEntries[ATimer->FIndex]; }
 
   std::mutex FLock;
   std::condition_variable FWake;
 
  private:
-  static constexpr auto kSweep = std::chrono::milliseconds(250);
+  static constexpr auto kSweep = std::chrono::seconds(1);
+  // Timers due this close together run in one wake-up of the thread.
+  static constexpr auto kSlack = std::chrono::milliseconds(20);
 
-  // Marks a timer whose form is being destroyed or whose session is closing
-  // as terminated. Called with the lock held.
-  static void Check(TCustomTimer* ATimer) {
-    if (ATimer->FTerminated || !ATimer->FOrvaneForm) return;
-    bool stop = ATimer->FOrvaneForm->Destroying();
-    if (!stop) {
-      IOrvaneSession* session = ATimer->FOrvaneForm->GetOrvaneSession();
-      stop = session && session->Closing();
-    }
-    if (stop) ATimer->FTerminated = true;
+  static std::chrono::milliseconds Interval(const TEntry& AEntry) {
+    return std::chrono::milliseconds(AEntry.Interval > 0 ? AEntry.Interval : 1);
   }
+
+  // Marks the timers whose form is being destroyed or whose session is
+  // closing as terminated. Called with the lock held.
   void Sweep() {
-    for (TCustomTimer* t : FTimers) Check(t);
+    for (TEntry& e : FEntries) {
+      if (!e.Timer || e.Terminated || !e.Timer->FOrvaneForm) continue;
+      IOrvaneForm* form = e.Timer->FOrvaneForm;
+      bool stop = form->Destroying();
+      if (!stop) {
+        IOrvaneSession* session = form->GetOrvaneSession();
+        stop = session && session->Closing();
+      }
+      if (stop) e.Terminated = true;
+    }
+  }
+
+  // Drops the entries of unregistered timers. Called with the lock held,
+  // between ticks.
+  void Compact() {
+    size_t kept = 0;
+    for (size_t i = 0; i < FEntries.size(); ++i) {
+      if (!FEntries[i].Timer) continue;
+      FEntries[kept] = FEntries[i];
+      FEntries[kept].Timer->FIndex = kept;
+      ++kept;
+    }
+    FEntries.resize(kept);
+    FRemoved = 0;
   }
 
   void Loop() {
@@ -425,53 +453,56 @@ class TCustomTimerService {
     std::unique_lock<std::mutex> l(FLock);
     FThreadID = std::this_thread::get_id();
     auto lastSweep = std::chrono::steady_clock::now();
+    std::vector<std::pair<size_t, TCustomTimer*>> due;
     for (;;) {
+      if (FRemoved > 0) Compact();
       auto now = std::chrono::steady_clock::now();
       if (now - lastSweep >= kSweep) {
         Sweep();
         lastSweep = now;
       }
-      TCustomTimer* due = nullptr;
-      auto next = std::chrono::steady_clock::time_point::max();
-      for (TCustomTimer* t : FTimers) {
-        if (t->FTerminated || t->FPaused) continue;
-        if (t->FDue <= now) {
-          due = t;
-          break;
-        }
-        next = std::min(next, t->FDue);
+      // One scan finds every timer that is due (or nearly) and the next
+      // time one is.
+      due.clear();
+      auto next = lastSweep + kSweep;
+      for (size_t i = 0; i < FEntries.size(); ++i) {
+        const TEntry& e = FEntries[i];
+        if (!e.Timer || e.Terminated || e.Paused) continue;
+        if (e.Due <= now + kSlack)
+          due.emplace_back(i, e.Timer);
+        else
+          next = std::min(next, e.Due);
       }
-      if (due) {
-        // A timer whose form went away since the last sweep does not run.
-        Check(due);
-        if (due->FTerminated) continue;
-        FRunning = due;
-        std::function<void()> proc = due->FOnTimer;
+      // Entries keep their places until the next Compact, so an index
+      // stays valid while the lock is given up to run a timer.
+      for (const auto& [index, timer] : due) {
+        TEntry& e = FEntries[index];
+        if (e.Timer != timer || e.Paused || e.Terminated) continue;
+        FRunning = timer;
         l.unlock();
         try {
-          if (proc) proc();
+          if (timer->FOnTimer) timer->FOnTimer();
         } catch (...) {
         }
-        proc = nullptr;
         l.lock();
         FRunning = nullptr;
         FIdle.notify_all();
-        // The timer may have been unregistered while it ran.
-        if (std::find(FTimers.begin(), FTimers.end(), due) != FTimers.end())
-          due->FDue = std::chrono::steady_clock::now() +
-                      std::chrono::milliseconds(due->FInterval > 0 ? due->FInterval : 1);
-        continue;
+        // Timers that ran together stay together: one wake-up per tick.
+        TEntry& after = FEntries[index];
+        if (after.Timer == timer)
+          after.Due = std::max(now + Interval(after), std::chrono::steady_clock::now());
       }
-      if (FTimers.empty()) {
+      if (!due.empty()) continue;
+      if (FEntries.empty())
         FWake.wait(l);
-      } else {
-        next = std::min(next, lastSweep + kSweep);
+      else
         FWake.wait_until(l, next);
-      }
     }
   }
 
-  std::vector<TCustomTimer*> FTimers;
+  friend class TCustomTimer;
+  std::vector<TEntry> FEntries;
+  size_t FRemoved = 0;
   std::condition_variable FIdle;
   TCustomTimer* FRunning = nullptr;
   std::thread::id FThreadID;
@@ -479,8 +510,8 @@ class TCustomTimerService {
 };
 
 TCustomTimer::TCustomTimer(IOrvaneForm* AOrvaneForm, int AInterval, std::function<void()> AOnTimer)
-    : FOrvaneForm(AOrvaneForm), FInterval(AInterval), FOnTimer(std::move(AOnTimer)) {
-  TCustomTimerService::Instance().Register(this);
+    : FOrvaneForm(AOrvaneForm), FOnTimer(std::move(AOnTimer)) {
+  TCustomTimerService::Instance().Register(this, AInterval);
 }
 
 TCustomTimer::~TCustomTimer() {
@@ -488,43 +519,50 @@ TCustomTimer::~TCustomTimer() {
 }
 
 void TCustomTimer::Pause() {
-  std::lock_guard<std::mutex> g(TCustomTimerService::Instance().FLock);
-  FPaused = true;
+  TCustomTimerService& service = TCustomTimerService::Instance();
+  std::lock_guard<std::mutex> g(service.FLock);
+  service.Entry(this).Paused = true;
 }
 
 void TCustomTimer::Resume() {
   TCustomTimerService& service = TCustomTimerService::Instance();
   std::lock_guard<std::mutex> g(service.FLock);
-  if (!FPaused) return;
-  FPaused = false;
-  FDue =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(FInterval > 0 ? FInterval : 1);
+  TCustomTimerService::TEntry& e = service.Entry(this);
+  if (!e.Paused) return;
+  e.Paused = false;
+  e.Due =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(e.Interval > 0 ? e.Interval : 1);
   service.FWake.notify_one();
 }
 
 void TCustomTimer::Terminate() {
-  std::lock_guard<std::mutex> g(TCustomTimerService::Instance().FLock);
-  FTerminated = true;
+  TCustomTimerService& service = TCustomTimerService::Instance();
+  std::lock_guard<std::mutex> g(service.FLock);
+  service.Entry(this).Terminated = true;
 }
 
 bool TCustomTimer::Paused() const {
-  std::lock_guard<std::mutex> g(TCustomTimerService::Instance().FLock);
-  return FPaused;
+  TCustomTimerService& service = TCustomTimerService::Instance();
+  std::lock_guard<std::mutex> g(service.FLock);
+  return service.Entry(this).Paused;
 }
 
 bool TCustomTimer::Terminated() const {
-  std::lock_guard<std::mutex> g(TCustomTimerService::Instance().FLock);
-  return FTerminated;
+  TCustomTimerService& service = TCustomTimerService::Instance();
+  std::lock_guard<std::mutex> g(service.FLock);
+  return service.Entry(this).Terminated;
 }
 
 void TCustomTimer::SetInterval(int AInterval) {
-  std::lock_guard<std::mutex> g(TCustomTimerService::Instance().FLock);
-  FInterval = AInterval;
+  TCustomTimerService& service = TCustomTimerService::Instance();
+  std::lock_guard<std::mutex> g(service.FLock);
+  service.Entry(this).Interval = AInterval;
 }
 
 int TCustomTimer::Interval() const {
-  std::lock_guard<std::mutex> g(TCustomTimerService::Instance().FLock);
-  return FInterval;
+  TCustomTimerService& service = TCustomTimerService::Instance();
+  std::lock_guard<std::mutex> g(service.FLock);
+  return service.Entry(this).Interval;
 }
 
 }  // namespace orvane

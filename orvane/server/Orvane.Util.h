@@ -120,12 +120,10 @@ class TCustomTimer {
 
  private:
   friend class TCustomTimerService;
-  // Fields below are guarded by the timer service's lock.
   IOrvaneForm* FOrvaneForm;
-  bool FPaused = true;
-  bool FTerminated = false;
-  int FInterval;
-  std::chrono::steady_clock::time_point FDue;
+  // The timer's entry in the service (its state lives there, compact, so a
+  // tick reads no timer); guarded by the service's lock.
+  size_t FIndex = 0;
   std::function<void()> FOnTimer;
 };
 

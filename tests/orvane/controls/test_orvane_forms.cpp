@@ -396,7 +396,8 @@ TEST(OrvaneForm, PageStatesAndTheObserverTicksOnlyWhileLoaded) {
   EXPECT_FALSE(f.Form->ObserverRunning());
   f.Form->OnBeforePageLoad();
   EXPECT_EQ(f.Form->GetFormPageState(), TOrvanePageState::PageStateLoading);
-  f.SetText("edNome", "antes");
+  // Desktop values change inside the forms guard, as form code does.
+  InGuard(*f.Session, [&] { f.SetText("edNome", "antes"); });
   std::this_thread::sleep_for(std::chrono::milliseconds(250));
   EXPECT_TRUE(f.Session->Pushes().empty());  // no ticks before the page loaded
 
@@ -411,9 +412,32 @@ TEST(OrvaneForm, PageStatesAndTheObserverTicksOnlyWhileLoaded) {
   f.Form->onFormUnload();
   EXPECT_EQ(f.Form->GetFormPageState(), TOrvanePageState::PageStateUnloaded);
   EXPECT_TRUE(Eventually([&] { return !f.Form->ObserverRunning(); }));
-  f.SetText("edNome", "depois");
+  InGuard(*f.Session, [&] { f.SetText("edNome", "depois"); });
   std::this_thread::sleep_for(std::chrono::milliseconds(250));
   EXPECT_EQ(f.Session->Pushes().size(), 1u);
+}
+
+TEST(OrvaneForm, TheObserverComparesOnlyAfterFormCodeRan) {
+  TFormFixture f;
+  TTestEdit* nome = f.AddEdit("edNome");
+  InGuard(*f.Session, [&] { nome->FormatHTMLControl(TFormFixture::Placeholder(nome, "style")); });
+  f.Session->IncOpenedConnections();
+  std::atomic<int> reads{0};
+  nome->ProcGetText = [&] {
+    ++reads;
+    return TOrvaneVariant(std::string("Ana"));
+  };
+  f.Form->OnAfterPageLoad();
+  ASSERT_TRUE(Eventually([&] { return reads.load() > 0; }));  // the first pass
+  std::this_thread::sleep_for(std::chrono::milliseconds(350));
+  const int idle = reads.load();
+  std::this_thread::sleep_for(std::chrono::milliseconds(350));
+  EXPECT_EQ(reads.load(), idle);  // idle ticks read no desktop value
+  InGuard(*f.Session, [] {});     // form code ran: the next tick compares
+  EXPECT_TRUE(Eventually([&] { return reads.load() > idle; }));
+  f.Form->UpdateControls();  // a forced update is never skipped
+  EXPECT_TRUE(Eventually([&] { return !f.Session->Pushes().empty(); }));
+  f.Form->onFormUnload();
 }
 
 TEST(OrvaneForm, ModalShowWaitsForItsLockAndAbortsWhenTheSessionCloses) {
@@ -448,6 +472,31 @@ TEST(OrvaneForm, ModalShowWaitsForItsLockAndAbortsWhenTheSessionCloses) {
   auto result = aborted.get_future();
   f.Session->Close();
   EXPECT_EQ(result.get(), "abortado");
+}
+
+TEST(OrvaneForm, FreeingAFormWaitsForItsRunningTick) {
+  auto f = std::make_unique<TFormFixture>();
+  TTestEdit* nome = f->AddEdit("edNome");
+  InGuard(*f->Session, [&] { nome->FormatHTMLControl(TFormFixture::Placeholder(nome, "style")); });
+  f->Session->IncOpenedConnections();
+  std::promise<void> inTick, release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<bool> blocked{false};
+  nome->ProcGetText = [&]() -> TOrvaneVariant {
+    if (!blocked.exchange(true)) {
+      inTick.set_value();
+      released.wait();
+    }
+    return std::string("x");
+  };
+  f->Form->OnAfterPageLoad();
+  inTick.get_future().wait();  // a tick is inside the pass, on the timer thread
+  std::thread opener([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    release.set_value();
+  });
+  f.reset();  // frees the form: waits for the tick, which ends cleanly
+  opener.join();
 }
 
 TEST(OrvaneClipboard, TextIsKeptAndWrittenAsAJSONString) {
