@@ -1,14 +1,15 @@
-// The web pages benchmark (not a test): against a running `tamblo --web`
-// on 127.0.0.1:PORT (process PID), it prints
-//  1. new sessions per second for GET / (session, primary form, render,
+// The web pages benchmark (not a test), against a running `tamblo --web` on
+// 127.0.0.1:PORT (process PID). Two runs, each on a fresh server (a server
+// keeps at most 1,000 sessions):
+//   web_pages rate PORT [REQUESTS=400]
+//     new sessions per second for GET / (session, primary form, render,
 //     page assembly), one client and four clients at once, and the time of
 //     one page p50/p99 as the client sees it;
-//  2. the resident memory each of N sessions adds once its login page is
+//   web_pages pages PORT PID [N=1000] [WINDOW_SECONDS=20]
+//     the resident memory each of N sessions adds once its login page is
 //     loaded: the page read, its WebSocket open and its page-load event
-//     answered (target <= 250 KB);
-//  3. the CPU those N idle pages cost over a window (target <= 2 % of one
-//     core).
-//   web_pages PORT PID [N=1000] [REQUESTS=400] [WINDOW_SECONDS=20]
+//     answered (target <= 250 KB), and the CPU those N idle pages cost over
+//     a window (target <= 2 % of one core).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -242,32 +243,34 @@ double SessionsPerSecond(int APort, int ARequests, int AClients, std::vector<dou
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "uso: %s PORTA PID [N] [PEDIDOS] [JANELA_S]\n", argv[0]);
+    std::fprintf(stderr, "uso: %s rate PORTA [PEDIDOS] | pages PORTA PID [N] [JANELA_S]\n",
+                 argv[0]);
     return 2;
   }
-  const int port = std::atoi(argv[1]);
-  const int pid = std::atoi(argv[2]);
-  const int n = argc > 3 ? std::atoi(argv[3]) : 1000;
-  const int requests = argc > 4 ? std::atoi(argv[4]) : 400;
-  const int window = argc > 5 ? std::atoi(argv[5]) : 20;
+  const std::string mode = argv[1];
+  const int port = std::atoi(argv[2]);
   rlimit rl{};
   getrlimit(RLIMIT_NOFILE, &rl);
   rl.rlim_cur = rl.rlim_max;
   setrlimit(RLIMIT_NOFILE, &rl);
 
-  std::vector<double> warm;
-  SessionsPerSecond(port, 20, 1, warm);
-
-  std::vector<double> one, four;
-  double rate1 = SessionsPerSecond(port, requests, 1, one);
-  double rate4 = SessionsPerSecond(port, requests, 4, four);
-  std::printf("GET / (nova sessão, formulário de login, desenho e montagem da página):\n");
-  std::printf("  1 cliente:  %.0f sessões/s; página p50 %.2f ms, p99 %.2f ms\n", rate1,
-              Percentile(one, 0.5), Percentile(one, 0.99));
-  std::printf("  4 clientes: %.0f sessões/s; página p50 %.2f ms, p99 %.2f ms\n", rate4,
-              Percentile(four, 0.5), Percentile(four, 0.99));
-
-  std::this_thread::sleep_for(std::chrono::seconds(2));
+  if (mode == "rate") {
+    const int requests = argc > 3 ? std::atoi(argv[3]) : 400;
+    std::vector<double> warm, one, four;
+    SessionsPerSecond(port, 20, 1, warm);
+    double rate1 = SessionsPerSecond(port, requests, 1, one);
+    double rate4 = SessionsPerSecond(port, requests, 4, four);
+    std::printf("GET / (nova sessão, formulário de login, desenho e montagem da página):\n");
+    std::printf("  1 cliente:  %.0f sessões/s; página p50 %.2f ms, p99 %.2f ms\n", rate1,
+                Percentile(one, 0.5), Percentile(one, 0.99));
+    std::printf("  4 clientes: %.0f sessões/s; página p50 %.2f ms, p99 %.2f ms\n", rate4,
+                Percentile(four, 0.5), Percentile(four, 0.99));
+    return 0;
+  }
+  if (mode != "pages" || argc < 4) return 2;
+  const int pid = std::atoi(argv[3]);
+  const int n = argc > 4 ? std::atoi(argv[4]) : 1000;
+  const int window = argc > 5 ? std::atoi(argv[5]) : 20;
   long before = ResidentKB(pid);
   int threadsBefore = Threads(pid);
   std::vector<int> sockets;
@@ -292,7 +295,6 @@ int main(int argc, char** argv) {
   if (!sockets.empty())
     std::printf("  memória residente por sessão com a página carregada: %.1f KB (meta <= 250 KB)\n",
                 static_cast<double>(after - before) / static_cast<double>(sockets.size()));
-
   long long t0 = CpuTicks(pid);
   std::this_thread::sleep_for(std::chrono::seconds(window));
   long long t1 = CpuTicks(pid);
