@@ -330,7 +330,15 @@ void TOrvaneBaseClass::StartServer() {
   ensure(r / "temp");
   fs::path sessions = r / "temp" / "Sessions";
   std::error_code ec, probe;
-  if (fs::exists(fs::symlink_status(sessions, probe))) fs::remove_all(sessions, ec);
+  // A server that stopped a moment ago may still be removing the folders of
+  // its last sessions; try again briefly before giving up.
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    ec.clear();
+    if (!fs::exists(fs::symlink_status(sessions, probe))) break;
+    fs::remove_all(sessions, ec);
+    if (!ec) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   if (ec)
     throw EOrvaneError("Não foi possível esvaziar a pasta \"" + sessions.string() +
                        "\": " + ec.message());
