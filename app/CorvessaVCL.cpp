@@ -1,5 +1,6 @@
 // The program start: reads where the database is and runs the desktop
-// application in native windows.
+// application in native windows, or the web mode (--web); --help lists the
+// options.
 #include <signal.h>
 #include <unistd.h>
 
@@ -109,6 +110,11 @@ int RunDesktop(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  for (const std::string& a : args)
+    if (a == "--help" || a == "-h") {
+      std::fputs(app::UsageText().c_str(), stdout);
+      return 0;
+    }
   try {
     args = app::LoadDatabaseConfig(args);
   } catch (const std::exception& e) {

@@ -1,19 +1,24 @@
-// The web starter: `tamblo --web [--port N] [--log-messages]` creates the
-// engine root with the Tamblo server controller, sets the options and serves
-// the web root (wwwroot/ under the working directory) until the process is
-// asked to stop.
+// The web starter: `tamblo --web [options]` creates the engine root with the
+// Tamblo server controller, sets the options (flags or environment) and
+// serves the web root (wwwroot/ under the working directory by default)
+// until the process is asked to stop (SIGTERM, SIGINT).
 #pragma once
 
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "orvane/server/Orvane.Interfaces.h"
 
 namespace orvane {
 class TOrvaneBaseClass;
-}
+class TOrvaneServerHTML;
+}  // namespace orvane
 
 namespace db {
 class TMemDataSet;
@@ -45,27 +50,82 @@ class TServerController : public orvane::IVexloServerControllerBase {
   std::shared_ptr<db::TMemDataSet> FCDSLog;
 };
 
+// What an administrator sets for a web node. Each option comes from its
+// environment variable, and a command-line flag wins over it (UsageText
+// lists them).
 struct TWebOptions {
-  int Port = 8888;
+  int Port = 8888;                        // --port, TAMBLO_PORT
+  std::string BindAddress;                // --bind, TAMBLO_BIND (empty: 0.0.0.0)
+  std::string WebRoot = "wwwroot/";       // --web-root, TAMBLO_WEB_ROOT
+  std::string TempDirectory;              // --temp-dir, TAMBLO_TEMP_DIR
+  std::string IniFile;                    // --ini-file, TAMBLO_INI_FILE
+  std::string NodeName;                   // --node, TAMBLO_NODE
+  int64_t SessionExpireSeconds = 216000;  // --session-expiry, TAMBLO_SESSION_EXPIRY
+  int AbandonedSessionTimeout = 180;      // --abandoned-after, TAMBLO_ABANDONED_AFTER
+  int MaxSessions = 1000;                 // --max-sessions, TAMBLO_MAX_SESSIONS
+  int MaxConnections = 2000;              // --max-connections, TAMBLO_MAX_CONNECTIONS
   // --log-messages: the whole text of each received message goes to
   // standard error (tokens and typed passwords included).
   bool LogMessageText = false;
 };
 
-// The options every page needs: the web root, the script and style folders,
-// and jQuery (the loading overlay, grids and popups use it).
-void ConfigureWebEngine(orvane::TOrvaneBaseClass& AEngine);
+// Reads the environment (through AGetEnv, std::getenv by default), then the
+// arguments of `tamblo --web`: "--name value" or "--name=value". Throws
+// std::invalid_argument with a message for the user for an unknown option or
+// a bad value.
+using TGetEnv = std::function<const char*(const char*)>;
+TWebOptions ParseWebArguments(const std::vector<std::string>& AArgs, const TGetEnv& AGetEnv = {});
 
-// Reads "--port N" (1 to 65535) and "--log-messages". Throws
-// std::invalid_argument with a message for the user for anything else.
-TWebOptions ParseWebArguments(const std::vector<std::string>& AArgs);
+// The text of `tamblo --help`: both modes, every option with its variable.
+std::string UsageText();
+
+// The options every page needs (jQuery: the loading overlay, grids and
+// popups use it), and those of AOptions.
+void ConfigureWebEngine(orvane::TOrvaneBaseClass& AEngine, const TWebOptions& AOptions = {});
+
+// One web node: the engine root with the Tamblo server controller and the
+// page producer, configured from the options. Installs the bridge manager
+// and the session hooks for the process while it exists (one at a time).
+class TWebNode {
+ public:
+  explicit TWebNode(const TWebOptions& AOptions);
+  ~TWebNode();
+  TWebNode(const TWebNode&) = delete;
+  TWebNode& operator=(const TWebNode&) = delete;
+
+  // Starts serving and closing expired sessions once a minute. Throws with
+  // a message for the user when the node cannot start.
+  void Start();
+  // Ends the node cleanly (SIGTERM): the health answer and new pages get 503,
+  // the server stops (every connection dropped: pages start probing, and a
+  // proxy sends them to another node), then every session is closed: its
+  // handlers and notices run, its forms and data module go, detaching from
+  // the database. Safe to call twice.
+  void Stop();
+
+  orvane::TOrvaneBaseClass& Engine() { return *FEngine; }
+  std::shared_ptr<TServerController> Controller() const { return FController; }
+  // The port listened on (the one picked when the option was 0).
+  int Port() const;
+
+ private:
+  TWebOptions FOptions;
+  std::unique_ptr<orvane::TOrvaneBaseClass> FEngine;
+  std::shared_ptr<TServerController> FController;
+  std::unique_ptr<orvane::TOrvaneServerHTML> FPages;
+  std::thread FSweeper;
+  std::mutex FSweepLock;
+  std::condition_variable FSweepWake;
+  bool FStopping = false;
+};
 
 // Makes every new web session own a form instance registry (its forms and
 // data modules are created into it, with the session as their owner) and
 // take its language from the bridge manager. Installed by RunWebServer.
 void InstallSessionHooks();
 
-// Starts the engine and serves until SIGINT or SIGTERM; returns the exit code.
+// Starts a node and serves until SIGINT or SIGTERM, then stops it cleanly;
+// returns the exit code.
 int RunWebServer(const std::vector<std::string>& AArgs);
 
 }  // namespace app

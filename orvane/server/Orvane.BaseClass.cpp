@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 
@@ -37,6 +38,31 @@ TOrvaneOptions::TOrvaneOptions() {
   FDataBaseFormatSettings.DecimalSeparator = ',';
   FDataBaseFormatSettings.ThousandSeparator = '.';
   SetLanguage("pt-BR");
+}
+
+bool ValidNodeName(const std::string& AName) {
+  if (AName.empty() || AName.size() > 32) return false;
+  for (char c : AName)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') return false;
+  return true;
+}
+
+void TOrvaneOptions::SetNodeName(const std::string& AValue) {
+  if (!AValue.empty() && !ValidNodeName(AValue))
+    throw EOrvaneError("Nome de nó inválido: \"" + AValue +
+                       "\" (use até 32 letras, algarismos, \"-\" ou \"_\")");
+  FNodeName = AValue;
+}
+
+std::string TOrvaneOptions::TempFolder() const {
+  std::string dir = FTempDirectory;
+  if (dir.empty()) {
+    dir = FRootDirectory.empty() ? "./" : FRootDirectory;
+    if (dir.back() != '/' && dir.back() != '\\') dir += '/';
+    dir += "temp";
+  }
+  if (dir.back() != '/') dir += '/';
+  return dir;
 }
 
 void TOrvaneOptions::SetLanguage(const std::string& AValue) {
@@ -143,6 +169,7 @@ TOrvaneBaseClass::~TOrvaneBaseClass() {
   {
     std::lock_guard<std::recursive_mutex> g(CriticalSession);
     FSessions.clear();
+    FSessionCount = 0;
   }
   TOrvaneBaseClass* self = this;
   OrvaneBaseClassInstance.compare_exchange_strong(self, nullptr);
@@ -226,6 +253,7 @@ thread_local size_t tReservedByThread = 0;
 void TOrvaneBaseClass::AddSession(const std::shared_ptr<IOrvaneSession>& ASession) {
   std::lock_guard<std::recursive_mutex> g(CriticalSession);
   FSessions[ASession->GetUUID()] = ASession;
+  FSessionCount = FSessions.size();
   if (tReservedByThread > 0 && FReservedSessions > 0) {
     --tReservedByThread;
     --FReservedSessions;
@@ -250,8 +278,7 @@ void TOrvaneBaseClass::ReleaseNewSession() {
 }
 
 size_t TOrvaneBaseClass::SessionCount() {
-  std::lock_guard<std::recursive_mutex> g(CriticalSession);
-  return FSessions.size();
+  return FSessionCount;
 }
 
 void TOrvaneBaseClass::RemoveSession(const std::string& AUUID) {
@@ -261,6 +288,7 @@ void TOrvaneBaseClass::RemoveSession(const std::string& AUUID) {
   if (it != FSessions.end()) {
     keep = it->second;
     FSessions.erase(it);
+    FSessionCount = FSessions.size();
   }
 }
 
@@ -307,6 +335,8 @@ void TOrvaneBaseClass::StartServer() {
   }
   server.ClearBindings();
   server.DefaultPort = port;
+  if (!o.BindAddress().empty()) server.DefaultBindAddress = o.BindAddress();
+  server.SetNodeName(o.NodeName());
   std::string root = o.RootDirectory().empty() ? "./" : o.RootDirectory();
   if (root.back() != '/') root += '/';
   server.RootDirectory = root;
@@ -327,8 +357,9 @@ void TOrvaneBaseClass::StartServer() {
   ensure(r);
   ensure(r / o.PathCSS());
   ensure(r / o.PathJS());
-  ensure(r / "temp");
-  fs::path sessions = r / "temp" / "Sessions";
+  fs::path temp(o.TempFolder());
+  ensure(temp);
+  fs::path sessions = temp / "Sessions";
   std::error_code ec, probe;
   // A server that stopped a moment ago may still be removing the folders of
   // its last sessions; try again briefly before giving up.

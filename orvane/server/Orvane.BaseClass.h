@@ -90,6 +90,28 @@ class TOrvaneOptions {
   // never).
   int AbandonedSessionTimeout() const { return FAbandonedSessionTimeout; }
   void SetAbandonedSessionTimeout(int AValue) { FAbandonedSessionTimeout = AValue; }
+  // Seconds a session lives after its creation or its last message
+  // (216,000: 60 hours).
+  int64_t SessionExpireSeconds() const { return FSessionExpireSeconds; }
+  void SetSessionExpireSeconds(int64_t AValue) { FSessionExpireSeconds = AValue; }
+  // The address the server listens on ("0.0.0.0": every IPv4 address;
+  // empty: the server's own DefaultBindAddress, itself "0.0.0.0").
+  std::string BindAddress() const { return FBindAddress; }
+  void SetBindAddress(const std::string& AValue) { FBindAddress = AValue; }
+  // The folder holding the sessions' temporary folders ("Sessions/" in it);
+  // empty: "temp/" under RootDirectory. Nodes that share a web root need
+  // one each, since a start empties it.
+  std::string TempDirectory() const { return FTempDirectory; }
+  void SetTempDirectory(const std::string& AValue) { FTempDirectory = AValue; }
+  // The folder TempDirectory stands for, ending in "/".
+  std::string TempFolder() const;
+  // The name of this node among several behind one proxy (letters, digits,
+  // "-", "_"; at most 32). When set, every page answer carries the cookie
+  // "tamblo_node" with it, so the proxy sends the browser's later requests
+  // (its WebSocket, probes, grid data, uploads) to the node holding its
+  // session; empty: no such cookie.
+  std::string NodeName() const { return FNodeName; }
+  void SetNodeName(const std::string& AValue);
 
  private:
   std::string FLang;
@@ -113,7 +135,14 @@ class TOrvaneOptions {
   bool FLogMessageText = false;
   int FMaxSessions = 1000;
   int FAbandonedSessionTimeout = 180;
+  int64_t FSessionExpireSeconds = 216000;
+  std::string FBindAddress;
+  std::string FTempDirectory;
+  std::string FNodeName;
 };
+
+// Whether a text can name a node (see TOrvaneOptions::NodeName).
+bool ValidNodeName(const std::string& AName);
 
 // "Config.ini" (next to the executable unless another file is set), section
 // "Vexlo Server Config".
@@ -165,7 +194,7 @@ class IOrvaneBaseClass {
   // Adds or removes a session of the table (under CriticalSession).
   virtual void AddSession(const std::shared_ptr<IOrvaneSession>& ASession) = 0;
   virtual void RemoveSession(const std::string& AUUID) = 0;
-  // The number of sessions in the table.
+  // The number of sessions in the table (read without waiting for a lock).
   virtual size_t SessionCount() = 0;
   // Reserves a place for a session the calling thread is about to make
   // (false when the sessions and the places reserved reach MaxSessions).
@@ -239,7 +268,8 @@ class TOrvaneBaseClass : public core::TComponent, public IOrvaneBaseClass {
  private:
   std::unique_ptr<TOrvaneServerTCP> FOrvaneServerTCP;
   TSessionMap FSessions;
-  size_t FReservedSessions = 0;  // under CriticalSession
+  std::atomic<size_t> FSessionCount{0};  // FSessions.size(), changed under CriticalSession
+  size_t FReservedSessions = 0;          // under CriticalSession
   TOrvaneINIConfig FINIConfig;
   TOrvaneOptions FOrvaneOptions;
   std::shared_ptr<IVexloServerControllerBase> FServerController;

@@ -95,6 +95,13 @@ class TOrvaneWebSocketContext : public net::TContextData {
     std::lock_guard<std::mutex> g(FLock);
     return std::exchange(FCountedSession, nullptr);
   }
+  // Whether the server's count of WebSocket connections includes this
+  // one; taken back exactly once when the connection ends.
+  void SetCountedWebSocket() { Set(FCountedWebSocket, true); }
+  bool TakeCountedWebSocket() {
+    std::lock_guard<std::mutex> g(FLock);
+    return std::exchange(FCountedWebSocket, false);
+  }
 
  private:
   template <class T>
@@ -114,6 +121,7 @@ class TOrvaneWebSocketContext : public net::TContextData {
   std::shared_ptr<IOrvaneSession> FOrvaneSession;
   std::string FFormUUID;
   std::shared_ptr<IOrvaneSession> FCountedSession;
+  bool FCountedWebSocket = false;
 };
 
 enum class TWebSocketMessageType {

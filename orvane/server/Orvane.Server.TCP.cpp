@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <utility>
 
 #include "orvane/server/Orvane.BaseClass.h"
@@ -368,6 +369,7 @@ void TOrvaneServerTCP::DoDisconnect(net::TContext& AContext) {
     auto data = std::dynamic_pointer_cast<TOrvaneWebSocketContext>(AContext.Data());
     if (data) {
       data->SetEstablished(false);
+      if (data->TakeCountedWebSocket()) --FWebSockets;
       if (auto session = data->TakeCountedSession()) {
         session->DecOpenedConnections();
         NotifyController(TSessionChangeType::sctLostConnectioSession, session);
@@ -389,6 +391,8 @@ void TOrvaneServerTCP::Route(TOrvaneHTTPRequest& ARequest, net::TContext& AConte
     GridData(ARequest, AContext);
   } else if (!h.RequestLineFound) {
     // Nothing to answer.
+  } else if (IsHealthRequest(h)) {
+    AContext.Connection().Write(HealthAnswer(h.WebMethod == TWebMethod::wmtHEAD));
   } else if (SameText(h.Upgrade, "websocket") && !h.SecWebSocketKey.empty() &&
              (Contains(h.Path, "/websocket/connectionparams") ||
               Contains(h.Path, "/websocket/connectionresponseparams")) &&
@@ -513,6 +517,8 @@ bool TOrvaneServerTCP::Upgrade(TOrvaneHTTPRequest& ARequest, net::TContext& ACon
     auto lock = LockList();
     context->SetEstablished(true);
   }
+  ++FWebSockets;
+  context->SetCountedWebSocket();
   if (session) {
     session->IncOpenedConnections();
     context->SetCountedSession(session);
@@ -536,14 +542,19 @@ void TOrvaneServerTCP::Page(TOrvaneHTTPRequest& ARequest, net::TContext& AContex
   const bool reuses = OrvaneBaseClass && !context.Token().empty() &&
                       OrvaneBaseClass->SessionValid(context.Token(), context.OrvaneSessionUUID());
   TSessionSlot slot(OrvaneBaseClass);
-  if (!reuses && !slot.Take()) {
-    io.Write(ServerBusyAnswer());
+  if (Draining || (!reuses && !slot.Take())) {
+    io.Write(ServerBusyAnswer(Draining));
     io.CloseGracefully();
     return;
   }
   std::string head = "HTTP/1.1 " + response.StatusCode + kCRLF +
                      "Content-Type: " + response.ContentType + "; charset=" + response.charset +
                      kCRLF + kFixedLines;
+  // The proxy in front of several nodes routes by this cookie: the page's
+  // later requests carry it and reach the node that holds its session. It
+  // names the node only; it is no credential.
+  if (std::string node = NodeName(); !node.empty())
+    head += "Set-Cookie: tamblo_node=" + node + "; Path=/; HttpOnly; SameSite=Lax" + kCRLF;
   if (h.ReloadPage) {
     std::string path = h.PathWithoutParams();
     for (const char* name : {"Vexlo_Token", "Vexlo_OrvaneSession", "Vexlo_ReloadPage"})
@@ -570,18 +581,56 @@ void TOrvaneServerTCP::TSessionSlot::Release() {
   FTaken = false;
 }
 
-std::string TOrvaneServerTCP::ServerBusyAnswer() {
-  static const std::string kPage =
-      "<!DOCTYPE html>\r\n<html lang=\"pt-BR\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
-      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n"
-      "<title>Servidor ocupado</title>\r\n</head>\r\n"
+std::string TOrvaneServerTCP::ServerBusyAnswer(bool AStopping) {
+  const std::string title = AStopping ? "Servidor reiniciando" : "Servidor ocupado";
+  const std::string text =
+      AStopping ? "Este servidor está sendo desligado. Tente novamente em instantes."
+                : "Há muitos acessos abertos neste momento. Tente novamente em alguns minutos.";
+  const std::string page =
+      std::string(
+          "<!DOCTYPE html>\r\n<html lang=\"pt-BR\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n") +
+      // A browser that lands here while the node stops asks again shortly,
+      // reaching a node that serves.
+      (AStopping ? "<meta http-equiv=\"refresh\" content=\"5\">\r\n" : "") + "<title>" + title +
+      "</title>\r\n</head>\r\n"
       "<body style=\"font-family: sans-serif; text-align: center; margin-top: 15vh; color: "
-      "#333;\">\r\n<h1>Servidor ocupado</h1>\r\n"
-      "<p>Há muitos acessos abertos neste momento. Tente novamente em alguns minutos.</p>\r\n"
-      "</body>\r\n</html>\r\n";
+      "#333;\">\r\n<h1>" +
+      title + "</h1>\r\n<p>" + text + "</p>\r\n</body>\r\n</html>\r\n";
   return std::string("HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/html; charset=UTF-8") +
-         kCRLF + "Content-Length: " + std::to_string(kPage.size()) + kCRLF + "Retry-After: 120" +
-         kCRLF + kFixedLines + kCRLF + kPage;
+         kCRLF + "Content-Length: " + std::to_string(page.size()) + kCRLF +
+         "Retry-After: " + (AStopping ? "5" : "120") + kCRLF + kFixedLines + kCRLF + page;
+}
+
+bool TOrvaneServerTCP::IsHealthRequest(const TOrvaneHTTPHeader& AHeader) {
+  return (AHeader.WebMethod == TWebMethod::wmtGET || AHeader.WebMethod == TWebMethod::wmtHEAD) &&
+         AHeader.PathWithoutParams() == "/health";
+}
+
+void TOrvaneServerTCP::SetNodeName(const std::string& AName) {
+  std::lock_guard<std::mutex> g(FNodeLock);
+  FNodeName = AName;
+}
+
+std::string TOrvaneServerTCP::NodeName() const {
+  std::lock_guard<std::mutex> g(FNodeLock);
+  return FNodeName;
+}
+
+std::string TOrvaneServerTCP::HealthAnswer(bool AHead) const {
+  const bool stopping = Draining;
+  nlohmann::ordered_json body = {
+      {"status", stopping ? "stopping" : "ok"},
+      {"node", NodeName()},
+      {"sessions", OrvaneBaseClass ? OrvaneBaseClass->SessionCount() : 0},
+      {"connections", ConnectionCount()},
+      {"websockets", WebSocketCount()},
+  };
+  std::string text = body.dump() + "\n";
+  return std::string("HTTP/1.1 ") + (stopping ? "503 Service Unavailable" : "200 OK") + kCRLF +
+         "Content-Type: application/json; charset=UTF-8" + kCRLF +
+         "Content-Length: " + std::to_string(text.size()) + kCRLF + "Cache-Control: no-store" +
+         kCRLF + kFixedLines + kCRLF + (AHead ? std::string() : text);
 }
 
 std::string TOrvaneServerTCP::StaticRelativePath(const std::string& APath) const {
@@ -779,9 +828,15 @@ net::TFirstBytesAction TOrvaneServerTCP::DoFirstBytes(net::TContext& /*AContext*
   }
   TOrvaneHTTPHeader h;
   h.ParseHeaders(head);
-  // Only a static file on disk is served from the loop; every other route
-  // may wait (sessions, bodies, the page, handlers) and goes to a thread.
+  // Only a static file on disk and the health answer are served from the
+  // loop; every other route may wait (sessions, bodies, the page, handlers)
+  // and goes to a thread.
   if (!h.RequestLineFound) return A::Close;
+  if (IsHealthRequest(h) && h.Path == "/health") {
+    AReply.Head = HealthAnswer(h.WebMethod == TWebMethod::wmtHEAD);
+    AReply.Linger = AReceived.size() > end;
+    return A::Reply;
+  }
   if ((h.WebMethod == TWebMethod::wmtHEAD && Contains(h.Path, "reconnect?token=")) ||
       Contains(h.Path, "/vexlo/upload") || Contains(h.Path, "/vexlo/download?file=") ||
       Contains(h.Path, "/rest/json/jqgrid/") ||

@@ -78,6 +78,21 @@ class TOrvaneServerTCP : public net::TCustomTCPServer {
   // The session registry consulted by the routes; set by the engine root.
   IOrvaneBaseClass* OrvaneBaseClass = nullptr;
 
+  // The node name every page answer carries in the cookie "tamblo_node"
+  // (empty: no cookie). Set before the server starts.
+  void SetNodeName(const std::string& AName);
+  std::string NodeName() const;
+  // While set, the server is on its way down: the health answer says so
+  // with 503 and a page request gets a short 503 page, so that a proxy
+  // takes new browsers elsewhere. Everything else is still served.
+  std::atomic<bool> Draining{false};
+  // Established WebSocket connections.
+  size_t WebSocketCount() const { return FWebSockets; }
+  // The answer to "GET /health" (or HEAD, without the body): 200, or 503
+  // while draining, with a JSON body {"status", "node", "sessions",
+  // "connections", "websockets"}. Makes no session and reads no file.
+  std::string HealthAnswer(bool AHead) const;
+
   TOnGetHTML OnGetHTML;
   TOnReceiveMessage OnReceiveMessage;
   TOnGetFile OnGetFile;
@@ -183,9 +198,15 @@ class TOrvaneServerTCP : public net::TCustomTCPServer {
     IOrvaneBaseClass* FRoot;
     bool FTaken = false;
   };
-  // The 503 answer with the short Portuguese "server busy" page.
-  static std::string ServerBusyAnswer();
+  // The 503 answer with the short Portuguese "server busy" page, or the
+  // one of a server being stopped.
+  static std::string ServerBusyAnswer(bool AStopping = false);
+  // Whether a request is the health probe.
+  static bool IsHealthRequest(const TOrvaneHTTPHeader& AHeader);
 
+  mutable std::mutex FNodeLock;
+  std::string FNodeName;
+  std::atomic<size_t> FWebSockets{0};
   TOrvaneServerFileExtensions FMimesType;
   std::shared_ptr<net::TServerIOHandlerSSL> FOpenSSL;
   // The web root, resolved and opened once for the requests that follow.

@@ -279,7 +279,8 @@ std::shared_ptr<TOrvaneSession> TOrvaneSession::Create(TOrvaneBaseClass* AOwner)
 
 TOrvaneSession::TOrvaneSession(TOrvaneBaseClass* AOwner)
     : core::TComponent(nullptr), FOrvaneBaseClass(AOwner), FInfoConnection(this) {
-  std::string root = "wwwroot/";
+  std::string temp = "wwwroot/temp/";
+  int64_t lifetime = kExpireSeconds;
   {
     std::unique_lock<std::recursive_mutex> g;
     if (AOwner) g = std::unique_lock<std::recursive_mutex>(AOwner->CriticalSession);
@@ -290,12 +291,13 @@ TOrvaneSession::TOrvaneSession(TOrvaneBaseClass* AOwner)
     } while (AOwner && AOwner->GetSessions().count(FUUID) != 0);
     FCallBackID = GenerateRandomNumber(9);
     FCreateDate = std::chrono::system_clock::now();
-    FExpireDate = FCreateDate + std::chrono::seconds(kExpireSeconds);
-    if (AOwner && !AOwner->GetOptions().RootDirectory().empty())
-      root = AOwner->GetOptions().RootDirectory();
+    if (AOwner) {
+      temp = AOwner->GetOptions().TempFolder();
+      lifetime = AOwner->GetOptions().SessionExpireSeconds();
+    }
+    FExpireDate = FCreateDate + std::chrono::seconds(lifetime);
   }
-  if (root.back() != '/' && root.back() != '\\') root += '/';
-  FPathSession = root + "temp/Sessions/" + FUUID + "/";
+  FPathSession = temp + "Sessions/" + FUUID + "/";
   std::error_code ec;
   fs::create_directories(FPathSession, ec);
   if (!fs::is_directory(FPathSession))
@@ -351,7 +353,9 @@ void TOrvaneSession::SetExpireDate(TOrvaneDateTime AValue) {
 void TOrvaneSession::RenewExpireDate() {
   {
     std::lock_guard<std::mutex> g(FExpireLock);
-    FExpireDate = std::chrono::system_clock::now() + std::chrono::seconds(kExpireSeconds);
+    TOrvaneBaseClass* root = LiveRoot();
+    int64_t lifetime = root ? root->GetOptions().SessionExpireSeconds() : kExpireSeconds;
+    FExpireDate = std::chrono::system_clock::now() + std::chrono::seconds(lifetime);
   }
   Notify(TSessionChangeType::sctActiveSession);
 }
@@ -791,6 +795,23 @@ int CloseAbandonedSessions(TOrvaneBaseClass& ARoot, std::chrono::seconds ATimeou
     }
   }
   return static_cast<int>(abandoned.size());
+}
+
+int CloseAllSessions(TOrvaneBaseClass& ARoot) {
+  std::vector<std::shared_ptr<IOrvaneSession>> all;
+  {
+    std::lock_guard<std::recursive_mutex> g(ARoot.CriticalSession);
+    for (const auto& [uuid, session] : ARoot.GetSessions())
+      if (session && !session->Closing()) all.push_back(session);
+  }
+  for (const auto& session : all) {
+    try {
+      session->Close();
+    } catch (const std::exception& e) {
+      ReportFailure("fechar sessão", &e);
+    }
+  }
+  return static_cast<int>(all.size());
 }
 
 // ---------------------------------------------------------------------------

@@ -117,7 +117,8 @@ class TOrvaneSession : public core::TComponent,
                        public IOrvaneSession,
                        public std::enable_shared_from_this<TOrvaneSession> {
  public:
-  // Seconds a session lives after its last renewal (60 hours).
+  // Seconds a session lives after its last renewal (60 hours) when no
+  // engine root says otherwise (its SessionExpireSeconds option).
   static constexpr int kExpireSeconds = 216000;
 
   // A new session of the engine root (which may be null in tests of the
@@ -284,6 +285,12 @@ int CloseExpiredSessions(TOrvaneBaseClass& ARoot);
 // come back. Returns how many were closed. The engine root runs it while
 // its server is started (option AbandonedSessionTimeout).
 int CloseAbandonedSessions(TOrvaneBaseClass& ARoot, std::chrono::seconds ATimeout);
+
+// Closes every session of the table, as a server about to stop does: each
+// one's handlers and notices run, its forms and data module go (detaching
+// from the database) and its page's WebSockets are dropped. Returns how
+// many were closed.
+int CloseAllSessions(TOrvaneBaseClass& ARoot);
 
 // The session log kept by the server controller: an in-memory dataset
 // "CDSLog" with one row per session (AutoCod, Identify, User, IP, UserAgent,

@@ -88,6 +88,7 @@ async function createTestDatabase(t) {
  *   port:     the port to listen on (default: a free one)
  *   cwd:      the working directory (default: the repository)
  *   env:      extra environment variables
+ *   args:     extra arguments after "--web --port N" (e.g. ["--node", "no1"])
  * Returns a server object:
  *   url(p)    the address of path p on this server
  *   origin    "http://127.0.0.1:<port>"
@@ -125,7 +126,7 @@ async function startTamblo(t, options = {}) {
     const binary = tambloBinary();
     assert.ok(fs.existsSync(binary), `${binary} not found: build it first (scripts/test does)`);
     exited = null;
-    child = spawn(binary, ["--web", "--port", String(port)], {
+    child = spawn(binary, ["--web", "--port", String(port), ...(options.args || [])], {
       cwd: options.cwd || REPO_ROOT,
       env,
       stdio: ["ignore", "pipe", "pipe"],
@@ -139,7 +140,7 @@ async function startTamblo(t, options = {}) {
       }, START_TIMEOUT_MS);
       const onData = (chunk) => {
         log += chunk.toString();
-        if (log.includes(`localhost:${port}/`)) {
+        if (log.includes(`:${port}/ servindo`)) {
           clearTimeout(timer);
           resolve();
         }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "orvane/server/Orvane.BaseClass.h"
@@ -321,6 +322,94 @@ TEST_F(OrvaneServer, PageRouteWritesHeadersThenContentAndHandlesTheReloadCookie)
   // The page's old WebSocket is dropped; the session stays.
   EXPECT_TRUE(ws->ClosedByServer());
   EXPECT_TRUE(Engine->SessionValid("T1", "U1"));
+}
+
+TEST_F(OrvaneServer, PagesCarryTheNodeCookieWhenTheNodeIsNamed) {
+  Engine->GetHTML = [](TOrvaneHTTPRequest&, TOrvaneHTTPResponse& r, TOrvaneWebSocketContext&) {
+    r.Content = "<html></html>";
+  };
+  const std::string cookie = "Set-Cookie: tamblo_node=no-2; Path=/; HttpOnly; SameSite=Lax\r\n";
+  Start();
+  EXPECT_EQ(Get("/").find("tamblo_node"), std::string::npos);
+  Engine->StopServer();
+  Engine->GetOptions().SetNodeName("no-2");
+  Start();
+  std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n" + kFixed;
+  EXPECT_EQ(Get("/"), head + cookie + "\r\n<html></html>");
+  // Also on a reload (with the three cleared cookies), never on a file.
+  std::string reload =
+      Ask("GET / HTTP/1.1\r\nHost: h:1\r\nCookie: Vexlo_Token=T1; Vexlo_OrvaneSession=U1; "
+          "Vexlo_ReloadPage=true\r\n\r\n");
+  EXPECT_EQ(reload.rfind(head + cookie + "Set-Cookie: Vexlo_Token=;", 0), 0u) << reload;
+  EXPECT_EQ(Get("/ola.txt").find("tamblo_node"), std::string::npos);
+  // A name is a plain word: nothing else can ride along into the header.
+  TOrvaneOptions& o = Engine->GetOptions();
+  for (const char* bad :
+       {"no 1", "no1; Domain=x", "nó", "a\r\nb", "no=1", "abcdefghijklmnopqrstuvwxyz0123456"})
+    EXPECT_THROW(o.SetNodeName(bad), EOrvaneError) << bad;
+  for (const char* good : {"no1", "web-02", "A_b", "abcdefghijklmnopqrstuvwxyz012345", ""}) {
+    EXPECT_NO_THROW(o.SetNodeName(good)) << good;
+    EXPECT_EQ(o.NodeName(), good);
+  }
+}
+
+TEST_F(OrvaneServer, HealthAnswersWithoutASessionAndSaysWhenStopping) {
+  std::atomic<int> pages{0};
+  Engine->GetHTML = [&pages](TOrvaneHTTPRequest&, TOrvaneHTTPResponse&, TOrvaneWebSocketContext&) {
+    ++pages;
+  };
+  Engine->GetOptions().SetNodeName("no1");
+  Start();
+  auto health = [&](const std::string& ARequest, std::string& ABody) {
+    std::string answer = Ask(ARequest + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    size_t end = answer.find("\r\n\r\n");
+    ABody = end == std::string::npos ? "" : answer.substr(end + 4);
+    return answer.substr(0, end == std::string::npos ? 0 : end + 4);
+  };
+  auto ws = OpenSocket("T1", "U1");
+  ASSERT_TRUE(ws);
+  ASSERT_TRUE(Eventually([&] { return Engine->OrvaneServerTCP().WebSocketCount() == 1; }));
+  // The event loop answers "/health"; a connection thread the same with a
+  // query.
+  for (const char* path : {"/health", "/health?from=lb"}) {
+    std::string body, head = health(std::string("GET ") + path, body);
+    EXPECT_EQ(head.rfind("HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=UTF-8\r\n", 0),
+              0u)
+        << head;
+    EXPECT_NE(head.find("Content-Length: " + std::to_string(body.size()) + "\r\n"),
+              std::string::npos);
+    EXPECT_NE(head.find("Cache-Control: no-store\r\n"), std::string::npos);
+    auto j = nlohmann::json::parse(body);
+    EXPECT_EQ(j["status"], "ok");
+    EXPECT_EQ(j["node"], "no1");
+    EXPECT_EQ(j["sessions"], 1);
+    EXPECT_EQ(j["websockets"], 1);
+    EXPECT_GE(j["connections"].get<int>(), 2);  // the WebSocket and the probe itself
+  }
+  // HEAD: the same head, no body.
+  std::string body, head = health("HEAD /health", body);
+  EXPECT_EQ(head.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+  EXPECT_EQ(body, "");
+  EXPECT_EQ(pages.load(), 0);
+  EXPECT_EQ(Engine->SessionCount(), 1u);
+  ws.reset();
+  EXPECT_TRUE(Eventually([&] { return Engine->OrvaneServerTCP().WebSocketCount() == 0; }));
+
+  // On its way down the node says so, and a new page is sent elsewhere.
+  Engine->OrvaneServerTCP().Draining = true;
+  head = health("GET /health", body);
+  EXPECT_EQ(head.rfind("HTTP/1.1 503 Service Unavailable\r\n", 0), 0u);
+  EXPECT_EQ(nlohmann::json::parse(body)["status"], "stopping");
+  std::string page = Get("/");
+  EXPECT_EQ(page.rfind("HTTP/1.1 503 Service Unavailable\r\n", 0), 0u);
+  EXPECT_NE(page.find("Servidor reiniciando"), std::string::npos);
+  EXPECT_NE(page.find("http-equiv=\"refresh\""), std::string::npos);
+  EXPECT_EQ(pages.load(), 0);
+  // What the open pages need goes on.
+  EXPECT_EQ(Ask("HEAD /reconnect?token=T1&&orvanesession=U1 HTTP/1.1\r\nHost: h\r\n\r\n")
+                .rfind("HTTP/1.1 202 Accepted", 0),
+            0u);
+  EXPECT_TRUE(OpenSocket("T1", "U1"));
 }
 
 TEST_F(OrvaneServer, StaticFilesAndTheirTypes) {

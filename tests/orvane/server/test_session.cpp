@@ -369,6 +369,53 @@ TEST(OrvaneSession, TheSweepClosesExpiredSessionsOnly) {
   EXPECT_EQ(CloseExpiredSessions(*e.Engine), 0);
 }
 
+TEST(OrvaneSession, LifetimeAndTemporaryFolderFollowTheEngineOptions) {
+  TTestEngine e;
+  e.Engine->GetOptions().SetSessionExpireSeconds(90);
+  e.Engine->GetOptions().SetTempDirectory((e.Dir / "temporario").string());
+  auto within = [](TOrvaneDateTime AValue, int ASeconds) {
+    auto expected = std::chrono::system_clock::now() + std::chrono::seconds(ASeconds);
+    return AValue <= expected && AValue > expected - std::chrono::seconds(5);
+  };
+  auto s = e.NewSession();
+  EXPECT_TRUE(within(s->ExpireDate(), 90));
+  s->SetExpireDate(std::chrono::system_clock::now());
+  s->RenewExpireDate();
+  EXPECT_TRUE(within(s->ExpireDate(), 90));
+  EXPECT_EQ(s->PathSession(), (e.Dir / "temporario" / "Sessions" / s->GetUUID()).string() + "/");
+  EXPECT_TRUE(std::filesystem::is_directory(s->PathSession()));
+  // By default: 60 hours, under temp/ of the web root.
+  e.Engine->GetOptions().SetSessionExpireSeconds(216000);
+  e.Engine->GetOptions().SetTempDirectory("");
+  auto d = e.NewSession();
+  EXPECT_TRUE(within(d->ExpireDate(), 216000));
+  EXPECT_EQ(d->PathSession(), (e.Root / "temp" / "Sessions" / d->GetUUID()).string() + "/");
+  s->Close();
+  d->Close();
+}
+
+TEST(OrvaneSession, StoppingClosesEverySessionAndDropsItsPage) {
+  TTestEngine e;
+  e.Start();
+  auto a = e.NewSession();
+  auto b = e.NewSession();
+  auto page = e.OpenSocket(*a);
+  ASSERT_TRUE(page);
+  auto done = e.NewSession();
+  done->Close();
+  EXPECT_EQ(CloseAllSessions(*e.Engine), 2);
+  EXPECT_TRUE(a->Closing());
+  EXPECT_TRUE(b->Closing());
+  EXPECT_EQ(e.Engine->SessionCount(), 0u);
+  EXPECT_TRUE(page->ClosedByServer());
+  // Each went the whole way: closing, closed, destroyed.
+  auto notices = e.Controller->LifeNotices();
+  for (auto type : {TSessionChangeType::sctClosingSession, TSessionChangeType::sctCloseSession,
+                    TSessionChangeType::sctDestroySession})
+    EXPECT_EQ(std::count(notices.begin(), notices.end(), type), 3) << static_cast<int>(type);
+  EXPECT_EQ(CloseAllSessions(*e.Engine), 0);
+}
+
 TEST(OrvaneSession, SwitchingTheActivePageKeepsTheFormListAndPredecessor) {
   TTestEngine e;
   auto s = e.NewSession();
