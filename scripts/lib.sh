@@ -83,6 +83,22 @@ install_web_dependencies() {
   fi
 }
 
+# nginx for the deployment test, the benchmarks and deploy/install. The
+# package would start its own service on port 80 at once; it is kept from
+# doing so, the scripts and the administrator start it themselves.
+install_nginx() {
+  command -v nginx >/dev/null && return 0
+  local policy=/usr/sbin/policy-rc.d made_policy=0
+  if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' | as_root tee "$policy" >/dev/null
+    as_root chmod 755 "$policy"
+    made_policy=1
+  fi
+  install_packages nginx || { [ "$made_policy" = 1 ] && as_root rm -f "$policy"; return 1; }
+  [ "$made_policy" = 1 ] && as_root rm -f "$policy"
+  return 0
+}
+
 firebird_listening() {
   (exec 3<>/dev/tcp/127.0.0.1/$TAMBLO_FB_PORT) 2>/dev/null
 }

@@ -121,6 +121,9 @@ void TOrvaneINIConfig::WriteServerIdentity(int APort, const std::string& AName,
   ini.SetLongValue(kSection, "Server Port", APort);
   ini.SetValue(kSection, "Server Name", AName.c_str());
   ini.SetValue(kSection, "Server Description", ADescription.c_str());
+  std::error_code ec;
+  if (fs::path folder = fs::path(FFileName).parent_path(); !folder.empty())
+    fs::create_directories(folder, ec);
   if (ini.SaveFile(FFileName.c_str()) < 0)
     throw EOrvaneError("Não foi possível gravar a configuração em \"" + FFileName + "\"");
 }

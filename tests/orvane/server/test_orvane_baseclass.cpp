@@ -187,6 +187,11 @@ TEST_F(OrvaneRoot, INIReadersFallBackToDefaults) {
   EXPECT_EQ(ini.ServerPort(8888), 9090);
   EXPECT_EQ(ini.ServerName(""), "Servidor Ção");
   EXPECT_EQ(ini.ServerDescription(""), "Descrição");
+  // Its folder is made when missing.
+  ini.SetFileName((Dir / "no1" / "Config.ini").string());
+  ini.WriteServerIdentity(8881, "Tamblo", "");
+  EXPECT_EQ(ini.ServerPort(0), 8881);
+  ini.SetFileName((Dir / "Config.ini").string());
   // No INI is written when the option is off.
   fs::remove(Dir / "Config.ini");
   Engine->GetOptions().SetUseINIConfig(false);
