@@ -169,6 +169,15 @@ const std::vector<TOptionSpec>& OptionSpecs() {
                          "\" (use até 32 letras sem acento, algarismos, \"-\" ou \"_\")");
          o.NodeName = v;
        }},
+      {"--trusted-proxy", "TAMBLO_TRUSTED_PROXY",
+       [](TWebOptions& o, const std::string& w, const std::string& v) {
+         try {
+           orvane::ParseAddressList(v);
+         } catch (const std::exception& e) {
+           Refuse(w, e.what());
+         }
+         o.TrustedProxies = v;
+       }},
       {"--session-expiry", "TAMBLO_SESSION_EXPIRY",
        [](TWebOptions& o, const std::string& w, const std::string& v) {
          o.SessionExpireSeconds = Seconds(w, v, int64_t(10) * 365 * 86400);
@@ -268,6 +277,10 @@ Modo web:
       Nome deste nó atrás de um proxy (letras, algarismos, "-", "_"): as
       páginas levam o cookie tamblo_node=NOME, pelo qual o proxy manda cada
       navegador ao nó que guarda a sua sessão.
+  --trusted-proxy ENDEREÇOS             TAMBLO_TRUSTED_PROXY
+      Endereços (separados por vírgula) dos proxies à frente do nó, como o
+      nginx: o cabeçalho X-Real-IP dos pedidos deles dá o endereço do
+      navegador (o IP da sessão); o de qualquer outro é ignorado.
   --session-expiry TEMPO                TAMBLO_SESSION_EXPIRY
       Validade de uma sessão desde a última mensagem da página (padrão 60h).
   --abandoned-after TEMPO               TAMBLO_ABANDONED_AFTER
@@ -306,6 +319,7 @@ void ConfigureWebEngine(orvane::TOrvaneBaseClass& AEngine, const TWebOptions& AO
   o.SetBindAddress(AOptions.BindAddress);
   o.SetTempDirectory(AOptions.TempDirectory);
   o.SetNodeName(AOptions.NodeName);
+  o.SetTrustedProxies(AOptions.TrustedProxies);
   o.SetSessionExpireSeconds(AOptions.SessionExpireSeconds);
   o.SetAbandonedSessionTimeout(AOptions.AbandonedSessionTimeout);
   o.SetMaxSessions(AOptions.MaxSessions);

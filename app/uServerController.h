@@ -60,6 +60,7 @@ struct TWebOptions {
   std::string TempDirectory;              // --temp-dir, TAMBLO_TEMP_DIR
   std::string IniFile;                    // --ini-file, TAMBLO_INI_FILE
   std::string NodeName;                   // --node, TAMBLO_NODE
+  std::string TrustedProxies;             // --trusted-proxy, TAMBLO_TRUSTED_PROXY
   int64_t SessionExpireSeconds = 216000;  // --session-expiry, TAMBLO_SESSION_EXPIRY
   int AbandonedSessionTimeout = 180;      // --abandoned-after, TAMBLO_ABANDONED_AFTER
   int MaxSessions = 1000;                 // --max-sessions, TAMBLO_MAX_SESSIONS

@@ -1,5 +1,6 @@
 #include "orvane/server/Orvane.BaseClass.h"
 
+#include <arpa/inet.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,6 +53,32 @@ void TOrvaneOptions::SetNodeName(const std::string& AValue) {
     throw EOrvaneError("Nome de nó inválido: \"" + AValue +
                        "\" (use até 32 letras, algarismos, \"-\" ou \"_\")");
   FNodeName = AValue;
+}
+
+std::vector<std::string> ParseAddressList(const std::string& AList) {
+  std::vector<std::string> addresses;
+  size_t start = 0;
+  while (start <= AList.size()) {
+    size_t comma = AList.find(',', start);
+    std::string item =
+        Trim(AList.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (!item.empty()) {
+      in_addr a4{};
+      in6_addr a6{};
+      if (inet_pton(AF_INET, item.c_str(), &a4) != 1 && inet_pton(AF_INET6, item.c_str(), &a6) != 1)
+        throw EOrvaneError("Endereço inválido: \"" + item +
+                           "\" (use endereços IP, como 127.0.0.1)");
+      addresses.push_back(item);
+    }
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return addresses;
+}
+
+void TOrvaneOptions::SetTrustedProxies(const std::string& AValue) {
+  ParseAddressList(AValue);
+  FTrustedProxies = AValue;
 }
 
 std::string TOrvaneOptions::TempFolder() const {
@@ -340,6 +367,7 @@ void TOrvaneBaseClass::StartServer() {
   server.DefaultPort = port;
   if (!o.BindAddress().empty()) server.DefaultBindAddress = o.BindAddress();
   server.SetNodeName(o.NodeName());
+  server.SetTrustedProxies(ParseAddressList(o.TrustedProxies()));
   std::string root = o.RootDirectory().empty() ? "./" : o.RootDirectory();
   if (root.back() != '/') root += '/';
   server.RootDirectory = root;

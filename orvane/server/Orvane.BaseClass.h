@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "orvane/server/Orvane.Interfaces.h"
 #include "orvane/server/Orvane.Server.TCP.h"
@@ -112,6 +113,12 @@ class TOrvaneOptions {
   // session; empty: no such cookie.
   std::string NodeName() const { return FNodeName; }
   void SetNodeName(const std::string& AValue);
+  // The addresses of the proxies in front of the server (nginx), separated
+  // by commas. A request from one of them names its browser's address in
+  // its X-Real-IP header, which then stands for the peer's (the session's
+  // IP, the session log); anyone else's header is ignored.
+  std::string TrustedProxies() const { return FTrustedProxies; }
+  void SetTrustedProxies(const std::string& AValue);
 
  private:
   std::string FLang;
@@ -139,10 +146,14 @@ class TOrvaneOptions {
   std::string FBindAddress;
   std::string FTempDirectory;
   std::string FNodeName;
+  std::string FTrustedProxies;
 };
 
 // Whether a text can name a node (see TOrvaneOptions::NodeName).
 bool ValidNodeName(const std::string& AName);
+// The addresses of a comma-separated list (blanks around them dropped).
+// Throws EOrvaneError naming the first one that is no IPv4 or IPv6 address.
+std::vector<std::string> ParseAddressList(const std::string& AList);
 
 // "Config.ini" (next to the executable unless another file is set), section
 // "Vexlo Server Config".

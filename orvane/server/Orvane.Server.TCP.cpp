@@ -1,5 +1,6 @@
 #include "orvane/server/Orvane.Server.TCP.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <linux/openat2.h>
@@ -254,6 +255,7 @@ bool TOrvaneServerTCP::DoExecute(net::TContext& AContext) {
     request.Header.RemoteIP = io.PeerIP;
     request.Header.RemotePort = io.PeerPort;
     request.Header.ParseHeaders(head);
+    request.Header.RemoteIP = ClientAddress(io.PeerIP, request.Header);
     TOrvaneHTTPHeader& h = request.Header;
     if (Contains(h.Path, "/rest/json/jqgrid/post")) {
       int64_t length = StrToInt64Def(h.ContentLength, 0);
@@ -615,6 +617,31 @@ void TOrvaneServerTCP::SetNodeName(const std::string& AName) {
 std::string TOrvaneServerTCP::NodeName() const {
   std::lock_guard<std::mutex> g(FNodeLock);
   return FNodeName;
+}
+
+void TOrvaneServerTCP::SetTrustedProxies(std::vector<std::string> AAddresses) {
+  std::lock_guard<std::mutex> g(FNodeLock);
+  FTrustedProxies = std::move(AAddresses);
+}
+
+std::string TOrvaneServerTCP::ClientAddress(const std::string& APeer,
+                                            const TOrvaneHTTPHeader& AHeader) const {
+  {
+    std::lock_guard<std::mutex> g(FNodeLock);
+    if (std::find(FTrustedProxies.begin(), FTrustedProxies.end(), APeer) == FTrustedProxies.end())
+      return APeer;
+  }
+  for (const std::string& line : AHeader.RawHeaders) {
+    size_t colon = line.find(':');
+    if (colon == std::string::npos || !SameText(Trim(line.substr(0, colon)), "X-Real-IP")) continue;
+    std::string value = Trim(line.substr(colon + 1));
+    in_addr a4{};
+    in6_addr a6{};
+    if (inet_pton(AF_INET, value.c_str(), &a4) == 1 || inet_pton(AF_INET6, value.c_str(), &a6) == 1)
+      return value;
+    break;
+  }
+  return APeer;
 }
 
 std::string TOrvaneServerTCP::HealthAnswer(bool AHead) const {

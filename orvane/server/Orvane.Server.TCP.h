@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "orvane/server/Orvane.Server.HTTP.Commom.h"
 #include "platform/net/TCPServer.h"
@@ -82,6 +83,9 @@ class TOrvaneServerTCP : public net::TCustomTCPServer {
   // (empty: no cookie). Set before the server starts.
   void SetNodeName(const std::string& AName);
   std::string NodeName() const;
+  // The proxies whose X-Real-IP header names the browser's address (see
+  // TOrvaneOptions::TrustedProxies). Set before the server starts.
+  void SetTrustedProxies(std::vector<std::string> AAddresses);
   // While set, the server is on its way down: the health answer says so
   // with 503 and a page request gets a short 503 page, so that a proxy
   // takes new browsers elsewhere. Everything else is still served.
@@ -206,6 +210,9 @@ class TOrvaneServerTCP : public net::TCustomTCPServer {
 
   mutable std::mutex FNodeLock;
   std::string FNodeName;
+  std::vector<std::string> FTrustedProxies;
+  // The browser's address a trusted proxy gives, or the peer's.
+  std::string ClientAddress(const std::string& APeer, const TOrvaneHTTPHeader& AHeader) const;
   std::atomic<size_t> FWebSockets{0};
   TOrvaneServerFileExtensions FMimesType;
   std::shared_ptr<net::TServerIOHandlerSSL> FOpenSSL;

@@ -47,6 +47,7 @@ TEST(WebStarter, OptionsComeFromTheEnvironmentAndTheCommandLineWins) {
                           {"TAMBLO_TEMP_DIR", "/var/lib/tamblo/no1/temp"},
                           {"TAMBLO_INI_FILE", "/var/lib/tamblo/no1/Config.ini"},
                           {"TAMBLO_NODE", "no1"},
+                          {"TAMBLO_TRUSTED_PROXY", "127.0.0.1, ::1"},
                           {"TAMBLO_SESSION_EXPIRY", "8h"},
                           {"TAMBLO_ABANDONED_AFTER", "5m"},
                           {"TAMBLO_MAX_SESSIONS", "300"},
@@ -59,6 +60,7 @@ TEST(WebStarter, OptionsComeFromTheEnvironmentAndTheCommandLineWins) {
   EXPECT_EQ(o.TempDirectory, "/var/lib/tamblo/no1/temp");
   EXPECT_EQ(o.IniFile, "/var/lib/tamblo/no1/Config.ini");
   EXPECT_EQ(o.NodeName, "no1");
+  EXPECT_EQ(o.TrustedProxies, "127.0.0.1, ::1");
   EXPECT_EQ(o.SessionExpireSeconds, 8 * 3600);
   EXPECT_EQ(o.AbandonedSessionTimeout, 300);
   EXPECT_EQ(o.MaxSessions, 300);
@@ -106,6 +108,7 @@ TEST(WebStarter, BadValuesAreRefusedNamingTheirOption) {
       {{"--node", "nó1"}, {}, "--node"},
       {{"--node", "no1; Domain=x"}, {}, "--node"},
       {{}, {{"TAMBLO_NODE", std::string(33, 'a')}}, "TAMBLO_NODE"},
+      {{"--trusted-proxy", "127.0.0.1,nginx"}, {}, "--trusted-proxy"},
       {{"--session-expiry", "30s"}, {}, "--session-expiry"},
       {{"--session-expiry", "1w"}, {}, "--session-expiry"},
       {{"--session-expiry", "-5h"}, {}, "--session-expiry"},
@@ -144,6 +147,8 @@ TEST(WebStarter, HelpNamesEveryOptionAndItsVariable) {
                            "TAMBLO_INI_FILE",
                            "--node",
                            "TAMBLO_NODE",
+                           "--trusted-proxy",
+                           "TAMBLO_TRUSTED_PROXY",
                            "--session-expiry",
                            "TAMBLO_SESSION_EXPIRY",
                            "--abandoned-after",

@@ -353,6 +353,34 @@ TEST_F(OrvaneServer, PagesCarryTheNodeCookieWhenTheNodeIsNamed) {
   }
 }
 
+TEST_F(OrvaneServer, OnlyATrustedProxyNamesTheBrowsersAddress) {
+  struct TSeen {
+    std::mutex Lock;
+    std::vector<std::string> Addresses;
+  };
+  auto seen = std::make_shared<TSeen>();
+  Engine->GetHTML = [seen](TOrvaneHTTPRequest& q, TOrvaneHTTPResponse&, TOrvaneWebSocketContext&) {
+    std::lock_guard<std::mutex> g(seen->Lock);
+    seen->Addresses.push_back(q.Header.RemoteIP);
+  };
+  auto page = [&](const std::string& AHeader) {
+    Ask("GET / HTTP/1.1\r\nHost: h\r\n" + AHeader + "\r\n");
+    std::lock_guard<std::mutex> g(seen->Lock);
+    return seen->Addresses.back();
+  };
+  Start();
+  EXPECT_EQ(page("X-Real-IP: 203.0.113.9\r\n"), "127.0.0.1");  // nobody trusted
+  Engine->StopServer();
+  Engine->GetOptions().SetTrustedProxies("10.0.0.1, 127.0.0.1");
+  Start();
+  EXPECT_EQ(page("X-Real-IP: 203.0.113.9\r\n"), "203.0.113.9");
+  EXPECT_EQ(page("x-real-ip:  2001:db8::7 \r\n"), "2001:db8::7");
+  EXPECT_EQ(page(""), "127.0.0.1");
+  for (const char* bad : {"X-Real-IP: <script>\r\n", "X-Real-IP: 203.0.113.9, 10.0.0.1\r\n"})
+    EXPECT_EQ(page(bad), "127.0.0.1") << bad;
+  EXPECT_THROW(Engine->GetOptions().SetTrustedProxies("127.0.0.1, proxy"), EOrvaneError);
+}
+
 TEST_F(OrvaneServer, HealthAnswersWithoutASessionAndSaysWhenStopping) {
   std::atomic<int> pages{0};
   Engine->GetHTML = [&pages](TOrvaneHTTPRequest&, TOrvaneHTTPResponse&, TOrvaneWebSocketContext&) {
