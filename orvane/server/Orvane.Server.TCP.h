@@ -208,7 +208,7 @@ class TOrvaneServerTCP : public net::TCustomTCPServer {
   // Whether a request is the health probe.
   static bool IsHealthRequest(const TOrvaneHTTPHeader& AHeader);
 
-  mutable std::mutex FNodeLock;
+  mutable std::mutex FNodeLock;  // guards the node name and the trusted proxies
   std::string FNodeName;
   std::vector<std::string> FTrustedProxies;
   // The browser's address a trusted proxy gives, or the peer's.
