@@ -24,6 +24,10 @@ const net = require("node:net");
 const tls = require("node:tls");
 
 const TIMEOUT_MS = 15000;
+// One TLS context for every connection, as one browser has; each page
+// resumes the TLS session of its page request on its WebSocket, as a
+// browser does with nginx's session cache.
+const TLS_CONTEXT = tls.createSecureContext({});
 
 function parseArgs(argv) {
   const args = { mode: argv[0] };
@@ -31,17 +35,23 @@ function parseArgs(argv) {
   return args;
 }
 
-/** GET (or HEAD) with the page's cookies; resolves { status, headers, body }. */
-function httpRequest(url, { method = "GET", cookie = "" } = {}) {
+/**
+ * GET (or HEAD) with the page's cookies, resuming tlsState.session and
+ * keeping the new one there; resolves { status, headers, body }.
+ */
+function httpRequest(url, { method = "GET", cookie = "", tlsState = null } = {}) {
   return new Promise((resolve, reject) => {
     const u = new URL(url);
-    const lib = u.protocol === "https:" ? https : http;
+    const secure = u.protocol === "https:";
+    const lib = secure ? https : http;
     const req = lib.request(
       u,
       {
         method,
         agent: false,
         rejectUnauthorized: false,
+        secureContext: TLS_CONTEXT,
+        ...(secure && tlsState && tlsState.session ? { session: tlsState.session } : {}),
         headers: { "user-agent": "tamblo-bench", ...(cookie ? { cookie } : {}) },
       },
       (res) => {
@@ -51,6 +61,7 @@ function httpRequest(url, { method = "GET", cookie = "" } = {}) {
         res.on("error", reject);
       },
     );
+    if (secure && tlsState) req.on("socket", (socket) => socket.on("session", (session) => (tlsState.session = session)));
     req.setTimeout(TIMEOUT_MS, () => req.destroy(new Error(`${method} ${u.pathname}: no answer`)));
     req.on("error", reject);
     req.end();
@@ -59,9 +70,10 @@ function httpRequest(url, { method = "GET", cookie = "" } = {}) {
 
 /** A WebSocket client with the frames a browser sends (masked text frames). */
 class Socket {
-  constructor(url, cookie) {
+  constructor(url, cookie, tlsState) {
     this.url = new URL(url);
     this.cookie = cookie;
+    this.tlsState = tlsState || {};
     this.waiters = [];
     this.pending = Buffer.alloc(0);
     this.closed = false;
@@ -73,8 +85,10 @@ class Socket {
       const u = this.url;
       const secure = u.protocol === "wss:";
       const port = Number(u.port) || (secure ? 443 : 80);
-      const options = { host: u.hostname, port, rejectUnauthorized: false };
+      const options = { host: u.hostname, port, rejectUnauthorized: false, secureContext: TLS_CONTEXT };
+      if (secure && this.tlsState.session) options.session = this.tlsState.session;
       const sock = secure ? tls.connect(options) : net.connect(options);
+      if (secure) sock.on("session", (session) => (this.tlsState.session = session));
       this.sock = sock;
       const key = crypto.randomBytes(16).toString("base64");
       let head = Buffer.alloc(0);
@@ -196,6 +210,7 @@ class Page {
   constructor(origin) {
     this.origin = origin;
     this.cookies = new Map();
+    this.tlsState = {};
   }
 
   cookieHeader() {
@@ -211,7 +226,7 @@ class Page {
   }
 
   async load() {
-    const answer = await httpRequest(this.origin + "/", { cookie: this.cookieHeader() });
+    const answer = await httpRequest(this.origin + "/", { cookie: this.cookieHeader(), tlsState: this.tlsState });
     if (answer.status !== 200) throw new Error(`page: status ${answer.status}`);
     this.keepCookies(answer.headers);
     const html = answer.body;
@@ -236,7 +251,7 @@ class Page {
   }
 
   async connect() {
-    this.socket = new Socket(this.socketURL(), this.cookieHeader());
+    this.socket = new Socket(this.socketURL(), this.cookieHeader(), this.tlsState);
     await this.socket.open();
     return this.socket;
   }
@@ -334,7 +349,7 @@ class Page {
     this.socket.close();
     const probe = await httpRequest(
       `${this.origin}/reconnect?token=${encodeURIComponent(this.token)}&&orvanesession=${encodeURIComponent(this.uuid)}`,
-      { method: "HEAD", cookie: this.cookieHeader() },
+      { method: "HEAD", cookie: this.cookieHeader(), tlsState: this.tlsState },
     );
     if (probe.status !== 202) throw new Error(`probe: status ${probe.status}`);
     await this.connect();
@@ -480,14 +495,16 @@ async function soak(args) {
   pages.forEach(arm);
   const timer = setInterval(sample, sampleEvery);
   const random = (a, b) => a + Math.random() * (b - a);
+  // Waits at most until the end of the soak.
+  const pause = (ms) => sleep(Math.max(0, Math.min(ms, end - Date.now())));
   await Promise.all(
     pages.map(async (p) => {
-      if (p.kind === "idle") return sleep(end - Date.now());
-      await sleep(random(0, 5000));
+      if (p.kind === "idle") return pause(end - Date.now());
+      await pause(random(0, 5000));
       while (Date.now() < end) {
         try {
           if (p.kind === "reconnecting") {
-            await sleep(random(10000, 30000));
+            await pause(random(10000, 30000));
             if (Date.now() >= end) break;
             p.reconnecting = true;
             await p.page.reconnect();
@@ -495,14 +512,14 @@ async function soak(args) {
             arm(p);
             reconnects++;
           } else {
-            await sleep(random(2000, 6000));
+            await pause(random(2000, 6000));
             if (Date.now() >= end) break;
           }
           clickTimes.push(await p.page.click());
         } catch (error) {
           p.reconnecting = false;
           note(error);
-          await sleep(1000);
+          await pause(1000);
         }
       }
     }),
