@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "app/uInicio.h"
 #include "app/uLogin.h"
 #include "orvane/server/Orvane.BaseClass.h"
 #include "orvane/server/Orvane.Server.HTML.h"
@@ -23,6 +24,7 @@
 #include "vexlo/Vexlo.Instance.h"
 #include "vexlo/Vexlo.Manager.h"
 #include "vexlo/Vexlo.h"
+#include "vexlo/adapters/Vexlo.VCLObj.h"
 
 namespace app {
 
@@ -84,7 +86,28 @@ void TServerController::InstancePrimaryForm(
                                       : &TfLogin::StaticClass();
   // The form gets its bridge object as it is created on this session thread.
   auto* form = dynamic_cast<vexlo::TVexloForm*>(registry->CreateInstance(primary));
-  if (form && form->Vexlo()) ASession->SetVexloBaseClass(form->Vexlo());
+  if (!form || !form->Vexlo()) return;
+  auto* login = dynamic_cast<TfLogin*>(form);
+  if (!login) {
+    form->Show();
+    return;
+  }
+  // As the program starts on the desktop: the login runs modally and, once
+  // it closes on valid credentials, the next page shows. The wait is not a
+  // thread: the rest runs when the login closes. (The session owns the
+  // login and its registry; both outlive this continuation's run.)
+  orvane::IOrvaneSession* session = ASession.get();
+  vexlo::TVexloInstance* forms = registry.get();
+  login->ShowModal([session, forms](ui::TModalResult) {
+    if (session->Closing() || session->Destroying()) return;
+    auto* done = forms->GetInstance<TfLogin>();
+    const std::string user = done ? done->edtLogin->Text() : std::string();
+    if (orvane::IOrvaneSessionInfo* info = session->InfoConnection()) info->SetUser(user);
+    forms->DestroyInstance(&TfLogin::StaticClass());
+    auto* inicio = forms->CreateInstance<TfInicio>();
+    inicio->SetUsuario(user);
+    inicio->Show();
+  });
 }
 
 void TServerController::KeepSessionLog(bool AKeep) {
@@ -302,6 +325,7 @@ Saúde: GET /health responde, sem criar sessão, 200 e
 }
 
 void InstallSessionHooks() {
+  vexlo::RegisterVexloVCLObjs();
   orvane::SetOrvaneVexloInstanceFactory(
       [](core::TComponent* AOwner) { return std::make_shared<vexlo::TVexloInstance>(AOwner); });
   orvane::SetOrvaneSessionLanguageSource([] {

@@ -37,7 +37,9 @@ class TServerController : public orvane::IVexloServerControllerBase {
                        const std::shared_ptr<orvane::IOrvaneSession>& ASession) override;
   // Creates the session's primary form (the bridge manager's primary form
   // class, the login form without one) through the session's registry and
-  // makes its page the session's active one. Runs on a session thread.
+  // makes its page the session's active one. The login runs modally, as on
+  // the desktop: once it closes, the page "Início" follows. Runs on a
+  // session thread.
   void InstancePrimaryForm(const std::shared_ptr<orvane::IOrvaneSession>& ASession) override;
 
   // Keeps the session log dataset CDSLog (one row per session, updated on
@@ -120,9 +122,10 @@ class TWebNode {
   bool FStopping = false;
 };
 
-// Makes every new web session own a form instance registry (its forms and
-// data modules are created into it, with the session as their owner) and
-// take its language from the bridge manager. Installed by RunWebServer.
+// Registers the control adapters and makes every new web session own a
+// form instance registry (its forms and data modules are created into it,
+// with the session as their owner) and take its language from the bridge
+// manager. Installed by RunWebServer.
 void InstallSessionHooks();
 
 // Starts a node and serves until SIGINT or SIGTERM, then stops it cleanly;

@@ -1,9 +1,14 @@
 #include "vexlo/Vexlo.Forms.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
 
 #include "orvane/controls/Orvane.Forms.h"
+#include "orvane/server/Orvane.Server.HTML.h"
 #include "orvane/server/Orvane.Session.h"
+#include "orvane/server/Orvane.Util.h"
 #include "vexlo/Vexlo.Manager.h"
 #include "vexlo/Vexlo.Orvane.Form.h"
 #include "vexlo/Vexlo.Orvane.h"
@@ -136,24 +141,269 @@ void TVexloForm::Release() {
   Free();
 }
 
+orvane::IOrvaneSession* TVexloForm::WebSession() const {
+  return FVexlo ? FVexlo->OrvaneSession() : nullptr;
+}
+
 void TVexloForm::ShowMessage(const std::string& Msg) {
-  ui::ShowMessagePos(Msg, -1, -1);
+  if (WebSession())
+    WebMessageDlg("", Msg, ui::mtInformation, ui::TMsgDlgButtons{ui::mbOK});
+  else
+    ui::ShowMessagePos(Msg, -1, -1);
 }
 
 ui::TModalResult TVexloForm::MessageDlg(const std::string& Msg, ui::TMsgDlgType DlgType,
                                         ui::TMsgDlgButtons Buttons, int HelpCtx) {
+  if (WebSession()) return WebMessageDlg(ui::MessageDlgCaption(DlgType), Msg, DlgType, Buttons);
   return ui::MessageDlgPosHelp(Msg, DlgType, Buttons, HelpCtx, -1, -1, "");
 }
 
 ui::TModalResult TVexloForm::MessageDlg(const std::string& Msg, ui::TMsgDlgType DlgType,
                                         ui::TMsgDlgButtons Buttons, int HelpCtx,
-                                        const std::function<void(ui::TModalResult)>&) {
-  return MessageDlg(Msg, DlgType, Buttons, HelpCtx);
+                                        const std::function<void(ui::TModalResult)>& AWebResult) {
+  ui::TModalResult result = MessageDlg(Msg, DlgType, Buttons, HelpCtx);
+  if (WebSession() && AWebResult) AWebResult(result);
+  return result;
 }
 
-void TVexloForm::ShowPopup(const std::string&) {}
+namespace {
 
-void TVexloForm::ClosePopup(const std::string&) {}
+const char* DialogIcon(ui::TMsgDlgType AType) {
+  switch (AType) {
+    case ui::mtWarning:
+      return "warning";
+    case ui::mtError:
+      return "error";
+    case ui::mtConfirmation:
+      return "question";
+    case ui::mtInformation:
+      return "info";
+    default:
+      return "";
+  }
+}
+
+// The button Escape answers as: Cancelar, else Não, else OK, else the last.
+ui::TMsgDlgBtn DismissButton(const ui::TMsgDlgButtons& AButtons) {
+  for (ui::TMsgDlgBtn b : {ui::mbCancel, ui::mbNo, ui::mbOK})
+    if (AButtons.Contains(b)) return b;
+  return AButtons.List().back();
+}
+
+// The page's answer: "result=" and a modal result the dialog offers.
+bool AnswerOf(const orvane::TStringList& AParameters, const std::vector<int>& AOffered,
+              int& AResult) {
+  const std::string text = orvane::ValueOf(AParameters, "result");
+  char* end = nullptr;
+  long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || !end || *end != '\0') return false;
+  if (std::find(AOffered.begin(), AOffered.end(), value) == AOffered.end()) return false;
+  AResult = static_cast<int>(value);
+  return true;
+}
+
+// What the page shows behind a dialog is up to date: the changes the
+// handler made so far are pushed first.
+void PushPageChanges(orvane::IOrvaneSession& ASession) {
+  if (auto* form = dynamic_cast<orvane::TOrvaneForm*>(ASession.GetActiveForm()))
+    form->orvane::TOrvaneForm::DoEventHandled();
+}
+
+// Frees a form later, as a work item of its session, unless it was freed
+// meanwhile.
+class TDeferredFree : public core::TComponent {
+ public:
+  explicit TDeferredFree(core::TComponent* ATarget) : FTarget(ATarget) {
+    FreeNotification(FTarget);
+  }
+  ~TDeferredFree() override {
+    if (FTarget) RemoveFreeNotification(FTarget);
+  }
+  void Run() {
+    if (core::TComponent* target = std::exchange(FTarget, nullptr)) target->Free();
+  }
+
+ protected:
+  void Notification(core::TComponent* AComponent, core::TOperation AOperation) override {
+    core::TComponent::Notification(AComponent, AOperation);
+    if (AOperation == core::TOperation::opRemove && AComponent == FTarget) FTarget = nullptr;
+  }
+
+ private:
+  core::TComponent* FTarget;
+};
+
+}  // namespace
+
+ui::TModalResult TVexloForm::WebMessageDlg(const std::string& ACaption, const std::string& AMsg,
+                                           ui::TMsgDlgType ADlgType, ui::TMsgDlgButtons AButtons) {
+  orvane::IOrvaneSession* session = WebSession();
+  auto callbacks = session->GetCallBacks();
+  if (!callbacks || session->Closing() || session->Destroying()) core::Abort();
+  if (AButtons.Empty()) AButtons = ui::TMsgDlgButtons{ui::mbOK};
+  nlohmann::json buttons = nlohmann::json::array();
+  std::vector<int> offered;
+  for (ui::TMsgDlgBtn b : AButtons.List()) {
+    buttons.push_back({{"caption", ui::ButtonCaption(b)}, {"result", ui::ModalResultOf(b)}});
+    offered.push_back(ui::ModalResultOf(b));
+  }
+  const nlohmann::json options = {{"title", ACaption},
+                                  {"text", AMsg},
+                                  {"icon", DialogIcon(ADlgType)},
+                                  {"buttons", buttons},
+                                  {"dismiss", ui::ModalResultOf(DismissButton(AButtons))}};
+  PushPageChanges(*session);
+  // The answer comes back as a callback of its own; the wait is a named
+  // lock, which lends the forms guard to the work that answers it.
+  const std::string id = orvane::GenerateRandomString(16);
+  const std::string lockName = "messagedlg_" + id;
+  const std::string callbackName = "CallBackMessageResponse" + id;
+  auto answer = std::make_shared<std::atomic<int>>(-1);
+  callbacks->Register(callbackName,
+                      [session, answer, offered, lockName](const orvane::TStringList& AParameters) {
+                        int result = 0;
+                        // An answer the dialog does not offer is no answer.
+                        if (AnswerOf(AParameters, offered, result)) {
+                          answer->store(result);
+                          session->UnLock(lockName);
+                        }
+                        return std::string();
+                      });
+  const std::string reply = callbacks->CallBackJS(callbackName, "", false, "\"result=\" + result");
+  session->ExecJS("UnLockThreadClient(); OrvaneMessageDlg(" +
+                  options.dump(-1, ' ', true, nlohmann::json::error_handler_t::replace) +
+                  ", function (result) { " + reply + "; });");
+  session->Lock(lockName);
+  callbacks->Unregister(callbackName);
+  if (session->Closing() || session->Destroying() || answer->load() < 0) core::Abort();
+  return answer->load();
+}
+
+void TVexloForm::ShowWebError(const std::string& AMessage) {
+  orvane::IOrvaneSession* session = WebSession();
+  if (!session) return;
+  const nlohmann::json options = {
+      {"title", ui::MessageDlgCaption(ui::mtError)},
+      {"text", AMessage},
+      {"icon", "error"},
+      {"buttons", nlohmann::json::array({{{"caption", ui::ButtonCaption(ui::mbOK)},
+                                          {"result", ui::ModalResultOf(ui::mbOK)}}})},
+      {"dismiss", ui::ModalResultOf(ui::mbOK)}};
+  session->ExecJS("UnLockThreadClient(); OrvaneMessageDlg(" +
+                  options.dump(-1, ' ', true, nlohmann::json::error_handler_t::replace) +
+                  ", null);");
+}
+
+void TVexloForm::ShowWebPage() {
+  orvane::IOrvaneSession* session = WebSession();
+  FVisible = true;
+  if (session->GetVexloBaseClass() != FVexlo) session->SetVexloBaseClass(FVexlo);
+  orvane::TOrvaneServerHTML::ReloadPage(*session);
+}
+
+ui::TModalResult TVexloForm::ShowModal() {
+  orvane::IOrvaneSession* session = WebSession();
+  if (!session) return ui::TForm::ShowModal();
+  FOnModalClose = nullptr;
+  SetModalResult(ui::mrNone);
+  FShowingModal = true;
+  FVisible = true;
+  session->SetVexloBaseClass(FVexlo);
+  // The page reloads and this thread waits until the form closes; a
+  // closing session ends the wait with the silent abort.
+  if (orvane::TOrvaneForm* form = OrvaneForm()) form->Show();
+  FShowingModal = false;
+  return ModalResult();
+}
+
+void TVexloForm::ShowModal(std::function<void(ui::TModalResult)> AOnClose) {
+  orvane::IOrvaneSession* session = WebSession();
+  if (!session) {
+    ui::TModalResult result = ui::TForm::ShowModal();
+    if (AOnClose) AOnClose(result);
+    return;
+  }
+  FOnModalClose = std::move(AOnClose);
+  SetModalResult(ui::mrNone);
+  FShowingModal = true;
+  ShowWebPage();
+}
+
+void TVexloForm::Close() {
+  if (!WebSession() || Parent())
+    ui::TForm::Close();
+  else
+    WebClose();
+}
+
+bool TVexloForm::WebClose() {
+  orvane::IOrvaneSession* session = WebSession();
+  if (!CloseQuery()) return false;
+  ui::TCloseAction action = ui::caHide;
+  DoClose(action);
+  if (action == ui::caNone) return false;
+  const bool modal = FShowingModal;
+  if (modal && ModalResult() == ui::mrNone) SetModalResult(ui::mrCancel);
+  const ui::TModalResult result = ModalResult();
+  // The page goes; the previous one shows again.
+  FVisible = false;
+  if (IVexloFrameworkForm* web = FVexlo->GetFrameworkForm()) web->Hide();
+  if (modal) {
+    std::function<void(ui::TModalResult)> onClose = std::exchange(FOnModalClose, nullptr);
+    DoCloseShowmodal();
+    if (onClose) session->ExecThread(false, [onClose, result] { onClose(result); });
+  }
+  if (action == ui::caFree) {
+    std::shared_ptr<TDeferredFree> free(new TDeferredFree(this),
+                                        [](TDeferredFree* AFree) { AFree->Free(); });
+    session->ExecThread(false, [free] { free->Run(); });
+  }
+  return true;
+}
+
+bool TVexloForm::CloseWhenModalResult() {
+  if (!WebSession() || !FShowingModal || ModalResult() == ui::mrNone) return true;
+  if (WebClose()) return true;
+  // Refused: the form stays, as the desktop's modal loop leaves it.
+  SetModalResult(ui::mrNone);
+  return false;
+}
+
+void TVexloForm::SetVisible(bool AValue) {
+  if (!WebSession() || Parent()) {
+    ui::TForm::SetVisible(AValue);
+    return;
+  }
+  if (AValue) {
+    ShowWebPage();
+  } else if (FVisible) {
+    FVisible = false;
+    if (IVexloFrameworkForm* web = FVexlo->GetFrameworkForm()) web->Hide();
+  }
+}
+
+namespace {
+
+std::string PopupScript(const std::string& AName, const char* AAction) {
+  return "(function () { var e = document.getElementById(" +
+         orvane::FormatValueHTML(orvane::UpperCase(AName)) +
+         "); if (e && window.bootstrap) bootstrap.Modal.getOrCreateInstance(e)." + AAction +
+         "(); })();";
+}
+
+}  // namespace
+
+void TVexloForm::ShowPopup(const std::string& AName) {
+  orvane::IOrvaneSession* session = WebSession();
+  if (!session) return;
+  if (std::find(FPopupsShowing.begin(), FPopupsShowing.end(), AName) == FPopupsShowing.end())
+    FPopupsShowing.push_back(AName);
+  session->ExecJS(PopupScript(AName, "show"));
+}
+
+void TVexloForm::ClosePopup(const std::string& AName) {
+  if (orvane::IOrvaneSession* session = WebSession()) session->ExecJS(PopupScript(AName, "hide"));
+}
 
 void TVexloForm::PopupOpened(const std::string& AName) {
   if (FOnShowPopup) FOnShowPopup(AName, "");

@@ -73,16 +73,45 @@ class TVexloForm : public ui::TForm {
   // True only while the form serves a web session.
   bool IsVexloContext() const { return FVexlo != nullptr; }
 
-  // The native information box, centred on the screen.
+  // Messages, dialogs, modal runs and closing behave in a web session as on
+  // the desktop: the calling handler waits for the person's answer. The
+  // page shows the dialog (SweetAlert2) and sends the answer back; the wait
+  // lends the session's forms guard to other work, and a session that
+  // closes meanwhile ends it with the silent abort.
+
+  // The information box: native and centred on the desktop; on the page a
+  // dialog with an OK button.
   void ShowMessage(const std::string& Msg);
-  // The native message dialog, centred; returns the pressed button's result.
+  // The message dialog of that type with those buttons; returns the pressed
+  // button's modal result (Escape on the page answers as the cancel button
+  // of the set: Cancelar, else Não, else OK).
   ui::TModalResult MessageDlg(const std::string& Msg, ui::TMsgDlgType DlgType,
                               ui::TMsgDlgButtons Buttons, int HelpCtx);
-  // The trailing argument is used in web mode only.
+  // The same; in a web session AWebResult also receives the result.
   ui::TModalResult MessageDlg(const std::string& Msg, ui::TMsgDlgType DlgType,
                               ui::TMsgDlgButtons Buttons, int HelpCtx,
                               const std::function<void(ui::TModalResult)>& AWebResult);
-  // Popups exist only in web mode.
+  // An error report on the page (the web counterpart of the toolkit's
+  // standard exception report); returns at once. Nothing on the desktop.
+  void ShowWebError(const std::string& AMessage);
+  // The modal run. In a web session the form becomes the session's page
+  // and the calling session thread waits until the form closes.
+  ui::TModalResult ShowModal() override;
+  // A modal run that does not wait: AOnClose receives the modal result once
+  // the form has closed (in a web session as a work item of its own, after
+  // the handler that closed it). On the desktop it follows the modal run.
+  void ShowModal(std::function<void(ui::TModalResult)> AOnClose);
+  // In a web session: the close checks and OnClose, then the form leaves
+  // the session's pages (the previous one shows again) and its modal run
+  // ends with its ModalResult (mrCancel when none was set).
+  void Close() override;
+  // In a web session a top-level form shows as the session's page.
+  void SetVisible(bool AValue) override;
+  // A modal web form whose ModalResult a handler set closes now (as the
+  // desktop's modal loop would); false when its close checks refused.
+  bool CloseWhenModalResult();
+  // Popups exist only in web mode: the page opens or closes the popup
+  // declared under that name.
   void ShowPopup(const std::string& AName);
   void ClosePopup(const std::string& AName);
   // Called by the web engine's dispatch when the browser opened or closed a popup.
@@ -144,6 +173,15 @@ class TVexloForm : public ui::TForm {
  private:
   // Frees the bridge object after taking it out of its session.
   void DetachVexlo();
+  // The session of the bridge object (null on the desktop).
+  orvane::IOrvaneSession* WebSession() const;
+  // The dialog on the page; waits for the answer.
+  ui::TModalResult WebMessageDlg(const std::string& ACaption, const std::string& AMsg,
+                                 ui::TMsgDlgType ADlgType, ui::TMsgDlgButtons AButtons);
+  // Makes the form the session's page (FShowingModal already set).
+  void ShowWebPage();
+  // The web close; false when the close checks refused.
+  bool WebClose();
 
   TVexlo* FVexlo = nullptr;  // owned
   int FMessageResponse = 0;
@@ -161,6 +199,7 @@ class TVexloForm : public ui::TForm {
   bool FUsedVexloInstance = false;
   bool FShowingModal = false;
   TVexloForm* FPriorVexlo = nullptr;
+  std::function<void(ui::TModalResult)> FOnModalClose;
 };
 
 }  // namespace vexlo

@@ -7,6 +7,7 @@
 
 #include "orvane/controls/Orvane.Forms.Controls.h"
 #include "orvane/controls/Orvane.Forms.h"
+#include "orvane/server/Orvane.Server.HTML.Headers.h"
 #include "orvane/server/Orvane.Server.HTTP.Commom.h"
 #include "orvane/server/Orvane.Util.h"
 #include "platform/ui/Controls.h"
@@ -130,7 +131,9 @@ std::string TVexloItemVCLObj::GetHTMLStyle() const {
 
 void TVexloItemVCLObj::PreProcess() {
   auto* control = dynamic_cast<ui::TControl*>(FItem);
-  if (!control || !IsButtonAdapter()) return;
+  // Once: a caption already rendered has lost its markers, and a "&" left
+  // from "&&" must stay.
+  if (!control || Renderized() || !IsButtonAdapter()) return;
   // The accelerator markers go; a doubled "&&" stands for one "&".
   const std::string& text = control->Text();
   std::string plain;
@@ -147,7 +150,10 @@ void TVexloItemVCLObj::PreProcess() {
 
 void TVexloItemVCLObj::RenderHTML() {
   if (!FItem) return;
-  if (!FBridgeVCLObj) {
+  IVexloFrameworkItemPtr kind = FBridgeVCLObj ? FBridgeVCLObj->FrameworkItemClass() : nullptr;
+  // An adapter whose kind has no web control class yet cannot show its
+  // control either.
+  if (!FBridgeVCLObj || (kind && !kind->FrameworkClass())) {
     // Without an adapter the control cannot be shown; the rest of the page
     // still is.
     const std::string message =
@@ -206,11 +212,11 @@ void TVexloItemVCLObj::RenderHTML() {
 void TVexloItemVCLObj::RenderPopupMenu() {
   ui::TPopupMenu* menu = FPopupMenu;
   if (!menu || !FBaseClass) return;
-  TVexloForm* form = FBaseClass->FormAOwner();
-  // Keyed by form and menu, so that two forms with a menu of the same name
-  // do not act on each other.
-  const std::string callback =
-      "CallBackEventPopup" + (form ? form->Name() + "_" : std::string()) + menu->Name();
+  orvane::TOrvaneForm* webForm = FBaseClass->GetFormObject();
+  const std::string formUUID = webForm ? webForm->GetFormUUID() : "";
+  // Keyed by the web form and the menu, so that two forms with a menu of the
+  // same name do not act on each other.
+  const std::string callback = "CallBackEventPopup" + formUUID + "_" + menu->Name();
   ui::TMenuItem* root = menu->Items();
   FBaseClass->RegisterCallBack(callback, [root](const orvane::TStringList& AParameters) {
     if (AParameters.empty() || !root) return std::string();
@@ -231,11 +237,9 @@ void TVexloItemVCLObj::RenderPopupMenu() {
     }
     return std::string();
   });
-  orvane::TOrvaneForm* webForm = FBaseClass->GetFormObject();
-  const std::string formUUID = webForm ? webForm->GetFormUUID() : "";
   auto entry = [&](ui::TMenuItem* AItem, const std::string& ACaption) {
-    std::string call =
-        FBaseClass->CallBackJSFor(callback, formUUID, "'" + AItem->Name() + "'", true);
+    std::string call = FBaseClass->CallBackJSFor(
+        callback, formUUID, orvane::TOrvaneServerHTMLHeaders::ScriptString(AItem->Name()), true);
     Write("<li><a class=\"dropdown-item\" onclick=\"" + orvane::HTMLEscape(call) +
           "\" href=\"#\">" + orvane::HTMLEscape(ACaption) + "</a></li>");
   };

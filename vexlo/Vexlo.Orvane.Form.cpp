@@ -45,6 +45,11 @@ void TVexloOrvaneForm::AddNested(TVexloForm* AVexloForm) {
     for (orvane::TOrvaneControl* control : nested->Controls()) AddControl(control);
 }
 
+void TVexloOrvaneForm::DoEventHandled() {
+  if (TVexloForm* form = VexloForm()) form->CloseWhenModalResult();
+  orvane::TOrvaneForm::DoEventHandled();
+}
+
 void TVexloOrvaneForm::Hide() {
   onFormUnload();
   orvane::IOrvaneSession* session = GetSession();

@@ -30,6 +30,10 @@ class TVexloOrvaneForm : public orvane::TOrvaneForm, public IVexloFrameworkForm 
   std::string GetFormUUID() const override { return orvane::TOrvaneForm::GetFormUUID(); }
   void AddNested(TVexloForm* AVexloForm) override;
   orvane::TOrvaneForm* AsOrvaneForm() override { return this; }
+  // After a handled event: a modal form whose ModalResult the handler set
+  // closes (as the desktop's modal loop does), then the page is brought up
+  // to date.
+  void DoEventHandled() override;
 
  private:
   TVexloClass* FBaseClass = nullptr;

@@ -108,9 +108,10 @@
   }
 
   /* The states of the listed controls as JSON text, for the parameter
-     "OrvaneComponentsStatus". The parameter string is split at "&", so every
-     "&" inside the JSON is written as \u0026: the same JSON, and a typed
-     "Rua A & B" reaches the server whole. */
+     "OrvaneComponentsStatus". The parameter string is split at "&" and its
+     values lose %25 and %26 on the server, so every "&" and "%" inside the
+     JSON is written as \u0026 and \u0025: the same JSON, and a typed
+     "Rua A & B, 100%" reaches the server whole. */
   function GetComponentsStates(JSONOrvaneComponents) {
     var components = JSONOrvaneComponents;
     if (typeof components === "string") {
@@ -150,7 +151,7 @@
       }
       states.push(state);
     }
-    return JSON.stringify(states).replace(/&/g, "\\u0026");
+    return JSON.stringify(states).replace(/&/g, "\\u0026").replace(/%/g, "\\u0025");
   }
 
   /* A value for the parameter string other than the component states (a
@@ -158,6 +159,86 @@
      string; the server decodes %25 and %26. */
   function OrvaneParameterValue(value) {
     return String(value == null ? "" : value).replace(/%/g, "%25").replace(/&/g, "%26");
+  }
+
+  /* Text for the dialog options that take HTML (the button captions). */
+  function orvaneHTMLText(value) {
+    var div = document.createElement("div");
+    div.textContent = value == null ? "" : String(value);
+    return div.innerHTML;
+  }
+
+  /* A message dialog the server asked for. options: title and text (shown
+     as text), icon, buttons ([{caption, result}], in the desktop's order)
+     and dismiss (the result Escape gives). answer(result), when given,
+     receives the modal result of the button chosen. */
+  function OrvaneMessageDlg(options, answer) {
+    options = options || {};
+    var buttons = Array.isArray(options.buttons) && options.buttons.length ? options.buttons
+      : [{ caption: "OK", result: 1 }];
+    var reply = function (result) {
+      if (typeof answer === "function") answer(result);
+    };
+    if (typeof Swal === "undefined") {
+      var message = (options.title ? options.title + "\n\n" : "") + String(options.text || "");
+      if (buttons.length === 1) {
+        window.alert(message);
+        reply(buttons[0].result);
+      } else {
+        reply(window.confirm(message) ? buttons[0].result : options.dismiss);
+      }
+      return;
+    }
+    var cancelRole = null;
+    var config = {
+      titleText: options.title ? String(options.title) : "",
+      text: String(options.text == null ? "" : options.text),
+      allowOutsideClick: false,
+      allowEscapeKey: true,
+      heightAuto: false,
+      confirmButtonText: orvaneHTMLText(buttons[0].caption),
+      confirmButtonColor: "#0d6efd"
+    };
+    if (options.icon) config.icon = options.icon;
+    var chosen;
+    if (buttons.length === 2 && buttons[1].result === 2) {
+      config.showCancelButton = true;
+      config.cancelButtonText = orvaneHTMLText(buttons[1].caption);
+      cancelRole = buttons[1].result;
+    } else if (buttons.length === 2 || buttons.length === 3) {
+      config.showDenyButton = true;
+      config.denyButtonText = orvaneHTMLText(buttons[1].caption);
+      if (buttons.length === 3) {
+        config.showCancelButton = true;
+        config.cancelButtonText = orvaneHTMLText(buttons[2].caption);
+        cancelRole = buttons[2].result;
+      }
+    } else if (buttons.length > 3) {
+      /* More buttons than the library has: all of them as our own. */
+      config.showConfirmButton = false;
+      config.didOpen = function () {
+        var actions = Swal.getActions();
+        actions.style.display = "flex";
+        buttons.forEach(function (button) {
+          var element = document.createElement("button");
+          element.type = "button";
+          element.className = "swal2-styled swal2-confirm";
+          element.textContent = String(button.caption);
+          element.addEventListener("click", function () {
+            chosen = button.result;
+            Swal.close();
+          });
+          actions.appendChild(element);
+        });
+      };
+    }
+    Swal.fire(config).then(function (result) {
+      if (chosen !== undefined) reply(chosen);
+      else if (result.isConfirmed) reply(buttons[0].result);
+      else if (result.isDenied) reply(buttons[1].result);
+      else if (result.dismiss === Swal.DismissReason.cancel && cancelRole !== null) reply(cancelRole);
+      else reply(options.dismiss);
+    });
   }
 
   /* A required field loses its error mark as soon as the person types in it. */

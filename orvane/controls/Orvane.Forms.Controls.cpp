@@ -97,8 +97,10 @@ void TOrvaneControl::Notification(core::TComponent* AComponent, core::TOperation
   core::TComponent::Notification(AComponent, AOperation);
   if (AOperation == core::TOperation::opRemove && AComponent == FVCLComponent) {
     FVCLComponent = nullptr;
-    // The hooks read and write that control: none of them may run again.
+    // The hooks and the events read, write and call into that control: none
+    // of them may run again.
     ClearHooks();
+    FIOrvaneControlEvents = std::make_shared<TOrvaneControlEvents>(this);
   }
 }
 

@@ -49,7 +49,7 @@ class TOrvaneControl : public core::TComponent, public IOrvaneControl {
   void SetValidationGroup(const TOrvaneVariant& AValue) { FValidationGroup = AValue; }
 
   // The desktop control mirrored (free notification keeps the reference
-  // valid: when it goes, the hooks into it are dropped).
+  // valid: when it goes, the hooks and events into it are dropped).
   void SetVCLComponent(core::TComponent* AComponent);
   core::TComponent* GetVCLComponent() const override { return FVCLComponent; }
   void SetForm(TOrvaneForm* AForm) { FForm = AForm; }

@@ -33,6 +33,10 @@ enum class TOrvanePageState { PageStateUnloaded, PageStateLoading, PageStateLoad
 
 enum class TCheckBoxType { CBSwitchType };
 
+// The letter case an edit keeps its text in, numbered as the desktop edits
+// number it.
+enum class TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+
 enum class TOrvaneAlignment {
   OrvaneAlignNone,
   OrvaneAlignLeft,
@@ -43,6 +47,12 @@ enum class TOrvaneAlignment {
 
 // A value that cannot be converted to the type asked for.
 class EVariantError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A text from the browser that is not the date (or number) it should be.
+class EConvertError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };

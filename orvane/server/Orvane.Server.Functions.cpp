@@ -75,6 +75,25 @@ std::shared_ptr<IOrvaneControlEvent> FindEvent(IOrvaneForm& AForm, const std::st
   return nullptr;
 }
 
+// The page writes "%" and "&" inside a value as %25 and %26 (the runtime's
+// OrvaneParameterValue); the value after the item's first "=" gets them
+// back, in one pass. Other "%" stay as they are.
+std::string DecodeParameterItem(const std::string& AItem) {
+  size_t eq = AItem.find('=');
+  if (eq == std::string::npos || AItem.find('%', eq) == std::string::npos) return AItem;
+  std::string out = AItem.substr(0, eq + 1);
+  for (size_t i = eq + 1; i < AItem.size(); ++i) {
+    if (AItem[i] == '%' && i + 2 < AItem.size() && AItem[i + 1] == '2' &&
+        (AItem[i + 2] == '5' || AItem[i + 2] == '6')) {
+      out += AItem[i + 2] == '5' ? '%' : '&';
+      i += 2;
+    } else {
+      out += AItem[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 TStringList TOrvaneServerFunctions::ProcessParameters(const std::string& Parameters) {
@@ -96,7 +115,7 @@ TStringList TOrvaneServerFunctions::ProcessParameters(const std::string& Paramet
   while (i < text.size()) {
     char c = text[i];
     if (c == '&') {
-      items.push_back(current);
+      items.push_back(DecodeParameterItem(current));
       current.clear();
       inName = true;
       ++i;
@@ -118,7 +137,7 @@ TStringList TOrvaneServerFunctions::ProcessParameters(const std::string& Paramet
       }
     }
   }
-  items.push_back(current);
+  items.push_back(DecodeParameterItem(current));
   return items;
 }
 

@@ -53,6 +53,8 @@ class TOrvaneServerFunctions {
   // "a=1&b=2" to the items a=1 and b=2, after dropping one leading quote, or
   // two leading quotes. A value that starts a JSON array or object runs to
   // its closing bracket, so an "&" inside its strings does not split it.
+  // In each value %25 and %26 become "%" and "&" again (the page encodes
+  // them so; its component-state JSON holds neither character raw).
   static TStringList ProcessParameters(const std::string& Parameters);
   // Hides the browser's loading overlay.
   static void UnLockClient(const std::shared_ptr<IOrvaneSession>& ASession);

@@ -115,7 +115,7 @@ class TCustomForm : public TWinControl {
   virtual TModalResult ShowModal();
   // Asks the form to close: a modal form gets mrCancel; another form runs
   // OnCloseQuery and OnClose and then hides, minimises or frees itself.
-  void Close();
+  virtual void Close();
   bool CloseQuery();
   // Frees the form once control returns to the message loop.
   virtual void Release();

@@ -1,0 +1,28 @@
+// The data-aware memo kind: the data source and field a web DB memo edits.
+#pragma once
+
+#include "vexlo/Vexlo.Orvane.Item.h"
+#include "vexlo/adapters/Vexlo.FrameworkItem.DataWare.h"
+
+namespace vexlo {
+
+class IVexloFrameworkItemDBMemo {
+ public:
+  virtual ~IVexloFrameworkItemDBMemo() = default;
+  virtual IVexloDatawareDataSource& DataWare() = 0;
+};
+
+class OrvaneDBMemo : public TVexloOrvaneItem, public IVexloFrameworkItemDBMemo {
+ public:
+  using TVexloOrvaneItem::TVexloOrvaneItem;
+  void Clear() override;
+  // None until the data-aware web controls exist (see OrvaneDBText).
+  core::TComponentClass FrameworkClass() override { return nullptr; }
+  void ProcessPropertyClass(core::TComponent* VCLObj, orvane::TOrvaneControl* NewObj) override;
+  IVexloDatawareDataSource& DataWare() override { return FVexloDatawareDataSource; }
+
+ private:
+  TVexloDatawareDataSource FVexloDatawareDataSource;
+};
+
+}  // namespace vexlo

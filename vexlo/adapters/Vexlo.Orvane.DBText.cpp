@@ -1,0 +1,19 @@
+#include "vexlo/adapters/Vexlo.Orvane.DBText.h"
+
+#include "orvane/controls/Orvane.DBText.h"
+#include "orvane/controls/Orvane.Forms.Controls.h"
+
+namespace vexlo {
+
+void OrvaneDBText::Clear() {
+  TVexloOrvaneItem::Clear();
+  FVexloDatawareDataSource.Clear();
+}
+
+void OrvaneDBText::ProcessPropertyClass(core::TComponent* VCLObj, orvane::TOrvaneControl* NewObj) {
+  TVexloOrvaneItem::ProcessPropertyClass(VCLObj, NewObj);
+  if (auto* text = dynamic_cast<orvane::IOrvaneDBText*>(NewObj))
+    TransferBinding(FVexloDatawareDataSource, *text);
+}
+
+}  // namespace vexlo

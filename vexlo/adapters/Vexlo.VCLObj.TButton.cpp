@@ -1,0 +1,32 @@
+#include "vexlo/adapters/Vexlo.VCLObj.TButton.h"
+
+#include "platform/ui/StdCtrls.h"
+#include "vexlo/adapters/Vexlo.Orvane.Button.h"
+
+namespace vexlo {
+
+core::TComponentClass TVCLObjTButton::VCLClass() const {
+  return &ui::TButton::StaticClass();
+}
+
+void TVCLObjTButton::ProcessPropertyClass(orvane::TOrvaneControl*) {
+  auto kind = KindAs<OrvaneButton>();
+  auto* button = ControlAs<ui::TButton>();
+  if (!kind || !button) return;
+  kind->SetCaption(button->Caption());
+  SetEnabledVisibleProcs(*kind, button);
+}
+
+void TVCLObjTButton::ProcessEventClass() {
+  auto kind = FrameworkItemClass();
+  auto* button = ControlAs<ui::TButton>();
+  if (!kind || !button) return;
+  // A click is the button's own: its modal result goes to its form, then
+  // its handler runs.
+  if (button->OnClick || button->ModalResult() != ui::mrNone)
+    kind->SetOnClick(
+        [button](orvane::TStringList&) { RunHandler(button, [button] { button->Click(); }); });
+  ForwardEvents(*kind, button, feEnter | feExit | feKeyDown | feKeyPress);
+}
+
+}  // namespace vexlo

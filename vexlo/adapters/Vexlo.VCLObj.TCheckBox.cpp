@@ -1,0 +1,33 @@
+#include "vexlo/adapters/Vexlo.VCLObj.TCheckBox.h"
+
+#include "platform/ui/StdCtrls.h"
+#include "vexlo/adapters/Vexlo.Orvane.CheckBox.h"
+
+namespace vexlo {
+
+core::TComponentClass TVCLObjTCheckBox::VCLClass() const {
+  return &ui::TCheckBox::StaticClass();
+}
+
+void TVCLObjTCheckBox::ProcessPropertyClass(orvane::TOrvaneControl*) {
+  auto kind = KindAs<OrvaneCheckBox>();
+  auto* check = ControlAs<ui::TCheckBox>();
+  if (!kind || !check) return;
+  kind->SetOnGetText([check] { return orvane::TOrvaneVariant(check->Caption()); });
+  kind->SetOnGetChecked([check] { return orvane::TOrvaneVariant(check->Checked()); });
+  // Setting the state clicks on the desktop; the browser's click event runs
+  // the handler instead.
+  kind->SetOnSetChecked([check](const orvane::TOrvaneVariant& AValue) {
+    bool checked = orvane::VarToBool(AValue);
+    Silently(check, &ui::TControl::OnClick, [&] { check->SetChecked(checked); });
+  });
+  SetEnabledVisibleProcs(*kind, check);
+}
+
+void TVCLObjTCheckBox::ProcessEventClass() {
+  if (auto kind = FrameworkItemClass())
+    ForwardEvents(*kind, ControlAs<ui::TCheckBox>(),
+                  feClick | feEnter | feExit | feKeyDown | feKeyPress);
+}
+
+}  // namespace vexlo
