@@ -12,6 +12,7 @@
 #include "vexlo/Vexlo.Manager.h"
 #include "vexlo/Vexlo.Orvane.Form.h"
 #include "vexlo/Vexlo.Orvane.h"
+#include "vexlo/Vexlo.Util.h"
 #include "vexlo/Vexlo.h"
 
 namespace vexlo {
@@ -244,7 +245,8 @@ ui::TModalResult TVexloForm::WebMessageDlg(const std::string& ACaption, const st
   nlohmann::json buttons = nlohmann::json::array();
   std::vector<int> offered;
   for (ui::TMsgDlgBtn b : AButtons.List()) {
-    buttons.push_back({{"caption", ui::ButtonCaption(b)}, {"result", ui::ModalResultOf(b)}});
+    buttons.push_back(
+        {{"caption", StripAccelerators(ui::ButtonCaption(b))}, {"result", ui::ModalResultOf(b)}});
     offered.push_back(ui::ModalResultOf(b));
   }
   const nlohmann::json options = {{"title", ACaption},
@@ -286,8 +288,9 @@ void TVexloForm::ShowWebError(const std::string& AMessage) {
       {"title", ui::MessageDlgCaption(ui::mtError)},
       {"text", AMessage},
       {"icon", "error"},
-      {"buttons", nlohmann::json::array({{{"caption", ui::ButtonCaption(ui::mbOK)},
-                                          {"result", ui::ModalResultOf(ui::mbOK)}}})},
+      {"buttons",
+       nlohmann::json::array({{{"caption", StripAccelerators(ui::ButtonCaption(ui::mbOK))},
+                               {"result", ui::ModalResultOf(ui::mbOK)}}})},
       {"dismiss", ui::ModalResultOf(ui::mbOK)}};
   session->ExecJS("UnLockThreadClient(); OrvaneMessageDlg(" +
                   options.dump(-1, ' ', true, nlohmann::json::error_handler_t::replace) +
@@ -313,7 +316,10 @@ ui::TModalResult TVexloForm::ShowModal() {
   // closing session ends the wait with the silent abort.
   if (orvane::TOrvaneForm* form = OrvaneForm()) form->Show();
   FShowingModal = false;
-  return ModalResult();
+  const ui::TModalResult result = ModalResult();
+  if (auto free = std::static_pointer_cast<TDeferredFree>(std::exchange(FFreeAfterModal, nullptr)))
+    session->ExecThread(false, [free] { free->Run(); });
+  return result;
 }
 
 void TVexloForm::ShowModal(std::function<void(ui::TModalResult)> AOnClose) {
@@ -348,14 +354,25 @@ bool TVexloForm::WebClose() {
   // The page goes; the previous one shows again.
   FVisible = false;
   if (IVexloFrameworkForm* web = FVexlo->GetFrameworkForm()) web->Hide();
+  // A form that frees itself goes once its modal run has handed its result
+  // on (a later work item: the handler that closed it is still running).
+  std::shared_ptr<TDeferredFree> free;
+  if (action == ui::caFree)
+    free.reset(new TDeferredFree(this), [](TDeferredFree* AFree) { AFree->Free(); });
   if (modal) {
     std::function<void(ui::TModalResult)> onClose = std::exchange(FOnModalClose, nullptr);
+    const bool waited = !onClose;
     DoCloseShowmodal();
-    if (onClose) session->ExecThread(false, [onClose, result] { onClose(result); });
-  }
-  if (action == ui::caFree) {
-    std::shared_ptr<TDeferredFree> free(new TDeferredFree(this),
-                                        [](TDeferredFree* AFree) { AFree->Free(); });
+    if (waited && free) {
+      // The waiting caller reads the result first (ShowModal).
+      FFreeAfterModal = free;
+    } else if (onClose || free) {
+      session->ExecThread(false, [onClose, result, free] {
+        if (onClose) onClose(result);
+        if (free) free->Run();
+      });
+    }
+  } else if (free) {
     session->ExecThread(false, [free] { free->Run(); });
   }
   return true;

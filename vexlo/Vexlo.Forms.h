@@ -200,6 +200,9 @@ class TVexloForm : public ui::TForm {
   bool FShowingModal = false;
   TVexloForm* FPriorVexlo = nullptr;
   std::function<void(ui::TModalResult)> FOnModalClose;
+  // A modal form that closed with caFree, freed once its waiting caller has
+  // its result.
+  std::shared_ptr<core::TComponent> FFreeAfterModal;
 };
 
 }  // namespace vexlo

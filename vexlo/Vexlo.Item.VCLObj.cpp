@@ -136,15 +136,7 @@ void TVexloItemVCLObj::PreProcess() {
   if (!control || Renderized() || !IsButtonAdapter()) return;
   // The accelerator markers go; a doubled "&&" stands for one "&".
   const std::string& text = control->Text();
-  std::string plain;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '&') {
-      plain += text[i];
-    } else if (i + 1 < text.size() && text[i + 1] == '&') {
-      plain += '&';
-      ++i;
-    }
-  }
+  const std::string plain = StripAccelerators(text);
   if (plain != text) control->SetText(plain);
 }
 

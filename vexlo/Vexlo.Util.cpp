@@ -55,4 +55,17 @@ int WidthPPI(int AWidth) {
   return AWidth * kDefaultPixelsPerInch / kScreenPixelsPerInch;
 }
 
+std::string StripAccelerators(std::string_view ACaption) {
+  std::string plain;
+  for (size_t i = 0; i < ACaption.size(); ++i) {
+    if (ACaption[i] != '&') {
+      plain += ACaption[i];
+    } else if (i + 1 < ACaption.size() && ACaption[i + 1] == '&') {
+      plain += '&';
+      ++i;
+    }
+  }
+  return plain;
+}
+
 }  // namespace vexlo

@@ -27,6 +27,8 @@ std::string Gerar_String_Aleatorio(int ALength);
 // form; a tab sheet contributes its tab visibility.
 bool GetVisibleRecursive(const ui::TControl* AControl);
 bool GetEnabledRecursive(const ui::TControl* AControl);
+// A caption without its accelerator markers: each "&" goes, "&&" is one "&".
+std::string StripAccelerators(std::string_view ACaption);
 // A width scaled from the screen's pixels per inch to the default 96.
 int WidthPPI(int AWidth);
 

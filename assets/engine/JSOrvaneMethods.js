@@ -241,6 +241,19 @@
     });
   }
 
+  /* Enter in a field presses the form's default button, as on the desktop
+     (not in a text area, not while a dialog is open). */
+  document.addEventListener("keydown", function (event) {
+    if (event.key !== "Enter" || event.defaultPrevented || event.isComposing) return;
+    var target = event.target;
+    if (!target || target.tagName !== "INPUT") return;
+    if (typeof Swal !== "undefined" && Swal.isVisible()) return;
+    var button = document.querySelector("button[data-orvane-default]");
+    if (!button || button.disabled || button.classList.contains("invisible")) return;
+    event.preventDefault();
+    button.click();
+  });
+
   /* A required field loses its error mark as soon as the person types in it. */
   document.addEventListener("input", function (event) {
     var target = event.target;

@@ -14,7 +14,8 @@ const core::TClassInfo& TOrvaneButton::StaticClass() {
 }
 
 void TOrvaneButton::ProcessHTML() {
-  FHTMLControl = "<button " + FHTMLCore + ">" + HTMLEscape(FCaption) + "</button>";
+  FHTMLControl = "<button " + FHTMLCore + (FDefault ? " data-orvane-default" : "") + ">" +
+                 HTMLEscape(FCaption) + "</button>";
 }
 
 }  // namespace orvane

@@ -22,17 +22,22 @@ class TOrvaneButton : public TOrvaneControl, public IOrvaneButton {
 
   void SetCaption(const std::string& AValue) override { FCaption = AValue; }
   std::string GetCaption() const override { return FCaption; }
+  // The form's default button: Enter in a field of the page presses it.
+  bool GetDefault() const { return FDefault; }
+  void SetDefault(bool AValue) { FDefault = AValue; }
 
   bool IsButton() override { return true; }
   bool NeedCheckValidation() override { return true; }
   bool GetEnableComponentState() override { return false; }
-  // "<button " + core + ">" + the caption (HTML-escaped) + "</button>".
+  // "<button " + core + ">" + the caption (HTML-escaped) + "</button>"; a
+  // default button carries data-orvane-default.
   void ProcessHTML() override;
   void ProcessEventParameters(const std::shared_ptr<IOrvaneControlEvent>&, TStringList&) override {}
   void ProcessComponentState(const nlohmann::json&) override {}
 
  private:
   std::string FCaption;
+  bool FDefault = false;
 };
 
 }  // namespace orvane

@@ -1,5 +1,6 @@
 #include "vexlo/adapters/Vexlo.VCLObj.TButton.h"
 
+#include "orvane/controls/Orvane.Button.h"
 #include "platform/ui/StdCtrls.h"
 #include "vexlo/adapters/Vexlo.Orvane.Button.h"
 
@@ -9,10 +10,12 @@ core::TComponentClass TVCLObjTButton::VCLClass() const {
   return &ui::TButton::StaticClass();
 }
 
-void TVCLObjTButton::ProcessPropertyClass(orvane::TOrvaneControl*) {
+void TVCLObjTButton::ProcessPropertyClass(orvane::TOrvaneControl* NewObj) {
   auto kind = KindAs<OrvaneButton>();
   auto* button = ControlAs<ui::TButton>();
   if (!kind || !button) return;
+  // Enter presses the form's default button, on the page as on the desktop.
+  if (auto* web = dynamic_cast<orvane::TOrvaneButton*>(NewObj)) web->SetDefault(button->Default());
   kind->SetCaption(button->Caption());
   SetEnabledVisibleProcs(*kind, button);
 }

@@ -179,6 +179,13 @@ TEST(OrvaneDispatchParameters, ParameterStringRules) {
        {"OrvaneComponentsStatus=[{\"id\":\"E\",\"text\":\"a&b=c\"}]", "FocusedID=E"}},
       // Brackets that are not JSON split as usual.
       {"x=[a&b=1]", {"x=[a", "b=1]"}},
+      // The page writes "%" and "&" inside a value as %25 and %26.
+      {"key=%25&key=%26", {"key=%", "key=&"}},
+      {"FocusedID=A%26B%25C&x=%2526", {"FocusedID=A&B%C", "x=%26"}},
+      {"a=100%&b=%2&c=%27%", {"a=100%", "b=%2", "c=%27%"}},
+      {"%26=%26", {"%26=&"}},
+      {"OrvaneComponentsStatus=[{\"id\":\"E\",\"text\":\"a\\u0026b \\u0025 %26\"}]&key=%26",
+       {"OrvaneComponentsStatus=[{\"id\":\"E\",\"text\":\"a\\u0026b \\u0025 &\"}]", "key=&"}},
   };
   for (const auto& c : cases)
     EXPECT_EQ(TOrvaneServerFunctions::ProcessParameters(c.In), c.Out) << c.In;

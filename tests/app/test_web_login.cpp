@@ -1,0 +1,159 @@
+// The login form over the real path: a real server serving the real login
+// page, a scripted page sending the messages the browser's runtime sends,
+// the form's own btnEntrarClick running on the session, its dialog pushed
+// and answered, the typed texts reaching the desktop edits whole ("&" and
+// "%" included), and a right account leading to the page "Início" in the
+// same session, on a real Firebird database.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/uConfig.h"
+#include "app/uInicio.h"
+#include "app/uLogin.h"
+#include "app/uServerController.h"
+#include "orvane/server/Orvane.BaseClass.h"
+#include "orvane/server/Orvane.Server.HTML.h"
+#include "orvane/server/Orvane.Session.h"
+#include "tests/support/TestDatabase.h"
+#include "tests/support/WebPageClient.h"
+#include "vexlo/Vexlo.Instance.h"
+#include "vexlo/Vexlo.Manager.h"
+
+using namespace app;
+namespace fs = std::filesystem;
+using testing_support::TAccess;
+using testing_support::TTestDatabase;
+
+namespace {
+
+class WebLogin : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { database = new TTestDatabase(TAccess::Server); }
+  static void TearDownTestSuite() {
+    delete database;
+    database = nullptr;
+  }
+  void SetUp() override {
+    DatabaseConfig().Host = database->Host();
+    DatabaseConfig().Path = database->Path();
+    Dir = testnet::TempDir("tamblo-weblogin");
+    const fs::path source =
+        fs::path(std::getenv("TAMBLO_SOURCE_DIR") ? std::getenv("TAMBLO_SOURCE_DIR") : ".") /
+        "wwwroot";
+    fs::copy(source / "pages", Dir / "pages", fs::copy_options::recursive);
+    Engine = std::make_unique<orvane::TOrvaneBaseClass>();
+    Manager = std::make_shared<vexlo::TVexloManager>();
+    Manager->SetOrvane(Engine.get());
+    Manager->SetPrimaryFormClass(&TfLogin::StaticClass());
+    vexlo::SetVexloManager(Manager);
+    InstallSessionHooks();
+    Engine->SetServerController(std::make_shared<TServerController>());
+    ConfigureWebEngine(*Engine);
+    Engine->GetOptions().SetRootDirectory(Dir.string() + "/");
+    Engine->GetOptions().SetUseINIConfig(false);
+    Engine->OrvaneServerTCP().DefaultBindAddress = "127.0.0.1";
+    Engine->SetServerPort(0);
+    Pages = std::make_unique<orvane::TOrvaneServerHTML>(*Engine);
+    Engine->StartServer();
+    Port = Engine->OrvaneServerTCP().BoundPort();
+  }
+  void TearDown() override {
+    Engine->StopServer();
+    CloseAllSessions(*Engine);
+    Pages.reset();
+    Engine.reset();
+    vexlo::SetVexloManager(nullptr);
+    orvane::SetOrvaneVexloInstanceFactory(nullptr);
+    orvane::SetOrvaneSessionLanguageSource(nullptr);
+    std::error_code ec;
+    fs::remove_all(Dir, ec);
+  }
+  std::shared_ptr<orvane::IOrvaneSession> Session(const webclient::TPage& APage) {
+    return Engine->SessionByUUID(APage.UUID);
+  }
+  // Runs AProc as one of the session's work items and waits for it.
+  template <class F>
+  static void OnSession(orvane::IOrvaneSession& ASession, F AProc) {
+    ASession.ExecThread(true, AProc);
+  }
+  static vexlo::TVexloInstance& Registry(orvane::IOrvaneSession& ASession) {
+    return *std::dynamic_pointer_cast<vexlo::TVexloInstance>(ASession.GetVexloInstance());
+  }
+  // Presses Entrar with the two texts in the fields, as the page does.
+  static void Entrar(webclient::TPageSocket& ASocket, const std::string& ALogin,
+                     const std::string& ASenha) {
+    const webclient::TPage& page = ASocket.Page();
+    ASocket.ExecEvent(
+        "btnEntrar", page.Events.at("btnEntrar").at("click"),
+        webclient::StatesParameter(nlohmann::json::array({{{"id", "EDTLOGIN"}, {"text", ALogin}},
+                                                          {{"id", "EDTSENHA"}, {"text", ASenha}},
+                                                          {{"id", "LBLLOGIN"}},
+                                                          {{"id", "LBLSENHA"}},
+                                                          {{"id", "BTNENTRAR"}}})));
+  }
+
+  static TTestDatabase* database;
+  fs::path Dir;
+  std::unique_ptr<orvane::TOrvaneBaseClass> Engine;
+  std::shared_ptr<vexlo::TVexloManager> Manager;
+  std::unique_ptr<orvane::TOrvaneServerHTML> Pages;
+  int Port = 0;
+};
+TTestDatabase* WebLogin::database = nullptr;
+
+}  // namespace
+
+TEST_F(WebLogin, TheLoginPageRunsTheFormsOwnHandlerAndOpensTheNextPage) {
+  webclient::TPage page = webclient::LoadPage(Port);
+  // The page: the controls' HTML in place of their placeholders, the
+  // password field empty, the click of Entrar published.
+  EXPECT_NE(page.HTML.find("value = \"ketil\"/>"), std::string::npos);
+  EXPECT_NE(page.HTML.find("type=\"password\"  value = \"\"/>"), std::string::npos);
+  EXPECT_NE(page.HTML.find(">Entrar</button>"), std::string::npos);
+  EXPECT_NE(page.HTML.find(">Nome de Usuário</span>"), std::string::npos);
+  EXPECT_EQ(page.HTML.find("{%"), std::string::npos);
+  ASSERT_EQ(page.Events.count("btnEntrar"), 1u);
+  webclient::TPageSocket socket(Port, page);
+  socket.AfterPageLoad();
+  auto session = Session(page);
+  ASSERT_NE(session, nullptr);
+
+  // Refused: the dialog comes; the fields' texts reached the desktop whole.
+  Entrar(socket, "a&b 100%", "x%26y&");
+  std::string dialog = socket.WaitForScript("OrvaneMessageDlg(");
+  EXPECT_NE(dialog.find("Usu\\u00e1rio ou Senha n\\u00e3o confere!"), std::string::npos) << dialog;
+  OnSession(*session, [&] {
+    auto* login = Registry(*session).GetInstance<TfLogin>();
+    ASSERT_NE(login, nullptr);
+    EXPECT_EQ(login->edtLogin->Text(), "a&b 100%");
+    EXPECT_EQ(login->edtSenha->Text(), "x%26y&");
+  });
+  std::string callback = webclient::DialogCallBackID(dialog);
+  ASSERT_FALSE(callback.empty());
+  socket.CallBack(callback, "result=1");
+  socket.WaitForScript("UnLockThreadClient();");
+
+  // An empty name: its own message.
+  Entrar(socket, "", "");
+  dialog = socket.WaitForScript("OrvaneMessageDlg(");
+  EXPECT_NE(dialog.find("\"text\":\"Informe o Login\""), std::string::npos) << dialog;
+  socket.CallBack(webclient::DialogCallBackID(dialog), "result=1");
+  socket.WaitForScript("UnLockThreadClient();");
+
+  // A right account: the page reloads into the page "Início" of the same
+  // session, with the session's own data module.
+  Entrar(socket, "bryn", "bryn");
+  socket.WaitForScript("window.location.reload()");
+  webclient::TPage next = webclient::LoadPage(Port, "/", &page);
+  EXPECT_EQ(next.UUID, page.UUID);
+  EXPECT_NE(next.HTML.find("<title>Início - Tamblo</title>"), std::string::npos);
+  EXPECT_NE(next.HTML.find(">Login efetuado com sucesso.</span>"), std::string::npos);
+  EXPECT_NE(next.HTML.find(">Bem-vindo(a), bryn.</span>"), std::string::npos);
+  EXPECT_NE(next.HTML.find(">Prefeitura Municipal de Santa Aurora</span>"), std::string::npos);
+  EXPECT_EQ(session->InfoConnection()->User(), "bryn");
+  OnSession(*session, [&] {
+    EXPECT_EQ(Registry(*session).GetInstance<TfLogin>(), nullptr);
+    EXPECT_NE(Registry(*session).GetInstance<TfInicio>(), nullptr);
+  });
+}

@@ -1,0 +1,918 @@
+// The desktop-control adapters on fixture forms in a web session: the
+// adapter each desktop class gets (with the class-name normalisation), the
+// placeholder lines, the web control created once, values and events both
+// ways, the override directive, popup menus, and the configuration the
+// framework control types hand to their web controls.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "orvane/controls/Orvane.Button.h"
+#include "orvane/controls/Orvane.CheckBox.h"
+#include "orvane/controls/Orvane.Combobox.h"
+#include "orvane/controls/Orvane.DBCheckBox.h"
+#include "orvane/controls/Orvane.DBCombobox.h"
+#include "orvane/controls/Orvane.DBEdit.h"
+#include "orvane/controls/Orvane.DBGrid.h"
+#include "orvane/controls/Orvane.DBLookupCombobox.h"
+#include "orvane/controls/Orvane.DBMemo.h"
+#include "orvane/controls/Orvane.DBText.h"
+#include "orvane/controls/Orvane.Edit.h"
+#include "orvane/controls/Orvane.Text.h"
+#include "platform/ui/Buttons.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/DBCtrls.h"
+#include "platform/ui/DBGrids.h"
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Menus.h"
+#include "tests/vexlo/adapters/AdapterTestSupport.h"
+#include "vexlo/Vexlo.HTML.CSS.h"
+#include "vexlo/adapters/Vexlo.Orvane.Button.h"
+#include "vexlo/adapters/Vexlo.Orvane.DBEdit.h"
+#include "vexlo/adapters/Vexlo.Orvane.DBGrid.h"
+#include "vexlo/adapters/Vexlo.Orvane.Edit.h"
+
+using namespace vexlo;
+using adaptertest::TAdapterFixture;
+using adaptertest::TFixtureForm;
+using orvane::TOrvaneEventType;
+
+namespace {
+
+// Desktop classes a form designer may use that count as a button and an edit.
+class TBitBtn : public ui::TButton {
+  CORE_DECLARE_CLASS()
+ public:
+  using ui::TButton::TButton;
+};
+const core::TClassInfo& TBitBtn::StaticClass() {
+  static core::TClassInfo info("TBitBtn", &ui::TButton::StaticClass(), core::FactoryOf<TBitBtn>());
+  return info;
+}
+class TLabeledEdit : public ui::TEdit {
+  CORE_DECLARE_CLASS()
+ public:
+  using ui::TEdit::TEdit;
+};
+const core::TClassInfo& TLabeledEdit::StaticClass() {
+  static core::TClassInfo info("TLabeledEdit", &ui::TEdit::StaticClass(),
+                               core::FactoryOf<TLabeledEdit>());
+  return info;
+}
+// An edit of its own class: not one of the names the adapters know.
+class TMyEdit : public ui::TEdit {
+  CORE_DECLARE_CLASS()
+ public:
+  using ui::TEdit::TEdit;
+};
+const core::TClassInfo& TMyEdit::StaticClass() {
+  static core::TClassInfo info("TMyEdit", &ui::TEdit::StaticClass(), core::FactoryOf<TMyEdit>());
+  return info;
+}
+
+bool Contains(const std::vector<std::string>& ALines, const std::string& AText) {
+  for (const auto& line : ALines)
+    if (line.find(AText) != std::string::npos) return true;
+  return false;
+}
+
+std::string Joined(const std::vector<std::string>& ALines) {
+  std::string text;
+  for (const auto& line : ALines) text += line + "\n";
+  return text;
+}
+
+class Adapters : public ::testing::Test {
+ protected:
+  TAdapterFixture F;
+};
+
+}  // namespace
+
+TEST_F(Adapters, EachDesktopClassGetsItsAdapterAndWebControl) {
+  struct TCase {
+    std::string Name;
+    std::function<ui::TControl*(TFixtureForm&)> Make;
+    std::string CSS;       // the adapter's base class
+    std::string WebClass;  // "" for the data-aware kinds (no web control yet)
+  };
+  auto make = [](auto* AControl, const std::string& AName) {
+    AControl->SetName(AName);
+    return static_cast<ui::TControl*>(AControl);
+  };
+  std::vector<TCase> cases = {
+      {"lblA", [&](TFixtureForm& f) { return make(f.Add<ui::TLabel>("lblA", "Rótulo"), "lblA"); },
+       "form-control-plaintext", "TOrvaneLabel"},
+      {"edtA", [&](TFixtureForm& f) { return make(f.Add<ui::TEdit>("edtA"), "edtA"); },
+       "form-control", "TOrvaneEdit"},
+      {"btnA", [&](TFixtureForm& f) { return make(f.Add<ui::TButton>("btnA", "OK"), "btnA"); },
+       "btn", "TOrvaneButton"},
+      {"spbA", [&](TFixtureForm& f) { return make(f.Add<ui::TSpeedButton>("spbA"), "spbA"); },
+       "btn", "TOrvaneButton"},
+      {"dbtA", [&](TFixtureForm& f) { return make(f.Add<ui::TDBText>("dbtA"), "dbtA"); },
+       "form-control-plaintext", ""},
+      {"dbmA", [&](TFixtureForm& f) { return make(f.Add<ui::TDBMemo>("dbmA"), "dbmA"); },
+       "form-control", ""},
+      {"dblA", [&](TFixtureForm& f) { return make(f.Add<ui::TDBLookupComboBox>("dblA"), "dblA"); },
+       "form-select", ""},
+      {"grdA", [&](TFixtureForm& f) { return make(f.Add<ui::TDBGrid>("grdA"), "grdA"); },
+       "table table-hover table-sm table-bordered ui-jqgrid-htable cursor-pointer", ""},
+      {"dbeA", [&](TFixtureForm& f) { return make(f.Add<ui::TDBEdit>("dbeA"), "dbeA"); },
+       "form-control", ""},
+      {"dbcA", [&](TFixtureForm& f) { return make(f.Add<ui::TDBComboBox>("dbcA"), "dbcA"); },
+       "form-select", ""},
+      {"dbkA", [&](TFixtureForm& f) { return make(f.Add<ui::TDBCheckBox>("dbkA"), "dbkA"); },
+       "form-check-input", ""},
+      {"dtpA", [&](TFixtureForm& f) { return make(f.Add<ui::TDateTimePicker>("dtpA"), "dtpA"); },
+       "form-control", "TOrvaneEdit"},
+      {"cbbA", [&](TFixtureForm& f) { return make(f.Add<ui::TComboBox>("cbbA"), "cbbA"); },
+       "form-select", "TOrvaneCombobox"},
+      {"chkA", [&](TFixtureForm& f) { return make(f.Add<ui::TCheckBox>("chkA"), "chkA"); },
+       "form-check-input", "TOrvaneCheckBox"},
+      {"rdbA", [&](TFixtureForm& f) { return make(f.Add<ui::TRadioButton>("rdbA"), "rdbA"); },
+       "form-check-input", "TOrvaneCheckBox"},
+      // Counted as a button and an edit.
+      {"bitA", [&](TFixtureForm& f) { return make(f.Add<TBitBtn>("bitA"), "bitA"); }, "btn",
+       "TOrvaneButton"},
+      {"ledA", [&](TFixtureForm& f) { return make(f.Add<TLabeledEdit>("ledA"), "ledA"); },
+       "form-control", "TOrvaneEdit"},
+  };
+  std::map<std::string, ui::TControl*> controls;
+  std::map<std::string, std::shared_ptr<IVexloItemVCLObj>> items;
+  TFixtureForm* form = F.Form(
+      [&](TFixtureForm& f) {
+        for (auto& c : cases) controls[c.Name] = c.Make(f);
+        controls["myA"] = f.Add<TMyEdit>("myA");
+      },
+      [&](TFixtureForm& f) {
+        for (auto& c : cases) items[c.Name] = f.Vexlo()->Items().Add().VCLObj(controls[c.Name]);
+        items["myA"] = f.Vexlo()->Items().Add().VCLObj(controls["myA"]);
+      });
+  std::vector<std::string> body = F.Render(*form);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto* item = dynamic_cast<TVexloItemVCLObj*>(items[c.Name].get());
+    ASSERT_NE(item->BridgeVCLObj(), nullptr);
+    EXPECT_EQ(item->BridgeVCLObj()->CSSClass(), c.CSS);
+    orvane::TOrvaneControl* web = TAdapterFixture::Web(*form, controls[c.Name]);
+    if (c.WebClass.empty()) {
+      // The data-aware kinds have no web control class yet: a notice.
+      EXPECT_EQ(web, nullptr);
+      EXPECT_TRUE(Contains(body, "<!-- Class Type " + controls[c.Name]->ClassName() +
+                                     " not supported to Vexlo Framework yet (Error X001-3) -->"));
+      continue;
+    }
+    ASSERT_NE(web, nullptr);
+    EXPECT_EQ(web->ClassName(), c.WebClass);
+    EXPECT_EQ(web->GetName(), c.Name);
+    EXPECT_TRUE(Contains(body, "{%" + c.Name + " class=\"" + c.CSS)) << Joined(body);
+    EXPECT_FALSE(web->GetHTMLControl().empty());
+  }
+  // A subclass with a name of its own has no adapter.
+  EXPECT_EQ(dynamic_cast<TVexloItemVCLObj*>(items["myA"].get())->BridgeVCLObj(), nullptr);
+  EXPECT_TRUE(Contains(body, "Class Type TMyEdit not supported"));
+  EXPECT_TRUE(VexloVCLObjSupported("TBitBtn"));
+  EXPECT_FALSE(VexloVCLObjSupported("TMyEdit"));
+  // Rendering again writes the lines again but makes no second control.
+  const size_t count = form->OrvaneForm()->Controls().size();
+  EXPECT_EQ(F.Render(*form), body);
+  EXPECT_EQ(form->OrvaneForm()->Controls().size(), count);
+}
+
+TEST_F(Adapters, PlaceholderLinesStylesCaptionsAndTheOverrideDirective) {
+  ui::TLabel* label = nullptr;
+  ui::TButton* plain = nullptr;
+  ui::TButton* amp = nullptr;
+  ui::TButton* icon = nullptr;
+  TFixtureForm* form = F.Form(
+      [&](TFixtureForm& f) {
+        label = f.Add<ui::TLabel>("lblNome", "Nome\ncompleto");
+        plain = f.Add<ui::TButton>("btnOk", "OK");
+        amp = f.Add<ui::TButton>("btnSair", "Sa&lvar && Sair");
+        icon = f.Add<ui::TButton>("btnNovo", "&Novo");
+      },
+      [&](TFixtureForm& f) {
+        auto& add = f.Vexlo()->Items();
+        add.Add().VCLObj(label);
+        add.Add().VCLObj(plain);
+        add.Add().VCLObj(amp, std::string("btn-danger"), std::string("title=\"Sair\""),
+                         std::string("width: 10em;"));
+        add.Add().VCLObj(icon, TCSSClassButton::iconbutton("fa fa-plus"));
+      });
+  std::vector<std::string> body = F.Render(*form);
+  EXPECT_TRUE(Contains(body,
+                       "{%lblNome class=\"form-control-plaintext\" style=\" white-space: "
+                       "pre-line;\"%}"))
+      << Joined(body);
+  EXPECT_TRUE(Contains(body, "{%btnOk class=\"btn btn-primary\" style%}")) << Joined(body);
+  EXPECT_TRUE(Contains(body,
+                       "{%btnSair class=\"btn btn-danger\" style=\"width: 10em;\" "
+                       "title=\"Sair\"%}"))
+      << Joined(body);
+  EXPECT_TRUE(Contains(body,
+                       "<button type=\"button\" class=\"btn btn-info\" id=\"BTNNOVO\" ><i "
+                       "class=\"fa fa-plus\"></i>Novo</button>"))
+      << Joined(body);
+  // The accelerator markers go, in the desktop button too; "&&" is one "&"
+  // and stays one on the next render.
+  EXPECT_EQ(amp->Caption(), "Salvar & Sair");
+  F.Render(*form);
+  EXPECT_EQ(amp->Caption(), "Salvar & Sair");
+  auto* web = TAdapterFixture::Web<orvane::TOrvaneButton>(*form, amp);
+  ASSERT_NE(web, nullptr);
+  EXPECT_EQ(web->GetCaption(), "Salvar & Sair");
+  EXPECT_EQ(web->GetHTMLControl(),
+            "<button class=\"btn btn-danger\" style=\"width: 10em;\" title=\"Sair\" id=\"BTNSAIR\" "
+            ">Salvar &amp; Sair</button>");
+  // The published properties of the same name and type travel too.
+  EXPECT_EQ(std::get<std::string>(web->GetPropValue("Caption")), "Salvar & Sair");
+  EXPECT_EQ(TVexloItemVCLObj::DefaultPropertyCopyList(),
+            (std::vector<std::string>{"Left", "Top", "Width", "Heigth", "Parent", "Caption",
+                                      "Color", "Enabled", "Visible"}));
+}
+
+TEST_F(Adapters, APopupMenuListsItsItemsAndClicksThemForItsOwnForm) {
+  struct TMenu {
+    ui::TPopupMenu* Menu;
+    std::vector<std::string> Clicked;
+  };
+  auto build = [](TFixtureForm& f, TMenu& m) {
+    m.Menu = new ui::TPopupMenu(&f);
+    m.Menu->SetName("pmAcoes");
+    auto item = [&](ui::TMenuItem* AParent, const std::string& AName, const std::string& ACaption) {
+      auto* i = new ui::TMenuItem(&f);
+      i->SetName(AName);
+      i->SetCaption(ACaption);
+      i->OnClick = [&m, AName](core::TComponent*) { m.Clicked.push_back(AName); };
+      AParent->Add(i);
+      return i;
+    };
+    ui::TMenuItem* root = m.Menu->Items();
+    item(root, "mnuAbrir", "Abrir <aba> & \"já\"");
+    item(root, "N1", "-");
+    item(root, "mnuOculto", "Oculto")->SetVisible(false);
+    ui::TMenuItem* more = item(root, "mnuMais", "Mais");
+    item(more, "mnuA", "Primeiro");
+    item(more, "mnuB", "Segundo")->SetEnabled(false);
+  };
+  TMenu first, second;
+  ui::TButton* button = nullptr;
+  TFixtureForm* a = F.Form(
+      [&](TFixtureForm& f) {
+        button = f.Add<ui::TButton>("btnAcoes", "Ações");
+        build(f, first);
+      },
+      [&](TFixtureForm& f) { f.Vexlo()->Items().Add().VCLObj(button, first.Menu); }, "fA");
+  ui::TButton* other = nullptr;
+  TFixtureForm* b = F.Form(
+      [&](TFixtureForm& f) {
+        other = f.Add<ui::TButton>("btnAcoes", "Ações");
+        build(f, second);
+      },
+      [&](TFixtureForm& f) { f.Vexlo()->Items().Add().VCLObj(other, second.Menu); }, "fB");
+  std::vector<std::string> body = F.Render(*a);
+  F.Render(*b);
+  ASSERT_GE(body.size(), 6u);
+  EXPECT_EQ(body[0], "<div class=\"dropdown\">");
+  EXPECT_EQ(
+      body[1],
+      "{%btnAcoes class=\"btn btn-primary dropdown-toggle\" style  data-bs-toggle=\"dropdown\" "
+      "aria-expanded=\"false\"%}");
+  EXPECT_EQ(body[2], "<ul class=\"dropdown-menu\" aria-labelledby=\"dropdownMenubtnAcoes\">");
+  // Entries for the plain item and the sub-items only; texts escaped.
+  ASSERT_EQ(body.size(), 8u) << Joined(body);
+  EXPECT_NE(body[3].find(">Abrir &lt;aba&gt; &amp; &quot;já&quot;</a></li>"), std::string::npos);
+  EXPECT_NE(body[4].find(">Mais-&gt;Primeiro</a></li>"), std::string::npos);
+  EXPECT_NE(body[5].find(">Mais-&gt;Segundo</a></li>"), std::string::npos);
+  EXPECT_NE(body[3].find("onclick=\"OrvaneServer().CallBack("), std::string::npos);
+  EXPECT_NE(body[3].find("&quot;mnuAbrir&quot;, true)"), std::string::npos) << body[3];
+  EXPECT_EQ(body[6], "</ul>");
+  EXPECT_EQ(body[7], "</div>");
+  // One callback per form and menu; each clicks its own form's items, only
+  // enabled and visible ones.
+  auto callbacks = F.Session->GetCallBacks();
+  auto run = [&](TFixtureForm* AForm, const std::string& AItem) {
+    std::string result;
+    callbacks->Execute("CallBackEventPopup" + AForm->OrvaneForm()->GetFormUUID() + "_pmAcoes",
+                       {AItem}, result);
+  };
+  run(a, "mnuAbrir");
+  run(a, "mnuA");
+  run(a, "mnuB");
+  run(a, "mnuOculto");
+  run(a, "nada");
+  run(b, "mnuA");
+  EXPECT_EQ(first.Clicked, (std::vector<std::string>{"mnuAbrir", "mnuA"}));
+  EXPECT_EQ(second.Clicked, std::vector<std::string>{"mnuA"});
+}
+
+TEST_F(Adapters, EditTextBothWaysSilentlyAndItsEvents) {
+  ui::TEdit* edit = nullptr;
+  ui::TEdit* senha = nullptr;
+  std::vector<std::string> calls;
+  TFixtureForm* form = F.Form(
+      [&](TFixtureForm& f) {
+        edit = f.Add<ui::TEdit>("edtNome", "Ana");
+        edit->SetCharCase(ui::ecUpperCase);
+        edit->OnChange = [&](core::TComponent* S) {
+          calls.push_back(std::string("change:") + (S == edit ? "edit" : "?"));
+        };
+        edit->OnKeyDown = [&](core::TComponent*, uint16_t& K, ui::TShiftState) {
+          calls.push_back("down:" + std::to_string(K));
+        };
+        senha = f.Add<ui::TEdit>("edtSenha", "segredo");
+        senha->SetPasswordChar(U'*');
+        senha->OnKeyDown = [&](core::TComponent*, uint16_t& K, ui::TShiftState) {
+          calls.push_back("senha-down:" + std::to_string(K));
+        };
+        senha->OnKeyPress = [&](core::TComponent*, char32_t& K) {
+          calls.push_back("senha-press:" + std::to_string(K));
+        };
+      },
+      [&](TFixtureForm& f) {
+        f.Vexlo()->Items().Add().VCLObj(edit);
+        f.Vexlo()->Items().Add().VCLObj(senha);
+      });
+  F.Render(*form);
+  auto* web = TAdapterFixture::Web<orvane::TOrvaneEdit>(*form, edit);
+  auto* webSenha = TAdapterFixture::Web<orvane::TOrvaneEdit>(*form, senha);
+  ASSERT_TRUE(web && webSenha);
+  EXPECT_EQ(web->GetEditDataType(), orvane::TOrvaneFieldType::OrvaneFieldTypeAuto);
+  EXPECT_EQ(web->GetCharCase(), orvane::TEditCharCase::ecUpperCase);
+  EXPECT_NE(TAdapterFixture::HTML(web).find("text-uppercase"), std::string::npos);
+  EXPECT_NE(TAdapterFixture::HTML(web).find("value = \"ANA\""), std::string::npos)
+      << TAdapterFixture::HTML(web);
+  EXPECT_EQ(webSenha->GetEditDataType(), orvane::TOrvaneFieldType::OrvaneFieldTypePassword);
+  EXPECT_NE(TAdapterFixture::HTML(webSenha).find("type=\"password\"  value = \"\""),
+            std::string::npos);
+  // Typed in the browser: the desktop edit gets it without its OnChange...
+  web->ProcessComponentState({{"id", "EDTNOME"}, {"text", "ANA & \"MARIA\""}});
+  EXPECT_EQ(edit->Text(), "ANA & \"MARIA\"");
+  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(TAdapterFixture::Pass(web).empty());
+  // ...which the change event the page sends runs, once, with the edit.
+  EXPECT_TRUE(TAdapterFixture::Fire(web, TOrvaneEventType::EventOnChange));
+  EXPECT_EQ(calls, std::vector<std::string>{"change:edit"});
+  // Changed on the desktop: pushed, JSON-quoted.
+  edit->SetText("Zé `${x}`");
+  EXPECT_EQ(TAdapterFixture::Pass(web),
+            std::vector<std::string>{
+                "document.getElementById(\"EDTNOME\").value = \"Z\\u00e9 `${x}`\";"});
+  // Keys: the browser's name as a key code; with both handlers the key
+  // press takes the event. "%" and "&" arrive as themselves.
+  calls.clear();
+  TAdapterFixture::Fire(web, TOrvaneEventType::EventOnKeyDown, {"key=Enter"});
+  TAdapterFixture::Fire(webSenha, TOrvaneEventType::EventOnKeyDown, {"key=Enter"});
+  TAdapterFixture::Fire(webSenha, TOrvaneEventType::EventOnKeyDown, {"key=%"});
+  TAdapterFixture::Fire(webSenha, TOrvaneEventType::EventOnKeyDown, {"key=&"});
+  EXPECT_EQ(calls, (std::vector<std::string>{"down:13", "senha-press:13", "senha-press:37",
+                                             "senha-press:38"}));
+  // No handler, no event.
+  EXPECT_FALSE(TAdapterFixture::Fire(web, TOrvaneEventType::EventOnClick));
+  EXPECT_FALSE(TAdapterFixture::Fire(webSenha, TOrvaneEventType::EventOnChange));
+  // A password the desktop changes is not pushed.
+  senha->SetText("outro");
+  EXPECT_TRUE(TAdapterFixture::Pass(webSenha, true).empty());
+}
+
+TEST_F(Adapters, ButtonsForwardTheirOwnClick) {
+  ui::TButton* ok = nullptr;
+  ui::TButton* cancel = nullptr;
+  ui::TSpeedButton* speed = nullptr;
+  ui::TPanel* panel = nullptr;
+  ui::TLabel* label = nullptr;
+  std::vector<std::string> calls;
+  TFixtureForm* form = F.Form(
+      [&](TFixtureForm& f) {
+        ok = f.Add<ui::TButton>("btnOk", "OK");
+        ok->OnClick = [&](core::TComponent* S) { calls.push_back(S == ok ? "ok" : "?"); };
+        ok->OnEnter = [&](core::TComponent*) { calls.push_back("enter"); };
+        cancel = f.Add<ui::TButton>("btnCancelar", "Cancelar");
+        cancel->SetModalResult(ui::mrCancel);
+        speed = f.Add<ui::TSpeedButton>("spbA", "Rápido");
+        speed->OnClick = [&](core::TComponent*) { calls.push_back("speed"); };
+        panel = f.Add<ui::TPanel>("pnlA");
+        label = new ui::TLabel(&f);
+        label->SetName("lblA");
+        label->SetParent(panel);
+        label->OnClick = [&](core::TComponent*) { calls.push_back("label"); };
+      },
+      [&](TFixtureForm& f) {
+        for (ui::TControl* c : std::initializer_list<ui::TControl*>{ok, cancel, speed, label})
+          f.Vexlo()->Items().Add().VCLObj(c);
+      });
+  F.Render(*form);
+  auto* webOk = TAdapterFixture::Web(*form, ok);
+  auto* webCancel = TAdapterFixture::Web(*form, cancel);
+  auto* webSpeed = TAdapterFixture::Web(*form, speed);
+  auto* webLabel = TAdapterFixture::Web<orvane::TOrvaneLabel>(*form, label);
+  TAdapterFixture::Fire(webOk, TOrvaneEventType::EventOnClick);
+  TAdapterFixture::Fire(webOk, TOrvaneEventType::EventOnEnter);
+  TAdapterFixture::Fire(webSpeed, TOrvaneEventType::EventOnClick);
+  TAdapterFixture::Fire(webLabel, TOrvaneEventType::EventOnClick);
+  EXPECT_EQ(calls, (std::vector<std::string>{"ok", "enter", "speed", "label"}));
+  // A button with a modal result but no handler still clicks: the form's
+  // ModalResult is set.
+  ASSERT_TRUE(TAdapterFixture::Fire(webCancel, TOrvaneEventType::EventOnClick));
+  EXPECT_EQ(form->ModalResult(), ui::mrCancel);
+  // A speed button forwards only clicks.
+  EXPECT_EQ(webSpeed->GetEvents()->Count(), 1);
+  // A label is enabled only as far as its parents are.
+  EXPECT_TRUE(webLabel->GetEnabled());
+  panel->SetEnabled(false);
+  EXPECT_FALSE(webLabel->GetEnabled());
+  EXPECT_EQ(TAdapterFixture::Pass(webLabel),
+            std::vector<std::string>{"document.getElementById(\"LBLA\").disabled = true;"});
+  label->SetCaption("Linha 1\n\"2\"");
+  EXPECT_EQ(TAdapterFixture::Pass(webLabel),
+            std::vector<std::string>{
+                "document.getElementById(\"LBLA\").textContent = \"Linha 1\\n\\\"2\\\"\";"});
+}
+
+TEST_F(Adapters, ComboCheckRadioAndDateValuesBothWays) {
+  ui::TComboBox* combo = nullptr;
+  ui::TCheckBox* check = nullptr;
+  ui::TRadioButton* r1 = nullptr;
+  ui::TRadioButton* r2 = nullptr;
+  ui::TDateTimePicker* date = nullptr;
+  std::vector<std::string> calls;
+  TFixtureForm* form = F.Form(
+      [&](TFixtureForm& f) {
+        combo = f.Add<ui::TComboBox>("cbbTipo");
+        combo->Items().SetText("Reclamação\nSugestão\nElogio");
+        combo->SetItemIndex(1);
+        combo->OnChange = [&](core::TComponent*) { calls.push_back("change"); };
+        combo->OnSelect = [&](core::TComponent*) { calls.push_back("select"); };
+        check = f.Add<ui::TCheckBox>("chkAtivo", "Ativo & <b>");
+        check->OnClick = [&](core::TComponent*) { calls.push_back("click"); };
+        r1 = f.Add<ui::TRadioButton>("rdbSim", "Sim");
+        r2 = f.Add<ui::TRadioButton>("rdbNao", "Não");
+        r2->SetChecked(true);
+        date = f.Add<ui::TDateTimePicker>("dtpData");
+        date->SetDate(db::EncodeDate(2024, 3, 5));
+        date->OnChange = [&](core::TComponent*) { calls.push_back("date"); };
+      },
+      [&](TFixtureForm& f) {
+        for (ui::TControl* c : std::initializer_list<ui::TControl*>{combo, check, r1, r2, date})
+          f.Vexlo()->Items().Add().VCLObj(c);
+      });
+  F.Render(*form);
+  auto* webCombo = TAdapterFixture::Web<orvane::TOrvaneCombobox>(*form, combo);
+  auto* webCheck = TAdapterFixture::Web<orvane::TOrvaneCheckBox>(*form, check);
+  auto* webR1 = TAdapterFixture::Web<orvane::TOrvaneCheckBox>(*form, r1);
+  auto* webR2 = TAdapterFixture::Web<orvane::TOrvaneCheckBox>(*form, r2);
+  auto* webDate = TAdapterFixture::Web<orvane::TOrvaneEdit>(*form, date);
+  ASSERT_TRUE(webCombo && webCheck && webR1 && webR2 && webDate);
+
+  // Combo box: the selection both ways, silently; a text not in the list
+  // goes to the edit part and selects nothing.
+  EXPECT_NE(TAdapterFixture::HTML(webCombo).find("<option selected value=\"2\">Sugestão</option>"),
+            std::string::npos);
+  webCombo->ProcessComponentState({{"id", "CBBTIPO"}, {"selecteditemindex", "3"}});
+  EXPECT_EQ(combo->ItemIndex(), 2);
+  webCombo->SetSelectedItem("Outro");
+  EXPECT_EQ(combo->ItemIndex(), -1);
+  EXPECT_EQ(combo->Text(), "Outro");
+  EXPECT_TRUE(calls.empty());
+  TAdapterFixture::Fire(webCombo, TOrvaneEventType::EventOnSelect);
+  TAdapterFixture::Fire(webCombo, TOrvaneEventType::EventOnChange);
+  EXPECT_EQ(calls, (std::vector<std::string>{"select", "change"}));
+  combo->SetItemIndex(0);
+  EXPECT_EQ(TAdapterFixture::Pass(webCombo),
+            std::vector<std::string>{"document.getElementById(\"CBBTIPO\").value = \"1\";"});
+
+  // Check box: the state both ways; the browser's state does not click,
+  // the click event does, once.
+  calls.clear();
+  EXPECT_NE(TAdapterFixture::HTML(webCheck).find(">Ativo &amp; &lt;b&gt;</label>"),
+            std::string::npos);
+  webCheck->ProcessComponentState({{"id", "CHKATIVO"}, {"checked", true}});
+  EXPECT_TRUE(check->Checked());
+  EXPECT_TRUE(calls.empty());
+  TAdapterFixture::Fire(webCheck, TOrvaneEventType::EventOnClick);
+  EXPECT_EQ(calls, std::vector<std::string>{"click"});
+  check->SetChecked(false);
+  EXPECT_EQ(TAdapterFixture::Pass(webCheck),
+            std::vector<std::string>{"document.getElementById(\"CHKATIVO\").checked = false;"});
+
+  // Radio buttons: checking one unchecks the other, whose switch follows.
+  webR1->ProcessComponentState({{"id", "RDBSIM"}, {"checked", true}});
+  EXPECT_TRUE(r1->Checked());
+  EXPECT_FALSE(r2->Checked());
+  EXPECT_EQ(TAdapterFixture::Pass(webR2),
+            std::vector<std::string>{"document.getElementById(\"RDBNAO\").checked = false;"});
+
+  // Date picker: a date input; the browser's date reaches the picker
+  // silently; no date (or none at all) leaves it and the page gets it back.
+  calls.clear();
+  EXPECT_NE(TAdapterFixture::HTML(webDate).find("type=\"date\"  value = \"2024-03-05\""),
+            std::string::npos);
+  webDate->ProcessComponentState({{"id", "DTPDATA"}, {"text", "2024-12-31"}});
+  EXPECT_EQ(date->DateText(), "31/12/2024");
+  EXPECT_TRUE(calls.empty());
+  EXPECT_THROW(webDate->ProcessComponentState({{"id", "DTPDATA"}, {"text", "amanhã"}}),
+               orvane::EConvertError);
+  webDate->ProcessComponentState({{"id", "DTPDATA"}, {"text", ""}});
+  EXPECT_EQ(date->DateText(), "31/12/2024");
+  EXPECT_EQ(
+      TAdapterFixture::Pass(webDate),
+      std::vector<std::string>{"document.getElementById(\"DTPDATA\").value = \"2024-12-31\";"});
+  // Read-only is the picker's own enabled state.
+  date->SetEnabled(false);
+  EXPECT_TRUE(webDate->GetReadOnly());
+}
+
+TEST_F(Adapters, AWebControlDropsItsHooksAndEventsWhenItsDesktopControlGoes) {
+  ui::TEdit* edit = nullptr;
+  int changes = 0;
+  TFixtureForm* form = F.Form(
+      [&](TFixtureForm& f) {
+        edit = f.Add<ui::TEdit>("edtA", "a");
+        edit->OnChange = [&](core::TComponent*) { ++changes; };
+      },
+      [&](TFixtureForm& f) { f.Vexlo()->Items().Add().VCLObj(edit); });
+  F.Render(*form);
+  auto* web = TAdapterFixture::Web<orvane::TOrvaneEdit>(*form, edit);
+  ASSERT_NE(web, nullptr);
+  webtest::InGuard(*F.Session, [&] { edit->Free(); });
+  EXPECT_FALSE(TAdapterFixture::Fire(web, TOrvaneEventType::EventOnChange));
+  web->ProcessComponentState({{"id", "EDTA"}, {"text", "b"}});
+  EXPECT_EQ(web->GetText(), "b");
+  EXPECT_EQ(changes, 0);
+}
+
+TEST_F(Adapters, TheEditAndButtonKindsKeepNothingFromTheLastControl) {
+  ui::TEdit* a = nullptr;
+  ui::TEdit* b = nullptr;
+  TFixtureForm* form = F.Form(
+      [&](TFixtureForm& f) {
+        a = f.Add<ui::TEdit>("edtA", "primeiro");
+        a->SetPasswordChar(U'*');
+        a->SetCharCase(ui::ecLowerCase);
+        b = f.Add<ui::TEdit>("edtB", "segundo");
+      },
+      [&](TFixtureForm& f) {
+        f.Vexlo()->Items().Add().VCLObj(a);
+        f.Vexlo()->Items().Add().VCLObj(b);
+      });
+  F.Render(*form);
+  auto* webA = TAdapterFixture::Web<orvane::TOrvaneEdit>(*form, a);
+  auto* webB = TAdapterFixture::Web<orvane::TOrvaneEdit>(*form, b);
+  // Configured through the same kind object, each keeps its own.
+  EXPECT_EQ(webB->GetEditDataType(), orvane::TOrvaneFieldType::OrvaneFieldTypeAuto);
+  EXPECT_EQ(webB->GetCharCase(), orvane::TEditCharCase::ecNormal);
+  EXPECT_EQ(webA->GetText(), "primeiro");
+  EXPECT_EQ(webB->GetText(), "segundo");
+  webB->SetText("novo");
+  EXPECT_EQ(b->Text(), "novo");
+  EXPECT_EQ(a->Text(), "primeiro");
+  // A button kind with an empty caption still gives it.
+  auto button =
+      std::dynamic_pointer_cast<OrvaneButton>(form->Vexlo()->FrameworkExportType()->Button());
+  ASSERT_NE(button, nullptr);
+  button->Clear();
+  webtest::InGuard(*F.Session, [&] {
+    orvane::TOrvaneButton target(nullptr);
+    target.SetCaption("velho");
+    button->ProcessPropertyClass(nullptr, &target);
+    EXPECT_EQ(target.GetCaption(), "");
+  });
+}
+
+namespace {
+
+// Stand-ins for the data-aware web controls: they take what the kinds
+// hand them.
+class TFakeControl : public orvane::TOrvaneControl {
+ public:
+  using orvane::TOrvaneControl::TOrvaneControl;
+  void ProcessHTML() override {}
+  void ProcessEventParameters(const std::shared_ptr<orvane::IOrvaneControlEvent>&,
+                              orvane::TStringList&) override {}
+  void ProcessComponentState(const nlohmann::json&) override {}
+  bool GetEnableComponentState() override { return true; }
+};
+
+struct TBinding {
+  db::TDataSource* DataSource = nullptr;
+  std::string DataField = "(nenhum)";
+  void SetDataSource(db::TDataSource* V) { DataSource = V; }
+  db::TDataSource* GetDataSource() const { return DataSource; }
+  void SetDataField(const std::string& V) { DataField = V; }
+  std::string GetDataField() const { return DataField; }
+};
+
+#define FAKE_BINDING                                 \
+  void SetDataSource(db::TDataSource* V) override {  \
+    B.SetDataSource(V);                              \
+  }                                                  \
+  db::TDataSource* GetDataSource() const override {  \
+    return B.GetDataSource();                        \
+  }                                                  \
+  void SetDataField(const std::string& V) override { \
+    B.SetDataField(V);                               \
+  }                                                  \
+  std::string GetDataField() const override {        \
+    return B.GetDataField();                         \
+  }                                                  \
+  TBinding B;
+
+class TFakeDBText : public TFakeControl, public orvane::IOrvaneDBText {
+ public:
+  using TFakeControl::TFakeControl;
+  FAKE_BINDING
+};
+class TFakeDBMemo : public TFakeControl, public orvane::IOrvaneDBMemo {
+ public:
+  using TFakeControl::TFakeControl;
+  FAKE_BINDING
+};
+class TFakeDBEdit : public TFakeControl, public orvane::IOrvaneDBEdit {
+ public:
+  using TFakeControl::TFakeControl;
+  FAKE_BINDING
+  orvane::TEditCharCase GetCharCase() const override { return CharCase; }
+  void SetCharCase(orvane::TEditCharCase V) override { CharCase = V; }
+  orvane::TEditCharCase CharCase = orvane::TEditCharCase::ecNormal;
+};
+class TFakeDBCombobox : public TFakeControl, public orvane::IOrvaneDBCombobox {
+ public:
+  using TFakeControl::TFakeControl;
+  FAKE_BINDING
+  void SetProcGetItems(orvane::TOnGetStrings V) override { Items = std::move(V); }
+  orvane::TOnGetStrings Items;
+};
+class TFakeDBCheckBox : public TFakeControl, public orvane::IOrvaneDBCheckBox {
+ public:
+  using TFakeControl::TFakeControl;
+  FAKE_BINDING
+  std::string GetValueChecked() const override { return Checked; }
+  void SetValueChecked(const std::string& V) override { Checked = V; }
+  std::string GetValueUnChecked() const override { return Unchecked; }
+  void SetValueUnChecked(const std::string& V) override { Unchecked = V; }
+  void SetCheckBoxType(orvane::TCheckBoxType) override {}
+  orvane::TCheckBoxType GetCheckBoxType() const override {
+    return orvane::TCheckBoxType::CBSwitchType;
+  }
+  void SetProcGetText(orvane::TOnGetValue V) override { Text = std::move(V); }
+  std::string Checked, Unchecked;
+  orvane::TOnGetValue Text;
+};
+class TFakeDBLookup : public TFakeControl, public orvane::IOrvaneDBLookupCombobox {
+ public:
+  using TFakeControl::TFakeControl;
+  FAKE_BINDING
+  void SetListDataSource(db::TDataSource* V) override { List = V; }
+  db::TDataSource* GetListDataSource() const override { return List; }
+  std::string GetListDataField() const override { return ListField; }
+  void SetListDataField(const std::string& V) override { ListField = V; }
+  std::string GetKeyDataField() const override { return KeyField; }
+  void SetKeyDataField(const std::string& V) override { KeyField = V; }
+  void SetProcGetText(orvane::TOnGetValue) override {}
+  void SetProcSetText(orvane::TOnSetValue) override {}
+  db::TDataSource* List = nullptr;
+  std::string ListField = "(nenhum)", KeyField = "(nenhum)";
+};
+class TFakeColumn : public orvane::IOrvaneDBGridColumn {
+ public:
+  std::string GetDataField() const override { return DataField; }
+  void SetDataField(const std::string& V) override { DataField = V; }
+  std::string GetTitle() const override { return Title; }
+  void SetTitle(const std::string& V) override { Title = V; }
+  bool GetVisible() const override { return Visible; }
+  void SetVisible(bool V) override { Visible = V; }
+  bool GetEditable() const override { return Editable; }
+  void SetEditable(bool V) override { Editable = V; }
+  int GetWidth() const override { return Width; }
+  void SetWidth(int V) override { Width = V; }
+  orvane::TOrvaneAlignment GetAlignment() const override { return Alignment; }
+  void SetAlignment(orvane::TOrvaneAlignment V) override { Alignment = V; }
+  orvane::TOrvaneFieldType GetDataFieldType() const override { return Type; }
+  void SetDataFieldType(orvane::TOrvaneFieldType V) override { Type = V; }
+  nlohmann::json GetSelectItems() const override { return SelectItems; }
+  void SetSelectItems(const nlohmann::json& V) override { SelectItems = V; }
+  std::string DataField, Title = "Column";
+  bool Visible = true, Editable = false;
+  int Width = 0;
+  orvane::TOrvaneAlignment Alignment = orvane::TOrvaneAlignment::OrvaneAlignNone;
+  orvane::TOrvaneFieldType Type = orvane::TOrvaneFieldType::OrvaneFieldTypeString;
+  nlohmann::json SelectItems;
+};
+class TFakeColumns : public orvane::IOrvaneDBGridColumns {
+ public:
+  void Clear() override { Columns.clear(); }
+  std::vector<std::shared_ptr<orvane::IOrvaneDBGridColumn>> GetColumns() const override {
+    return {Columns.begin(), Columns.end()};
+  }
+  std::shared_ptr<orvane::IOrvaneDBGridColumn> Add() override {
+    Columns.push_back(std::make_shared<TFakeColumn>());
+    return Columns.back();
+  }
+  std::vector<std::shared_ptr<TFakeColumn>> Columns;
+};
+class TFakeDBGrid : public TFakeControl, public orvane::IOrvaneDBGrid {
+ public:
+  using TFakeControl::TFakeControl;
+  void SetDataSource(db::TDataSource* V) override { DataSource = V; }
+  db::TDataSource* GetDataSource() const override { return DataSource; }
+  bool GetMultiSelect() const override { return MultiSelect; }
+  void SetMultiSelect(bool V) override { MultiSelect = V; }
+  orvane::IOrvaneDBGridColumns& Columns() override { return FColumns; }
+  void SetProcGetSelectedRow(orvane::TOnGetValue) override {}
+  void SetProcSetSelectedRow(orvane::TOnSetValue) override {}
+  void SetProcGetEditable(orvane::TOnGetValue V) override { Editable = std::move(V); }
+  db::TDataSource* DataSource = nullptr;
+  bool MultiSelect = true;
+  orvane::TOnGetValue Editable;
+  TFakeColumns FColumns;
+};
+
+// What the control item's first render does with its adapter and kind,
+// into a given web control.
+void Configure(const std::shared_ptr<IVexloItemVCLObj>& AItem, orvane::TOrvaneControl* AWeb) {
+  auto* item = dynamic_cast<TVexloItemVCLObj*>(AItem.get());
+  IVexloVCLObj* adapter = item->BridgeVCLObj();
+  IVexloFrameworkItemPtr kind = adapter->FrameworkItemClass();
+  kind->Clear();
+  adapter->ProcessPropertyClass(AWeb);
+  kind->ProcessPropertyClass(item->GetItem(), AWeb);
+  adapter->ProcessEventClass();
+  kind->ProcessEventClass(item->GetItem(), AWeb);
+}
+
+}  // namespace
+
+TEST_F(Adapters, DataAwareAdaptersAndKindsHandOnTheirBinding) {
+  db::TDataSource* source = nullptr;
+  db::TDataSource* list = nullptr;
+  ui::TDBText* text = nullptr;
+  ui::TDBMemo* memo = nullptr;
+  ui::TDBEdit* edit = nullptr;
+  ui::TDBComboBox* combo = nullptr;
+  ui::TDBCheckBox* check = nullptr;
+  ui::TDBLookupComboBox* lookup = nullptr;
+  ui::TDBLookupComboBox* lookupNoKey = nullptr;
+  std::map<std::string, std::shared_ptr<IVexloItemVCLObj>> items;
+  TFixtureForm* form = F.Form(
+      [&](TFixtureForm& f) {
+        source = new db::TDataSource(&f);
+        source->SetName("dtsSolicitacao");
+        list = new db::TDataSource(&f);
+        list->SetName("dtsUnidades");
+        text = f.Add<ui::TDBText>("dbtNome");
+        text->SetDataSource(source);
+        text->SetDataField("NOME");
+        memo = f.Add<ui::TDBMemo>("dbmTexto");
+        memo->SetDataSource(source);
+        memo->SetDataField("SOLICITACAO");
+        memo->SetReadOnly(true);
+        edit = f.Add<ui::TDBEdit>("dbeSenha");
+        edit->SetDataSource(source);
+        edit->SetDataField("SENHA");
+        edit->SetPasswordChar(U'*');
+        edit->SetCharCase(ui::ecUpperCase);
+        combo = f.Add<ui::TDBComboBox>("dbcTipo");
+        combo->SetDataSource(source);
+        combo->SetDataField("TIPO");
+        combo->Items().SetText("A\nB");
+        check = f.Add<ui::TDBCheckBox>("dbkAtivo", "Ativo");
+        check->SetDataSource(source);
+        check->SetDataField("ATIVO");
+        check->SetValueChecked("S");
+        check->SetValueUnchecked("N");
+        lookup = f.Add<ui::TDBLookupComboBox>("dblUnidade");
+        lookup->SetListSource(list);
+        lookup->SetKeyField("ID_UNIDADE");
+        lookup->SetListField("NOME;SIGLA");
+        lookup->SetDataSource(source);
+        lookup->SetDataField("ID_UNIDADE");
+        lookupNoKey = f.Add<ui::TDBLookupComboBox>("dblSemChave");
+        lookupNoKey->SetListField("NOME");
+      },
+      [&](TFixtureForm& f) {
+        for (ui::TControl* c : std::initializer_list<ui::TControl*>{text, memo, edit, combo, check,
+                                                                    lookup, lookupNoKey})
+          items[c->Name()] = f.Vexlo()->Items().Add().VCLObj(c);
+      });
+  webtest::InGuard(*F.Session, [&] {
+    TFakeDBText webText(nullptr);
+    Configure(items["dbtNome"], &webText);
+    EXPECT_EQ(webText.B.DataSource, source);
+    EXPECT_EQ(webText.B.DataField, "NOME");
+    // No state procedures for a DB text.
+    EXPECT_FALSE(webText.ProcGetEnabled());
+
+    TFakeDBMemo webMemo(nullptr);
+    Configure(items["dbmTexto"], &webMemo);
+    EXPECT_EQ(webMemo.B.DataField, "SOLICITACAO");
+    EXPECT_TRUE(webMemo.GetReadOnly());
+
+    // The password is recorded on the kind but not handed on; the letter
+    // case is.
+    TFakeDBEdit webEdit(nullptr);
+    Configure(items["dbeSenha"], &webEdit);
+    EXPECT_EQ(webEdit.B.DataField, "SENHA");
+    EXPECT_EQ(webEdit.CharCase, orvane::TEditCharCase::ecUpperCase);
+    auto kind =
+        std::dynamic_pointer_cast<OrvaneDBEdit>(form->Vexlo()->FrameworkExportType()->DBEdit());
+    EXPECT_EQ(kind->GetEditDataType(), orvane::TOrvaneFieldType::OrvaneFieldTypePassword);
+
+    TFakeDBCombobox webCombo(nullptr);
+    Configure(items["dbcTipo"], &webCombo);
+    ASSERT_TRUE(webCombo.Items);
+    EXPECT_EQ(webCombo.Items()->Count(), 2);
+    auto* comboItem = dynamic_cast<TVexloItemVCLObj*>(items["dbcTipo"].get());
+    auto copy = comboItem->BridgeVCLObj()->PropertyCopyList();
+    EXPECT_EQ(std::count(copy.begin(), copy.end(), "Text"), 0);
+    EXPECT_EQ(std::count(copy.begin(), copy.end(), "Caption"), 1);
+
+    TFakeDBCheckBox webCheck(nullptr);
+    Configure(items["dbkAtivo"], &webCheck);
+    EXPECT_EQ(webCheck.Checked, "S");
+    EXPECT_EQ(webCheck.Unchecked, "N");
+    EXPECT_EQ(orvane::VarToStr(webCheck.Text()), "Ativo");
+
+    // Of "NOME;SIGLA" the first field; a lookup without a key field leaves
+    // the web control's untouched.
+    TFakeDBLookup webLookup(nullptr);
+    Configure(items["dblUnidade"], &webLookup);
+    EXPECT_EQ(webLookup.B.DataSource, source);
+    EXPECT_EQ(webLookup.B.DataField, "ID_UNIDADE");
+    EXPECT_EQ(webLookup.List, list);
+    EXPECT_EQ(webLookup.ListField, "NOME");
+    EXPECT_EQ(webLookup.KeyField, "ID_UNIDADE");
+    TFakeDBLookup webNoKey(nullptr);
+    Configure(items["dblSemChave"], &webNoKey);
+    EXPECT_EQ(webNoKey.KeyField, "(nenhum)");
+    EXPECT_EQ(webNoKey.B.DataSource, nullptr);
+    EXPECT_EQ(webNoKey.B.DataField, "(nenhum)");
+  });
+}
+
+TEST_F(Adapters, TheGridAdapterReadsItsColumnsAndTheGridKindItsEvents) {
+  ui::TDBGrid* grid = nullptr;
+  std::vector<std::string> calls;
+  std::shared_ptr<IVexloItemVCLObj> item;
+  F.Form(
+      [&](TFixtureForm& f) {
+        grid = f.Add<ui::TDBGrid>("grdLista");
+        ui::TColumn* nome = grid->Columns().Add();
+        nome->SetFieldName("NOME");
+        nome->Title().Caption = "Nome";
+        nome->SetWidth(150);
+        nome->SetReadOnly(true);
+        ui::TColumn* situacao = grid->Columns().Add();
+        situacao->SetFieldName("SITUACAO");
+        situacao->Title().Caption = "Situação";
+        situacao->SetAlignment(ui::taRightJustify);
+        situacao->PickList().SetText("Aberta\nFechada");
+        situacao->SetVisible(false);
+        grid->OnCellClick = [&](ui::TColumn* C) { calls.push_back("cell:" + C->FieldName()); };
+        grid->OnDblClick = [&](core::TComponent* S) { calls.push_back(S == grid ? "dbl" : "?"); };
+      },
+      [&](TFixtureForm& f) { item = f.Vexlo()->Items().Add().VCLObj(grid); });
+  webtest::InGuard(*F.Session, [&] {
+    TFakeDBGrid web(nullptr);
+    web.FColumns.Add()->SetTitle("velha");
+    Configure(item, &web);
+    EXPECT_FALSE(web.MultiSelect);
+    ASSERT_EQ(web.FColumns.Columns.size(), 2u);
+    const TFakeColumn& a = *web.FColumns.Columns[0];
+    const TFakeColumn& b = *web.FColumns.Columns[1];
+    EXPECT_EQ(a.DataField, "NOME");
+    EXPECT_EQ(a.Title, "Nome");
+    EXPECT_EQ(a.Width, WidthPPI(150));
+    EXPECT_FALSE(a.Editable);  // read-only column
+    EXPECT_EQ(a.Alignment, orvane::TOrvaneAlignment::OrvaneAlignLeft);
+    // No dataset field: the type is automatic.
+    EXPECT_EQ(a.Type, orvane::TOrvaneFieldType::OrvaneFieldTypeAuto);
+    EXPECT_EQ(b.Alignment, orvane::TOrvaneAlignment::OrvaneAlignRigth);
+    EXPECT_TRUE(b.Editable);
+    EXPECT_FALSE(b.Visible);
+    EXPECT_EQ(b.SelectItems,
+              nlohmann::json({{"0", "--Selecione--"}, {"1", "Aberta"}, {"2", "Fechada"}}));
+    // The editing switch of the desktop grid, read when asked.
+    ASSERT_TRUE(web.Editable);
+    EXPECT_TRUE(orvane::VarToBool(web.Editable()));
+    grid->SetOptions(grid->Options() & ~ui::dgEditing);
+    EXPECT_FALSE(orvane::VarToBool(web.Editable()));
+    // The grid forwards no desktop events of its own; the kind adds select,
+    // cell click and double click.
+    EXPECT_EQ(web.GetEvents()->Count(), 3);
+    EXPECT_TRUE(TAdapterFixture::Fire(&web, TOrvaneEventType::EventOnSelect, {"col=1"}));
+    TAdapterFixture::Fire(&web, TOrvaneEventType::EventOnCellClick, {"col=0"});
+    TAdapterFixture::Fire(&web, TOrvaneEventType::EventOnCellClick, {"col=x"});
+    TAdapterFixture::Fire(&web, TOrvaneEventType::EventOnSelect, {"row=3"});
+    TAdapterFixture::Fire(&web, TOrvaneEventType::EventOnDblClick);
+    EXPECT_EQ(calls, (std::vector<std::string>{"cell:SITUACAO", "cell:NOME", "dbl"}));
+    EXPECT_THROW(TAdapterFixture::Fire(&web, TOrvaneEventType::EventOnCellClick, {"col=7"}),
+                 std::out_of_range);
+  });
+  // The alignment conversion keeps the web column's for none and justified.
+  EXPECT_EQ(WebAlignment(TVexloAlignColumns::VexloAlignColumnsJustified,
+                         orvane::TOrvaneAlignment::OrvaneAlignCenter),
+            orvane::TOrvaneAlignment::OrvaneAlignCenter);
+  EXPECT_EQ(WebAlignment(TVexloAlignColumns::VexloAlignColumnsCenter,
+                         orvane::TOrvaneAlignment::OrvaneAlignNone),
+            orvane::TOrvaneAlignment::OrvaneAlignCenter);
+}
