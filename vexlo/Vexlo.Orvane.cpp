@@ -47,8 +47,10 @@ TVexloOrvaneFramework::~TVexloOrvaneFramework() {
   FFrameworkForm = nullptr;
   if (TVexloOrvaneForm* form = std::exchange(FOwnedForm, nullptr)) {
     orvane::IOrvaneSession* session = form->GetSession();
-    // On the main thread, the web form goes on its session's thread.
-    if (session && std::this_thread::get_id() == orvane::MainThreadID())
+    // On the main thread, the web form goes on its session's thread (while
+    // the session still runs work: a closing one has stopped its threads).
+    if (session && !session->Closing() && !session->Destroying() &&
+        std::this_thread::get_id() == orvane::MainThreadID())
       session->ExecThread(true, [form] { form->Free(); });
     else
       form->Free();

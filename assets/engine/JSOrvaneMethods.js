@@ -242,12 +242,11 @@
   }
 
   /* Enter in a field presses the form's default button, as on the desktop
-     (not in a text area, not while a dialog is open). */
+     (not in a text area, not in a dialog's own fields). */
   document.addEventListener("keydown", function (event) {
     if (event.key !== "Enter" || event.defaultPrevented || event.isComposing) return;
     var target = event.target;
-    if (!target || target.tagName !== "INPUT") return;
-    if (typeof Swal !== "undefined" && Swal.isVisible()) return;
+    if (!target || target.tagName !== "INPUT" || target.closest(".swal2-container")) return;
     var button = document.querySelector("button[data-orvane-default]");
     if (!button || button.disabled || button.classList.contains("invisible")) return;
     event.preventDefault();

@@ -66,16 +66,26 @@ TOrvaneForm::TOrvaneForm(core::TComponent* AOwner)
   FTimerObserver = std::make_unique<TCustomTimer>(this, kObserverInterval, [this] { TimerTick(); });
 }
 
-TOrvaneForm::~TOrvaneForm() {
-  BeginDestroy();
-  // A running pass stops at its next check; the timer is gone before the
-  // controls are.
+void TOrvaneForm::StopObserver() {
+  // A running pass stops at its next check.
   FDestroyingForm = true;
   FFormComponentsUpdating = true;
   // The timer is freed while FTimerObserver still points at it: freeing
   // waits for a tick that is running, and that tick still uses it.
   delete FTimerObserver.get();
   (void)FTimerObserver.release();
+}
+
+void TOrvaneForm::BeforeDestruction() {
+  StopObserver();
+  core::TComponent::BeforeDestruction();
+}
+
+TOrvaneForm::~TOrvaneForm() {
+  BeginDestroy();
+  // The timer is gone before the controls are (BeforeDestruction stopped
+  // it already when the form was freed).
+  StopObserver();
   for (TOrvaneControl* c : FControls)
     if (c->Owner() != this) RemoveFreeNotification(c);
   FControls.clear();
@@ -101,7 +111,7 @@ void TOrvaneForm::AddControl(TOrvaneControl* AControl) {
   FControlCount = FControls.size();
   if (AControl->Owner() != this) FreeNotification(AControl);
   if (FControlCount.load() == 1 && FFormPageState.load() == TOrvanePageState::PageStateLoaded)
-    FTimerObserver->Resume();
+    if (FTimerObserver) FTimerObserver->Resume();
 }
 
 std::vector<IOrvaneControl*> TOrvaneForm::GetControls() {
@@ -159,20 +169,20 @@ void TOrvaneForm::RunOnSessionThread(const std::function<void()>& AProc) {
 // Page state and the observer
 
 void TOrvaneForm::OnBeforePageLoad() {
-  FTimerObserver->Pause();
+  if (FTimerObserver) FTimerObserver->Pause();
   FFormPageState = TOrvanePageState::PageStateLoading;
 }
 
 void TOrvaneForm::OnAfterPageLoad() {
   FFormPageState = TOrvanePageState::PageStateLoaded;
   // A form without controls has nothing to observe.
-  if (FControlCount.load() > 0) FTimerObserver->Resume();
+  if (FTimerObserver && FControlCount.load() > 0) FTimerObserver->Resume();
   if (OnPageLoaded) OnPageLoaded(this);
   if (FVexloClass) FVexloClass->DoPageLoaded();
 }
 
 void TOrvaneForm::onFormUnload() {
-  FTimerObserver->Pause();
+  if (FTimerObserver) FTimerObserver->Pause();
   FFormPageState = TOrvanePageState::PageStateUnloaded;
 }
 
@@ -181,7 +191,7 @@ void TOrvaneForm::Close() {
 }
 
 bool TOrvaneForm::ObserverRunning() const {
-  return !FTimerObserver->Paused() && !FTimerObserver->Terminated();
+  return FTimerObserver && !FTimerObserver->Paused() && !FTimerObserver->Terminated();
 }
 
 void TOrvaneForm::Initialize() {

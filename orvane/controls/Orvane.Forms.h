@@ -37,6 +37,9 @@ class TOrvaneForm : public core::TComponent, public IOrvaneForm {
   static constexpr int kObserverInterval = 100;
 
   explicit TOrvaneForm(core::TComponent* AOwner);
+  // The observer stops here, while the whole form still exists: the timer
+  // thread never sees a form half destroyed.
+  void BeforeDestruction() override;
   ~TOrvaneForm() override;
 
   // --- identity and session ---
@@ -144,6 +147,8 @@ class TOrvaneForm : public core::TComponent, public IOrvaneForm {
 
  private:
   void TimerTick();
+  // Frees the observer's timer (waiting for a tick that is running).
+  void StopObserver();
   // The pass itself; the caller holds the forms guard.
   void UpdatePass();
   void RemoveFromList(core::TComponent* AComponent);

@@ -1,5 +1,6 @@
 // Takes the README's pictures of the web pages with the real program and
-// Chromium (not a test):
+// Chromium (not a test): the login page, a refused login and the page after
+// a right one (which reads the city hall from a new test database):
 //   TAMBLO_E2E_BINARY=build/tamblo node tests/e2e/screenshots.js
 "use strict";
 
@@ -9,16 +10,30 @@ const { REPO_ROOT, startTamblo, launchBrowser } = require("./harness");
 async function main() {
   const cleanups = [];
   const t = { after: (fn) => cleanups.push(fn) };
+  const shot = async (page, name) => {
+    const file = path.join(REPO_ROOT, "docs", name);
+    await page.screenshot({ path: file });
+    console.log(`wrote ${path.relative(REPO_ROOT, file)}`);
+  };
   try {
-    // The login page attaches to no database.
-    const server = await startTamblo(t, { database: false });
+    const server = await startTamblo(t);
     const browser = await launchBrowser(t);
     const page = await browser.newPage({ viewport: { width: 1200, height: 720 } });
     await page.goto(server.url("/"));
     await page.locator("#vexlo-loader").waitFor({ state: "hidden" });
-    const file = path.join(REPO_ROOT, "docs", "web_login.png");
-    await page.screenshot({ path: file });
-    console.log(`wrote ${path.relative(REPO_ROOT, file)}`);
+    await shot(page, "web_login.png");
+    await page.fill("#EDTSENHA", "bryn");
+    await page.click("#BTNENTRAR");
+    await page.locator(".swal2-popup").waitFor();
+    await page.waitForTimeout(500); // the dialog's opening animation
+    await shot(page, "web_login_recusado.png");
+    await page.click(".swal2-confirm");
+    await page.fill("#EDTLOGIN", "bryn");
+    await page.fill("#EDTSENHA", "bryn");
+    await page.press("#EDTSENHA", "Enter");
+    await page.locator("#LBLTITULO").waitFor();
+    await page.locator("#vexlo-loader").waitFor({ state: "hidden" });
+    await shot(page, "web_inicio.png");
   } finally {
     for (const fn of cleanups.reverse()) await fn();
   }
