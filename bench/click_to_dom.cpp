@@ -25,6 +25,7 @@
 #include "app/uServerController.h"
 #include "orvane/server/Orvane.BaseClass.h"
 #include "orvane/server/Orvane.Server.HTML.h"
+#include "orvane/server/Orvane.Session.h"
 #include "platform/ui/StdCtrls.h"
 #include "tests/support/WebPageClient.h"
 #include "vexlo/Vexlo.Forms.h"
@@ -104,7 +105,7 @@ struct TServer {
   }
   ~TServer() {
     Engine->StopServer();
-    app::CloseAllSessions(*Engine);
+    orvane::CloseAllSessions(*Engine);
     Pages.reset();
     Engine.reset();
     vexlo::SetVexloManager(nullptr);
