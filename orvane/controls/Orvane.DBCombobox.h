@@ -1,9 +1,13 @@
-// The data-aware web combo box, as its framework kind configures it: the
-// data source and field, and the hook reading the desktop item list.
+// The data-aware web combo box: a select element over the desktop combo
+// box's items whose selection is the text of a field of the data source's
+// current record. The item the visitor chose reaches the field before an
+// event runs. A field value that is not among the items still shows, as an
+// option of its own, so it is never overwritten unseen.
 #pragma once
 
 #include <string>
 
+#include "orvane/controls/Orvane.DBControl.h"
 #include "orvane/controls/Orvane.Types.h"
 #include "platform/db/DB.h"
 
@@ -16,7 +20,53 @@ class IOrvaneDBCombobox {
   virtual db::TDataSource* GetDataSource() const = 0;
   virtual void SetDataField(const std::string& AValue) = 0;
   virtual std::string GetDataField() const = 0;
+  virtual void SetSelectedItem(const std::string& AValue) = 0;
+  virtual std::string GetSelectedItem() = 0;
+  virtual const core::TStrings& GetItems() = 0;
   virtual void SetProcGetItems(TOnGetStrings AValue) = 0;
+};
+
+class TOrvaneDBCombobox : public TOrvaneDBControl, public IOrvaneDBCombobox {
+  CORE_DECLARE_CLASS()
+ public:
+  using TOrvaneDBComboboxDataLink = TOrvaneDBDataLink;
+
+  explicit TOrvaneDBCombobox(core::TComponent* AOwner) : TOrvaneDBControl(AOwner) {}
+
+  void SetDataSource(db::TDataSource* AValue) override { TOrvaneDBControl::SetDataSource(AValue); }
+  db::TDataSource* GetDataSource() const override { return TOrvaneDBControl::GetDataSource(); }
+  void SetDataField(const std::string& AValue) override { TOrvaneDBControl::SetDataField(AValue); }
+  std::string GetDataField() const override { return TOrvaneDBControl::GetDataField(); }
+  // Writes a changed selection into the field, putting an idle dataset into
+  // editing while the browser's states are applied.
+  void SetSelectedItem(const std::string& AValue) override;
+  // The field's text; empty without a field or data.
+  std::string GetSelectedItem() override;
+  // The desktop combo box's items, else the control's own.
+  const core::TStrings& GetItems() override;
+  void SetProcGetItems(TOnGetStrings AValue) override { FProcGetItems = std::move(AValue); }
+  core::TStrings& StoredItems() { return FStoredItems; }
+
+  bool IsDBCombobox() override { return true; }
+  bool GetEnableComponentState() override { return true; }
+  void Initialize() override;
+  void ProcessHTML() override;
+  void ProcessEventParameters(const std::shared_ptr<IOrvaneControlEvent>&, TStringList&) override {}
+  // The key "selecteditemindex": the 1-based position of the chosen item.
+  // Anything else (the placeholder, the field's own value shown beside the
+  // items) leaves the field as it is.
+  void ProcessComponentState(const nlohmann::json& AState) override;
+  void UpdateServerControls(TStringList& ScriptJS, bool AForceUpdate) override;
+
+ protected:
+  void ClearHooks() override;
+
+ private:
+  std::string OptionsHTML() const;
+
+  TOnGetStrings FProcGetItems;
+  std::string FStoredSelectedItem;
+  core::TStrings FStoredItems;
 };
 
 }  // namespace orvane

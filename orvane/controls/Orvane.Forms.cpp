@@ -308,6 +308,20 @@ void TOrvaneForm::DoUpload(const std::vector<std::string>& AFiles) {
   if (FVexloClass) FVexloClass->DoUpload(AFiles);
 }
 
+void TOrvaneForm::DoCellButtonClick(
+    IOrvaneDBGrid* AOrvaneDBGrid,
+    const std::shared_ptr<IOrvaneDBGridColumnButton>& AOrvaneCellButton, int ARow,
+    int AColIndex) {
+  IOrvaneVexloClass* vexlo = FVexloClass;
+  if (!vexlo || !AOrvaneCellButton) return;
+  // The button is held for the time of the call, whatever the handler does
+  // to the columns.
+  std::shared_ptr<IOrvaneDBGridColumnButton> button = AOrvaneCellButton;
+  RunOnSessionThread([vexlo, AOrvaneDBGrid, button, ARow, AColIndex] {
+    vexlo->DoCellButtonClick(AOrvaneDBGrid, button.get(), ARow, AColIndex);
+  });
+}
+
 void TOrvaneForm::Show() {
   IOrvaneSession* session = FOrvaneSession.load();
   if (!session) return;

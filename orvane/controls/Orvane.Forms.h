@@ -120,6 +120,10 @@ class TOrvaneForm : public core::TComponent, public IOrvaneForm {
   TOnUpload GetOnUpload() const { return FOnUpload; }
   void SetOnUpload(TOnUpload AValue) { FOnUpload = std::move(AValue); }
   void DoUpload(const std::vector<std::string>& AFiles) override;
+  // Runs the bridge form's DoCellButtonClick on a session thread and waits.
+  void DoCellButtonClick(IOrvaneDBGrid* AOrvaneDBGrid,
+                         const std::shared_ptr<IOrvaneDBGridColumnButton>& AOrvaneCellButton,
+                         int ARow, int AColIndex);
   // First its own OnTagHTML, then the bridge form's when the tag is still
   // unchanged.
   virtual void DoTagHTML(const std::string& ATag, std::string& ReplaceTag);

@@ -45,6 +45,17 @@ enum class TOrvaneAlignment {
   OrvaneAlignJustified
 };
 
+// What a data grid cell shows.
+enum class TOrvaneFieldModel {
+  OrvaneFieldModelNone,
+  OrvaneFieldModelField,
+  OrvaneFieldModelCombobox,
+  OrvaneFieldModelCheckbox,
+  OrvaneFieldModelLookup,
+  OrvaneFieldModelButton,
+  OrvaneFieldModelHTML
+};
+
 // A value that cannot be converted to the type asked for.
 class EVariantError : public std::runtime_error {
  public:

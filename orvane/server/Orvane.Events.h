@@ -77,6 +77,19 @@ class IOrvaneControl {
   virtual bool NeedCheckValidation() { return false; }
 };
 
+// What the grid data route needs of a data grid control (the control offers
+// it next to IOrvaneControl). Called inside the session's forms guard.
+class IOrvaneDBGridREST {
+ public:
+  virtual ~IOrvaneDBGridREST() = default;
+  // The rows as JSON text.
+  virtual std::string RESTRows() = 0;
+  // Applies an edited row; false with a message when it was refused or
+  // failed (nothing written then). ARowID names the posted row.
+  virtual bool RESTCellPost(const std::string& AContent, std::string& ARowID,
+                            std::string& AErrorMessage) = 0;
+};
+
 class IOrvaneControlEvent {
  public:
   virtual ~IOrvaneControlEvent() = default;

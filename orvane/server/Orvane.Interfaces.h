@@ -26,6 +26,8 @@ class IOrvaneCallBacks;  // Orvane.CallBack.h
 class IOrvaneVexloClass;
 class TOrvaneURI;
 class TOrvaneClipboard;
+class IOrvaneDBGrid;              // Orvane.DBGrid.h
+class IOrvaneDBGridColumnButton;  // Orvane.DBGrid.Columns.Buttons.h
 
 // Called with a popup's name and a second string the caller passes empty.
 using TOnPopup = std::function<void(const std::string& AName, const std::string& AValue)>;
@@ -147,6 +149,11 @@ class IOrvaneVexloClass {
   virtual void DoInitOrvaneControl(IOrvaneControl* /*AControl*/) {}
   virtual void DoRenderOrvaneControl(IOrvaneControl* /*AControl*/, std::string& /*HTMLControl*/) {}
   virtual void DoUpload(const std::vector<std::string>& /*AFiles*/) {}
+  // A cell button of a data grid was clicked on row ARow (the dataset is
+  // there already) of the column at AColIndex.
+  virtual void DoCellButtonClick(IOrvaneDBGrid* /*AOrvaneDBGrid*/,
+                                 IOrvaneDBGridColumnButton* /*AOrvaneCellButton*/, int /*ARow*/,
+                                 int /*AColIndex*/) {}
   virtual bool ShowingModal() { return false; }
   virtual void ShowPopup(const std::string& /*AName*/) {}
   virtual void ClosePopup(const std::string& /*AName*/) {}

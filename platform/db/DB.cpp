@@ -702,6 +702,28 @@ TField& TDataSet::AddField(const std::string& AFieldName, TFieldType ADataType, 
   return *FFields[FPersistentFieldCount - 1];
 }
 
+TField& TDataSet::AddLookupField(const std::string& AFieldName, TFieldType ADataType, int ASize,
+                                 const std::string& AKeyFields, TDataSet* ALookupDataSet,
+                                 const std::string& ALookupKeyFields,
+                                 const std::string& ALookupResultField) {
+  TField& f = AddField(AFieldName, ADataType, ASize);
+  f.FieldKind = TFieldKind::fkLookup;
+  f.KeyFields = AKeyFields;
+  f.LookupDataSet = ALookupDataSet;
+  f.LookupKeyFields = ALookupKeyFields;
+  f.LookupResultField = ALookupResultField;
+  f.ProviderFlags = 0;
+  return f;
+}
+
+TValue TDataSet::LookupValueOf(const TField& AField, const TValue& AKey) const {
+  TDataSet* list = AField.LookupDataSet;
+  if (IsNullValue(AKey) || !list || !list->Active()) return {};
+  if (!list->FindField(AField.LookupKeyFields) || !list->FindField(AField.LookupResultField))
+    return {};
+  return list->Lookup(AField.LookupKeyFields, AKey, AField.LookupResultField);
+}
+
 TField& TDataSet::AddDynamicField(const std::string& AFieldName, TFieldType ADataType, int ASize) {
   auto f = std::make_unique<TField>(*this, AFieldName, ADataType, ASize);
   f->FIndex = static_cast<int>(FFields.size());
@@ -1051,6 +1073,11 @@ void TDataSet::CheckOwnField(const TField& AField) const {
 
 TValue TDataSet::RowValue(int ARecNo, int AFieldIndex) const {
   if (AFieldIndex < 0 || AFieldIndex >= FieldCount()) return {};
+  const TField& f = *FFields[static_cast<size_t>(AFieldIndex)];
+  if (f.FieldKind == TFieldKind::fkLookup) {
+    TField* key = FindField(f.KeyFields);
+    return key && key != &f ? LookupValueOf(f, RowValue(ARecNo, key->Index())) : TValue{};
+  }
   bool edited;
   const TRecord* r = RowOf(ARecNo, edited);
   if (!r) return {};
@@ -1065,6 +1092,7 @@ TValue TDataSet::RowValue(int ARecNo, const TField& AField) const {
 
 bool TDataSet::RowIsNull(int ARecNo, const TField& AField) const {
   CheckOwnField(AField);
+  if (AField.FieldKind == TFieldKind::fkLookup) return IsNullValue(RowValue(ARecNo, AField));
   bool edited;
   const TRecord* r = RowOf(ARecNo, edited);
   if (!r) return true;
@@ -1087,6 +1115,10 @@ const TRecord* TDataSet::CurrentRecord() const {
 }
 
 TValue TDataSet::GetFieldValue(const TField& AField) const {
+  if (AField.FieldKind == TFieldKind::fkLookup) {
+    TField* key = FindField(AField.KeyFields);
+    return key && key != &AField ? LookupValueOf(AField, GetFieldValue(*key)) : TValue{};
+  }
   if (FState == TDataSetState::dsEdit || FState == TDataSetState::dsInsert) {
     size_t i = static_cast<size_t>(AField.Index());
     return i < FBuffer.size() ? FBuffer[i] : TValue{};
@@ -1101,11 +1133,39 @@ void TDataSet::SetFieldValue(TField& AField, const TValue& AValue) {
   if (AField.ReadOnly)
     throw EDatabaseError("O campo " + Quoted(AField.GetDisplayLabel()) +
                          " não pode ser modificado");
+  if (AField.FieldKind == TFieldKind::fkLookup) {
+    SetLookupFieldValue(AField, AValue);
+    return;
+  }
   ValidateFieldValue(AField, AValue);
   FBuffer[static_cast<size_t>(AField.Index())] = AValue;
   FModified = true;
   DataEvent(TDataEvent::deFieldChange, &AField);
   if (AField.OnChange) AField.OnChange(AField);
+}
+
+void TDataSet::SetLookupFieldValue(TField& AField, const TValue& AValue) {
+  TField* key = FindField(AField.KeyFields);
+  if (!key || key == &AField)
+    throw EDatabaseError("O campo " + Quoted(AField.GetDisplayLabel()) +
+                         " não tem o campo chave " + Quoted(AField.KeyFields));
+  if (IsNullValue(AValue)) {
+    key->Clear();
+    return;
+  }
+  TDataSet* list = AField.LookupDataSet;
+  TField* listKey = list && list->Active() ? list->FindField(AField.LookupKeyFields) : nullptr;
+  TField* listResult = list && list->Active() ? list->FindField(AField.LookupResultField) : nullptr;
+  if (listKey && listResult) {
+    std::string wanted = AField.TextOf(AValue);
+    for (int rec = 1; rec <= list->RecordCount(); ++rec)
+      if (list->RowText(rec, *listResult) == wanted) {
+        key->SetValue(list->RowValue(rec, *listKey));
+        return;
+      }
+  }
+  throw EDatabaseError("O valor " + Quoted(AField.TextOf(AValue)) + " não é válido para o campo " +
+                       Quoted(AField.GetDisplayLabel()));
 }
 
 void TDataSet::StartInsert(bool AAppend) {

@@ -55,6 +55,10 @@ using TProviderFlags = unsigned;
 
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
+// A data field holds a column of the rows; a lookup field shows, for each
+// row, a value found in another dataset.
+enum class TFieldKind { fkData, fkLookup };
+
 class TDataSet;
 class TDataSource;
 
@@ -81,6 +85,18 @@ class TField {
   TProviderFlags ProviderFlags = pfInUpdate | pfInWhere;
   TAlignment Alignment = TAlignment::taLeftJustify;
   std::function<void(TField& Sender)> OnChange;
+
+  // A lookup field (see TDataSet::AddLookupField): its value in a row is
+  // LookupResultField of the first row of LookupDataSet whose
+  // LookupKeyFields equals this dataset's field KeyFields in that row (one
+  // field each); null when there is none or LookupDataSet is not active.
+  // Setting it sets KeyFields to the key of the first lookup row showing
+  // that value. It is never stored.
+  TFieldKind FieldKind = TFieldKind::fkData;
+  TDataSet* LookupDataSet = nullptr;
+  std::string KeyFields;
+  std::string LookupKeyFields;
+  std::string LookupResultField;
 
   const std::string& GetDisplayLabel() const {
     return DisplayLabel.empty() ? FFieldName : DisplayLabel;
@@ -281,6 +297,11 @@ class TDataSet : public core::TComponent {
 
   // Field definitions. Fields added here persist across open and close.
   TField& AddField(const std::string& AFieldName, TFieldType ADataType, int ASize = 0);
+  // A lookup field (persistent, never written to the store).
+  TField& AddLookupField(const std::string& AFieldName, TFieldType ADataType, int ASize,
+                         const std::string& AKeyFields, TDataSet* ALookupDataSet,
+                         const std::string& ALookupKeyFields,
+                         const std::string& ALookupResultField);
   int FieldCount() const { return static_cast<int>(FFields.size()); }
   TField& Fields(int AIndex) const { return *FFields.at(AIndex); }
   TField* FindField(std::string_view AFieldName) const;
@@ -408,6 +429,9 @@ class TDataSet : public core::TComponent {
   // is the record being edited (its values are in FBuffer).
   const TRecord* RowOf(int ARecNo, bool& AEdited) const;
   void CheckOwnField(const TField& AField) const;
+  // The value a lookup field shows for a key value of its key field.
+  TValue LookupValueOf(const TField& AField, const TValue& AKey) const;
+  void SetLookupFieldValue(TField& AField, const TValue& AValue);
 
   std::vector<std::unique_ptr<TField>> FFields;
   size_t FPersistentFieldCount = 0;

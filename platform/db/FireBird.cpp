@@ -742,6 +742,7 @@ void TQuery::InternalOpen(std::vector<TRecord>& ARows) {
       }
     }
     for (int k = 0; k < FieldCount(); ++k) {
+      if (Fields(k).FieldKind == TFieldKind::fkLookup) continue;  // never read
       bool found = std::any_of(cols.begin(), cols.end(),
                                [&](const TColumn& c) { return c.FieldIndex == k; });
       if (!found)
