@@ -146,6 +146,58 @@ void TOrvaneServerFunctions::UnLockClient(const std::shared_ptr<IOrvaneSession>&
     ASession->ExecJS("UnLockThreadClient();");
 }
 
+void TOrvaneServerFunctions::RESTData(TOrvaneHTTPRequest& ARequest,
+                                      TOrvaneHTTPResponse& AResponse,
+                                      TOrvaneWebSocketContext& AContext) {
+  const TStringList& query = ARequest.Header.QueryParams;
+  const std::string eventID = ValueOf(query, "eventid");
+  const std::string formUUID = AContext.FormUUID();
+  if (eventID.empty() || formUUID.empty()) return;
+  std::shared_ptr<IOrvaneSession> session =
+      CheckedSession(AContext.OrvaneSessionUUID(), AContext.Token());
+  if (!session || session->Destroying()) return;
+  TOrvaneFormsGuardScope guard(*session);
+  IOrvaneForm* form = session->ActiveFormByFormUUID(formUUID);
+  if (!form) return;
+  IOrvaneControl* owner = nullptr;
+  std::shared_ptr<IOrvaneControlEvent> event = FindEvent(*form, eventID, owner);
+  if (!event || !owner || !owner->IsDBGrid()) return;
+  auto* grid = dynamic_cast<IOrvaneDBGridREST*>(owner);
+  if (!grid) return;
+  TStringList parameters = query;
+  if (event->GetEventType() == TOrvaneEventType::EventOnLoadJSON) {
+    AResponse.Content = event->CallEventResponse(parameters);
+    AResponse.ContentType = "application/json";
+  } else if (event->GetEventType() == TOrvaneEventType::EventOnCellPost) {
+    std::string rowID, message;
+    bool ok;
+    if (IsJSONValid(ARequest.Header.Content)) {
+      ok = grid->RESTCellPost(ARequest.Header.Content, rowID, message);
+    } else {
+      // Never answered as a success: the page restores the row.
+      ok = false;
+      message = "A alteração enviada não é válida.";
+    }
+    nlohmann::json answer = {
+        {"status", ok ? "ok" : "error"}, {"errormessage", message}, {"rowid", rowID}};
+    AResponse.Content =
+        answer.dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
+    AResponse.ContentType = "application/json";
+    if (!ok) {
+      AResponse.Error = true;
+      AResponse.ErrorMessage = message;
+      AResponse.StatusCode = "404";
+    }
+    // The page is brought up to date (the rows reload after a post).
+    guard.Leave();
+    form = nullptr;
+    session->ExecThread(false, [session, formUUID] {
+      if (IOrvaneForm* current = session->ActiveFormByFormUUID(formUUID))
+        current->DoEventHandled();
+    });
+  }
+}
+
 std::shared_ptr<IOrvaneSession> TOrvaneServerFunctions::CheckedSession(const std::string& UUID,
                                                                        const std::string& Token) {
   if (!FRoot || UUID.empty() || Token.empty()) return nullptr;

@@ -31,6 +31,14 @@ class TOrvaneServerFunctions {
   // valid session in the response.
   void DownloadData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
                     TOrvaneWebSocketContext& AContext);
+  // The grid data route's handler: the rows of a data grid (the load event)
+  // or the application of an edited row (the post event), for a form of a
+  // valid session, inside the session's forms guard. An edited row answers
+  // {"status", "errormessage", "rowid"}; a refused or failed one with the
+  // status "error" and HTTP 404. Anything that does not check out leaves
+  // the response empty.
+  void RESTData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
+                TOrvaneWebSocketContext& AContext);
   // Wires the engine root's message and download events to this dispatcher.
   void Attach(TOrvaneBaseClass& ARoot);
 

@@ -80,9 +80,10 @@ void TOrvaneServerHTML::ReceiveMessage(const TOrvaneWebSocketMessage& AMessage,
   FOrvaneServerFunctions->ReceiveMessage(AMessage, AContext, AAnswer);
 }
 
-void TOrvaneServerHTML::RESTData(TOrvaneHTTPRequest& /*ARequest*/,
-                                 TOrvaneHTTPResponse& /*AResponse*/,
-                                 TOrvaneWebSocketContext& /*AContext*/) {}
+void TOrvaneServerHTML::RESTData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
+                                 TOrvaneWebSocketContext& AContext) {
+  FOrvaneServerFunctions->RESTData(ARequest, AResponse, AContext);
+}
 
 void TOrvaneServerHTML::DownloadData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
                                      TOrvaneWebSocketContext& AContext) {
