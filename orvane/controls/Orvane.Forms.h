@@ -120,6 +120,10 @@ class TOrvaneForm : public core::TComponent, public IOrvaneForm {
   TOnUpload GetOnUpload() const { return FOnUpload; }
   void SetOnUpload(TOnUpload AValue) { FOnUpload = std::move(AValue); }
   void DoUpload(const std::vector<std::string>& AFiles) override;
+  // The bridge form's upload item, if its page shows one.
+  bool GetUploadLimits(TOrvaneUploadLimits& ALimits) override {
+    return FVexloClass && FVexloClass->GetUploadLimits(ALimits);
+  }
   // Runs the bridge form's DoCellButtonClick on a session thread and waits.
   void DoCellButtonClick(IOrvaneDBGrid* AOrvaneDBGrid,
                          const std::shared_ptr<IOrvaneDBGridColumnButton>& AOrvaneCellButton,

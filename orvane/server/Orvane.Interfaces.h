@@ -47,12 +47,25 @@ enum class TSessionChangeType {
 
 using TOrvaneDateTime = std::chrono::system_clock::time_point;
 
+// What a page's upload accepts: the limits its upload item shows the
+// visitor, held by the server while it reads an upload (0: no limit).
+struct TOrvaneUploadLimits {
+  int MaxFiles = 1;
+  uint64_t MaxFileSize = 0;    // bytes per file
+  uint64_t MaxUploadSize = 0;  // bytes of all files together
+  // Extensions without the dot, lower case; empty: every type.
+  std::vector<std::string> AllowedFileTypes;
+};
+
 // What the engine core needs of a session's web form.
 class IOrvaneForm {
  public:
   virtual ~IOrvaneForm() = default;
   // Receives the full paths of the files an upload saved in the session folder.
   virtual void DoUpload(const std::vector<std::string>& AFiles) = 0;
+  // The limits of the upload the form's page shows; false when it shows
+  // none (then no file is accepted for it).
+  virtual bool GetUploadLimits(TOrvaneUploadLimits& /*ALimits*/) { return false; }
   // True while the form is being destroyed.
   virtual bool Destroying() const = 0;
   // The session the form belongs to (not owned), or null.
@@ -149,6 +162,8 @@ class IOrvaneVexloClass {
   virtual void DoInitOrvaneControl(IOrvaneControl* /*AControl*/) {}
   virtual void DoRenderOrvaneControl(IOrvaneControl* /*AControl*/, std::string& /*HTMLControl*/) {}
   virtual void DoUpload(const std::vector<std::string>& /*AFiles*/) {}
+  // The limits of the upload item the page shows; false without one.
+  virtual bool GetUploadLimits(TOrvaneUploadLimits& /*ALimits*/) { return false; }
   // A cell button of a data grid was clicked on row ARow (the dataset is
   // there already) of the column at AColIndex.
   virtual void DoCellButtonClick(IOrvaneDBGrid* /*AOrvaneDBGrid*/,

@@ -417,41 +417,191 @@ void TOrvaneServerTCP::ReconnectProbe(TOrvaneHTTPRequest& ARequest, net::TContex
   AContext.Connection().Write(answer + kFixedLines + kCRLF);
 }
 
+namespace {
+
+// A refused upload: the reason for the page, and the status it goes with.
+struct TUploadRefusal {
+  std::string Status;
+  std::string Message;
+};
+
+// Answers a refused upload with its reason, then ends the connection. The
+// rest of the body the browser is still sending (AUnread bytes, at most
+// AMaxDrain) is read and dropped for a few seconds, so that closing with
+// unread input does not reset the connection before the browser has read
+// the answer.
+void WriteUploadAnswer(net::TIOHandler& AIO, const std::string& AStatus,
+                       const std::string& AMessage, uint64_t AUnread, uint64_t AMaxDrain) {
+  try {
+    AIO.Write("HTTP/1.1 " + AStatus + "\r\nContent-Type: text/plain; charset=UTF-8\r\n" +
+              "Content-Length: " + std::to_string(AMessage.size()) + "\r\n" + kFixedLines + kCRLF +
+              AMessage);
+  } catch (const net::ESocketError&) {
+    // The browser went away: nobody to tell.
+  }
+  AIO.CloseGracefully(static_cast<size_t>(std::min(AUnread, AMaxDrain)), 5000);
+}
+
+}  // namespace
+
 void TOrvaneServerTCP::Upload(TOrvaneHTTPRequest& ARequest, net::TContext& AContext) {
   const TOrvaneHTTPHeader& h = ARequest.Header;
   TOrvaneWebSocketContext context;
-  FillFromQuery(context, h, false);
+  FillFromQuery(context, h, true);
   int64_t length = StrToInt64Def(h.ContentLength, 0);
   if (h.Boundary.empty() || length <= 0) return;
-  // Refused without reading the body.
-  if (static_cast<uint64_t>(length) > MaxContentLength) return;
+  net::TIOHandler& io = AContext.Connection();
+  if (static_cast<uint64_t>(length) > MaxContentLength) {
+    WriteUploadAnswer(io, "413 Payload Too Large",
+                      "O tamanho total dos arquivos selecionados excede o limite permitido.",
+                      static_cast<uint64_t>(length), MaxContentLength);
+    return;
+  }
   auto session = CheckedSession(context.OrvaneSessionUUID(), context.Token());
   if (!session) return;
   context.SetOrvaneSession(session);
 
-  net::TIOHandler& io = AContext.Connection();
-  std::string body = ReadBody(io, static_cast<uint64_t>(length));
-  std::vector<std::string> saved;
-  for (const TMultipartFile& f : ReadMultipartFormData(body, h.Boundary)) {
-    std::string name = SafeUploadFileName(f.FileName);
-    if (name.empty()) {
-      std::cerr << "OrvaneServer: nome de arquivo enviado recusado" << std::endl;
-      continue;
-    }
-    saved.push_back(SaveUploadedFile(session->PathSession(), name, f.Content));
+  // The form the files are for, and the limits of the upload its page
+  // shows; a form without one takes no file.
+  const std::string formUUID = context.FormUUID();
+  TOrvaneUploadLimits limits;
+  bool accepts = false;
+  {
+    TOrvaneFormsGuardScope guard(*session);
+    IOrvaneForm* form = session->ActiveFormByFormUUID(formUUID);
+    accepts = form && form->GetUploadLimits(limits);
   }
+  if (!accepts) {
+    WriteUploadAnswer(io, "403 Forbidden", "Esta página não recebe arquivos.",
+                      static_cast<uint64_t>(length), MaxContentLength);
+    return;
+  }
+  // A body far beyond the limits is refused before a byte of it is read
+  // (the multipart heads of the parts take a few hundred bytes each).
+  const uint64_t slack = 16 * 1024 * static_cast<uint64_t>(std::max(1, limits.MaxFiles));
+  uint64_t bound = UINT64_MAX;
+  if (limits.MaxUploadSize > 0) bound = limits.MaxUploadSize + slack;
+  if (limits.MaxFiles > 0 && limits.MaxFileSize > 0)
+    bound = std::min(bound, limits.MaxFileSize * static_cast<uint64_t>(limits.MaxFiles) + slack);
+  if (static_cast<uint64_t>(length) > bound) {
+    WriteUploadAnswer(io, "413 Payload Too Large",
+                      "O tamanho total dos arquivos selecionados excede o limite permitido.",
+                      static_cast<uint64_t>(length), MaxContentLength);
+    return;
+  }
+
+  // The body is read piece by piece and each file written as it arrives;
+  // the limits are checked on every piece, and reading stops at the first
+  // one passed. Files of a refused or broken upload are removed.
+  std::vector<std::string> saved;
+  std::unique_ptr<TUploadFileWriter> writer;
+  std::string current;
+  int count = 0;
+  uint64_t total = 0;
+  TUploadRefusal refusal;
+  auto refuse = [&](const std::string& AStatus, const std::string& AMessage) {
+    refusal = {AStatus, AMessage};
+    return false;
+  };
+  TMultipartReader::THandlers handlers;
+  handlers.OnFileBegin = [&](const std::string& AFileName) {
+    ++count;
+    if (limits.MaxFiles > 0 && count > limits.MaxFiles)
+      return refuse("413 Payload Too Large", "Você pode selecionar no máximo " +
+                                                 std::to_string(limits.MaxFiles) + " arquivos.");
+    current = SafeUploadFileName(AFileName);
+    if (current.empty())
+      return refuse("400 Bad Request", "O nome de um dos arquivos não pode ser usado.");
+    if (!limits.AllowedFileTypes.empty()) {
+      std::string type = UploadFileType(current);
+      bool allowed = false;
+      for (const std::string& t : limits.AllowedFileTypes) allowed = allowed || t == type;
+      if (!allowed)
+        return refuse("415 Unsupported Media Type",
+                      "O tipo de arquivo do arquivo " + current + " não é permitido.");
+    }
+    try {
+      writer = std::make_unique<TUploadFileWriter>(session->PathSession(), current);
+    } catch (const std::exception& e) {
+      return refuse("500 Internal Server Error", e.what());
+    }
+    return true;
+  };
+  handlers.OnFileData = [&](std::string_view AData) {
+    total += AData.size();
+    if (limits.MaxFileSize > 0 && writer->Size() + AData.size() > limits.MaxFileSize)
+      return refuse("413 Payload Too Large",
+                    "O arquivo " + current + " excede o tamanho máximo permitido.");
+    if (limits.MaxUploadSize > 0 && total > limits.MaxUploadSize)
+      return refuse("413 Payload Too Large",
+                    "O tamanho total dos arquivos selecionados excede o limite permitido.");
+    try {
+      writer->Write(AData);
+    } catch (const std::exception& e) {
+      return refuse("500 Internal Server Error", e.what());
+    }
+    return true;
+  };
+  handlers.OnFileEnd = [&] {
+    try {
+      saved.push_back(writer->Close());
+    } catch (const std::exception& e) {
+      return refuse("500 Internal Server Error", e.what());
+    }
+    writer.reset();
+    return true;
+  };
+  auto discard = [&] {
+    writer.reset();
+    for (const std::string& path : saved) ::unlink(path.c_str());
+    saved.clear();
+  };
+  uint64_t left = static_cast<uint64_t>(length);
+  try {
+    TMultipartReader reader(h.Boundary, std::move(handlers));
+    constexpr size_t kStep = 64 * 1024;
+    std::string piece;
+    while (left > 0 && !reader.Failed()) {
+      size_t n = static_cast<size_t>(std::min<uint64_t>(kStep, left));
+      piece.resize(n);
+      io.ReadBytes(piece.data(), n);
+      left -= n;
+      reader.Feed(piece);
+    }
+    if (reader.Failed() || !reader.Finished()) {
+      discard();
+      if (refusal.Status.empty())
+        refusal = {"400 Bad Request", "O envio dos arquivos não foi concluído."};
+      WriteUploadAnswer(io, refusal.Status, refusal.Message, left, MaxContentLength);
+      return;
+    }
+  } catch (...) {
+    discard();
+    throw;
+  }
+
   // DoUploadFile: the form's handler runs with this thread counted as the
   // session's and inside the forms guard, like every other form call; the
-  // thread is forgotten again whatever happens.
+  // thread is forgotten again whatever happens. The files go to the form
+  // they were sent for, if it is still on the page.
+  bool delivered = false;
   session->ThreadAddCurrent();
   try {
     TOrvaneFormsGuardScope guard(*session);
-    if (IOrvaneForm* form = session->GetActiveForm()) form->DoUpload(saved);
+    if (IOrvaneForm* form = session->ActiveFormByFormUUID(formUUID)) {
+      delivered = true;
+      form->DoUpload(saved);
+    }
   } catch (...) {
     session->ThreadRemoveCurrent();
     throw;
   }
   session->ThreadRemoveCurrent();
+  if (!delivered) {
+    discard();
+    WriteUploadAnswer(io, "409 Conflict", "A página mudou antes do envio terminar.", 0, 0);
+    return;
+  }
   io.Write(std::string("HTTP/1.1 200 OK\r\n") + kFixedLines + kCRLF);
 }
 

@@ -343,7 +343,7 @@ void TIOHandler::Disconnect() {
   if (!FDisconnected.exchange(true)) ::shutdown(FFd, SHUT_RDWR);
 }
 
-void TIOHandler::CloseGracefully() {
+void TIOHandler::CloseGracefully(size_t AMaxDrain, int AMaxMillis) {
   if (FDisconnected.exchange(true)) return;
   if (FSSL) {
     std::lock_guard<std::mutex> g(FSSLLock);
@@ -354,10 +354,10 @@ void TIOHandler::CloseGracefully() {
   // Read what the peer still sends until it closes, so that closing our
   // side with unread input does not reset the connection and lose the answer
   // on its way. Bounded in time and size.
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(AMaxMillis);
   char buf[4096];
   size_t drained = 0;
-  while (drained < (1u << 20)) {
+  while (drained < AMaxDrain) {
     int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                     deadline - std::chrono::steady_clock::now())
                                     .count());

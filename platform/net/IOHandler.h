@@ -122,8 +122,10 @@ class TIOHandler {
   bool Connected() const { return !FDisconnected.load(); }
 
   // Ends the connection from its own thread after an answer: the peer gets
-  // the whole answer and then the end of the stream.
-  void CloseGracefully();
+  // the whole answer and then the end of the stream. What the peer still
+  // sends is read and dropped (up to AMaxDrain bytes within AMaxMillis), so
+  // that unread input does not reset the connection and lose the answer.
+  void CloseGracefully(size_t AMaxDrain = 1u << 20, int AMaxMillis = 1000);
 
   std::atomic<int> Tag{0};
   std::string PeerIP;

@@ -26,8 +26,17 @@ class TTestForm : public orvane::IOrvaneForm {
   }
   bool Destroying() const override { return DestroyingFlag.load(); }
   orvane::IOrvaneSession* GetOrvaneSession() const override { return Session; }
+  std::string GetFormUUID() const override { return "F1"; }
+  // The page shows an upload with these limits (any file by default).
+  bool GetUploadLimits(orvane::TOrvaneUploadLimits& ALimits) override {
+    std::lock_guard<std::mutex> g(Lock);
+    ALimits = Limits;
+    return AcceptsUploads;
+  }
 
   std::mutex Lock;
+  orvane::TOrvaneUploadLimits Limits{0, 0, 0, {}};
+  bool AcceptsUploads = true;
   std::vector<std::vector<std::string>> Uploads;
   std::atomic<bool> DestroyingFlag{false};
   std::atomic<bool> FailUpload{false};
@@ -92,6 +101,9 @@ class TTestSession : public orvane::IOrvaneSession {
     return Downloads;
   }
   orvane::IOrvaneForm* GetActiveForm() override { return &Form; }
+  orvane::IOrvaneForm* ActiveFormByFormUUID(const std::string& AFormUUID) override {
+    return AFormUUID == Form.GetFormUUID() ? &Form : nullptr;
+  }
   unsigned OpenedConnections() const override { return FOpened.load(); }
   void IncOpenedConnections() override { ++FOpened; }
   void DecOpenedConnections() override {

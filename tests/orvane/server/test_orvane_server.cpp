@@ -585,10 +585,11 @@ std::string UploadRequest(const std::string& AQuery, const std::vector<std::stri
 TEST_F(OrvaneServer, UploadsLandInTheSessionFolderWithSuffixes) {
   Start();
   const std::string ok = "HTTP/1.1 200 OK\r\n" + kFixed + "\r\n";
+  const std::string q = "token=T1&orvanesession=U1&FormUUID=F1";
   std::string folder = Session->PathSession();
-  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"a.pdf"}, "um")), ok);
-  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"a.pdf", "b.png"}, "dois")), ok);
-  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"a.pdf"}, "três")), ok);
+  EXPECT_EQ(Ask(UploadRequest(q, {"a.pdf"}, "um")), ok);
+  EXPECT_EQ(Ask(UploadRequest(q, {"a.pdf", "b.png"}, "dois")), ok);
+  EXPECT_EQ(Ask(UploadRequest(q, {"a.pdf"}, "três")), ok);
   {
     std::lock_guard<std::mutex> g(Session->Form.Lock);
     ASSERT_EQ(Session->Form.Uploads.size(), 3u);
@@ -603,8 +604,9 @@ TEST_F(OrvaneServer, UploadsLandInTheSessionFolderWithSuffixes) {
   EXPECT_EQ(Session->ThreadAdds.load(), 3);
   EXPECT_EQ(Session->ThreadRemoves.load(), 3);
 
-  // Names are reduced to their base name; unusable ones are refused.
-  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"../../fora.txt", "..", ""}, "x")), ok);
+  // Names are reduced to their base name (a file input left empty sends
+  // none); an unusable name refuses the upload.
+  EXPECT_EQ(Ask(UploadRequest(q, {"../../fora.txt", ""}, "x")), ok);
   EXPECT_TRUE(fs::exists(folder + "fora.txt"));
   EXPECT_FALSE(fs::exists(Root / "temp" / "fora.txt"));
   EXPECT_FALSE(fs::exists(Dir / "fora.txt"));
@@ -612,21 +614,165 @@ TEST_F(OrvaneServer, UploadsLandInTheSessionFolderWithSuffixes) {
     std::lock_guard<std::mutex> g(Session->Form.Lock);
     EXPECT_EQ(Session->Form.Uploads.back(), std::vector<std::string>{folder + "fora.txt"});
   }
+  EXPECT_EQ(Ask(UploadRequest(q, {"boa.txt", ".."}, "x")).rfind("HTTP/1.1 400 Bad Request", 0), 0u);
+  EXPECT_FALSE(fs::exists(folder + "boa.txt"));
+}
+
+TEST_F(OrvaneServer, UploadsKeepTheLimitsOfTheFormsUploadWhileReading) {
+  Start();
+  const std::string q = "token=T1&orvanesession=U1&FormUUID=F1";
+  const std::string folder = Session->PathSession();
+  {
+    std::lock_guard<std::mutex> g(Session->Form.Lock);
+    Session->Form.Limits = TOrvaneUploadLimits{2, 1000, 1500, {"pdf", "jpg"}};
+  }
+  auto status = [&](const std::string& AAnswer) { return AAnswer.substr(0, AAnswer.find("\r\n")); };
+  auto body = [&](const std::string& AAnswer) {
+    return AAnswer.substr(AAnswer.find("\r\n\r\n") + 4);
+  };
+  struct TCase {
+    const char* What;
+    std::vector<std::string> Names;
+    std::string Content;
+    const char* Status;
+    const char* Message;
+  };
+  const TCase cases[] = {
+      {"too many files",
+       {"a.pdf", "b.pdf", "c.pdf"},
+       "x",
+       "HTTP/1.1 413 Payload Too Large",
+       "Você pode selecionar no máximo 2 arquivos."},
+      {"a type not allowed",
+       {"a.pdf", "b.exe"},
+       "x",
+       "HTTP/1.1 415 Unsupported Media Type",
+       "O tipo de arquivo do arquivo b.exe não é permitido."},
+      {"one file too large",
+       {"a.pdf"},
+       std::string(1001, 'z'),
+       "HTTP/1.1 413 Payload Too Large",
+       "O arquivo a.pdf excede o tamanho máximo permitido."},
+      {"all together too large",
+       {"a.pdf", "b.jpg"},
+       std::string(800, 'z'),
+       "HTTP/1.1 413 Payload Too Large",
+       "O tamanho total dos arquivos selecionados excede o limite permitido."},
+      // Far beyond the limits: refused before the body is read.
+      {"refused unread",
+       {"a.pdf"},
+       std::string(200000, 'z'),
+       "HTTP/1.1 413 Payload Too Large",
+       "O tamanho total dos arquivos selecionados excede o limite permitido."},
+  };
+  for (const TCase& c : cases) {
+    std::string answer = Ask(UploadRequest(q, c.Names, c.Content));
+    EXPECT_EQ(status(answer), c.Status) << c.What;
+    EXPECT_EQ(body(answer), c.Message) << c.What;
+    // Nothing written stays, nothing reaches the form.
+    EXPECT_TRUE(fs::is_empty(folder) || !fs::exists(folder)) << c.What;
+  }
+  {
+    std::lock_guard<std::mutex> g(Session->Form.Lock);
+    EXPECT_TRUE(Session->Form.Uploads.empty());
+  }
+  // Within the limits, in any letter case.
+  EXPECT_EQ(status(Ask(UploadRequest(q, {"FOTO.JPG", "b.pdf"}, std::string(700, 'z')))),
+            "HTTP/1.1 200 OK");
+  // Only for the form the page names, and only one that shows an upload.
+  EXPECT_EQ(status(Ask(UploadRequest("token=T1&orvanesession=U1&FormUUID=F9", {"c.pdf"}, "x"))),
+            "HTTP/1.1 403 Forbidden");
+  EXPECT_EQ(status(Ask(UploadRequest("token=T1&orvanesession=U1", {"c.pdf"}, "x"))),
+            "HTTP/1.1 403 Forbidden");
+  {
+    std::lock_guard<std::mutex> g(Session->Form.Lock);
+    Session->Form.AcceptsUploads = false;
+  }
+  EXPECT_EQ(status(Ask(UploadRequest(q, {"c.pdf"}, "x"))), "HTTP/1.1 403 Forbidden");
+  EXPECT_FALSE(fs::exists(folder + "c.pdf"));
+  {
+    std::lock_guard<std::mutex> g(Session->Form.Lock);
+    EXPECT_EQ(Session->Form.Uploads.size(), 1u);
+  }
+  EXPECT_NE(Get("/ola.txt"), "");
+}
+
+TEST_F(OrvaneServer, UploadsAreWrittenAsTheyArriveAndStopAtTheLimit) {
+  Start();
+  const std::string folder = Session->PathSession();
+  {
+    std::lock_guard<std::mutex> g(Session->Form.Lock);
+    Session->Form.Limits = TOrvaneUploadLimits{2, 3 << 20, 0, {}};
+  }
+  const std::string b = "----tamblo";
+  const std::string partHead =
+      "--" + b +
+      "\r\nContent-Disposition: form-data; name=\"f\"; filename=\"big.bin\""
+      "\r\n\r\n";
+  const std::string tail = "\r\n--" + b + "--\r\n";
+  auto head = [&](uint64_t AContent) {
+    return "POST /vexlo/upload?token=T1&orvanesession=U1&FormUUID=F1 HTTP/1.1\r\nHost: h:1\r\n"
+           "Content-Type: multipart/form-data; boundary=" +
+           b + "\r\nContent-Length: " + std::to_string(partHead.size() + AContent + tail.size()) +
+           "\r\n\r\n" + partHead;
+  };
+  const std::string mib(1 << 20, 'm');
+  {
+    // The first MiB is on disk while the rest has not been sent.
+    TClient c(Port);
+    c.Send(head(2 << 20));
+    c.Send(mib);
+    ASSERT_TRUE(Eventually([&] {
+      std::error_code ec;
+      return fs::file_size(folder + "big.bin", ec) >= (1u << 20) - 64 * 1024 && !ec;
+    }));
+    c.Send(mib + tail);
+    EXPECT_EQ(c.ReadAll().rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+    EXPECT_EQ(fs::file_size(folder + "big.bin"), 2u << 20);
+  }
+  {
+    // A file that passes its limit while it arrives is refused at once; the
+    // browser, still sending, reads the reason; nothing is kept.
+    TClient c(Port);
+    c.Send(head(4 << 20));
+    std::string answer;
+    for (int i = 0; i < 4; ++i) c.TrySend(mib);
+    c.TrySend(tail);
+    answer = c.ReadAll();
+    EXPECT_EQ(answer.rfind("HTTP/1.1 413 Payload Too Large\r\n", 0), 0u) << answer;
+    EXPECT_NE(answer.find("\r\n\r\nO arquivo big.bin excede o tamanho máximo permitido."),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(folder + "big1.bin"));
+  }
+  std::lock_guard<std::mutex> g(Session->Form.Lock);
+  EXPECT_EQ(Session->Form.Uploads.size(), 1u);
 }
 
 TEST_F(OrvaneServer, RejectedUploadsGetNoAnswer) {
   Start();
-  EXPECT_EQ(Ask(UploadRequest("token=ERRADO&orvanesession=U1", {"x.pdf"}, "x")), "");
-  EXPECT_EQ(Ask(UploadRequest("orvanesession=U1", {"x.pdf"}, "x")), "");
-  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"x.pdf"}, "x", "0")), "");
-  // Over the limit: refused before the body is read, and the server keeps going.
+  EXPECT_EQ(Ask(UploadRequest("token=ERRADO&orvanesession=U1&FormUUID=F1", {"x.pdf"}, "x")), "");
+  EXPECT_EQ(Ask(UploadRequest("orvanesession=U1&FormUUID=F1", {"x.pdf"}, "x")), "");
+  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1&FormUUID=F1", {"x.pdf"}, "x", "0")), "");
+  // Over the server's own limit: refused before the body is read, and the
+  // server keeps going.
   Engine->OrvaneServerTCP().MaxContentLength = 1000;
-  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"x.pdf"}, std::string(5000, 'z'))), "");
+  EXPECT_EQ(
+      Ask(UploadRequest("token=T1&orvanesession=U1&FormUUID=F1", {"x.pdf"}, std::string(5000, 'z')))
+          .rfind("HTTP/1.1 413", 0),
+      0u);
   EXPECT_FALSE(fs::exists(Session->PathSession() + "x.pdf"));
-  // A failing form handler: the thread is still forgotten, and no 200 is sent.
+  // A body cut short: nothing is kept.
   Engine->OrvaneServerTCP().MaxContentLength = 1 << 20;
+  std::string cut = UploadRequest("token=T1&orvanesession=U1&FormUUID=F1", {"z.pdf"}, "zz");
+  cut.resize(cut.size() - 12);
+  cut.replace(cut.find("Content-Length: ") + 16,
+              cut.find("\r\n", cut.find("Content-Length: ")) - cut.find("Content-Length: ") - 16,
+              std::to_string(cut.size() - cut.find("\r\n\r\n") - 4));
+  EXPECT_EQ(Ask(cut).rfind("HTTP/1.1 400 Bad Request", 0), 0u);
+  EXPECT_FALSE(fs::exists(Session->PathSession() + "z.pdf"));
+  // A failing form handler: the thread is still forgotten, and no 200 is sent.
   Session->Form.FailUpload = true;
-  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1", {"y.pdf"}, "y")), "");
+  EXPECT_EQ(Ask(UploadRequest("token=T1&orvanesession=U1&FormUUID=F1", {"y.pdf"}, "y")), "");
   EXPECT_EQ(Session->ThreadAdds.load(), Session->ThreadRemoves.load());
   EXPECT_NE(Get("/ola.txt"), "");
 }

@@ -65,6 +65,11 @@ class TTestWebForm : public orvane::IOrvaneForm {
   TTestWebForm(std::string AFormUUID, TLog& ALog) : FFormUUID(std::move(AFormUUID)), FLog(ALog) {}
 
   void DoUpload(const std::vector<std::string>&) override { FLog.Add(FFormUUID + ".upload"); }
+  // Its page shows an upload for any file.
+  bool GetUploadLimits(orvane::TOrvaneUploadLimits& ALimits) override {
+    ALimits = orvane::TOrvaneUploadLimits{0, 0, 0, {}};
+    return true;
+  }
   bool Destroying() const override { return false; }
   orvane::IOrvaneSession* GetOrvaneSession() const override { return Session; }
   std::string GetFormUUID() const override { return FFormUUID; }
