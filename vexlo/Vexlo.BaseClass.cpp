@@ -9,6 +9,7 @@
 #include "orvane/server/Orvane.Util.h"
 #include "vexlo/Vexlo.Forms.h"
 #include "vexlo/Vexlo.Item.HTML.Popup.h"
+#include "vexlo/Vexlo.Item.HTML.Upload.h"
 #include "vexlo/Vexlo.Item.VCLObj.h"
 #include "vexlo/Vexlo.Manager.h"
 #include "vexlo/Vexlo.Render.h"
@@ -276,8 +277,30 @@ void TVexloClass::DoRenderOrvaneControl(orvane::IOrvaneControl* AControl,
     FAOwner->DoRenderOrvaneControl(dynamic_cast<orvane::TOrvaneControl*>(AControl), HTMLControl);
 }
 
+TVexloClass* TVexloClass::UploadOwner() {
+  if (FUploadItem && !FUploadItem->GetIsHidden()) return this;
+  for (TVexloClass* nested : FVexloNested)
+    if (TVexloClass* owner = nested->UploadOwner()) return owner;
+  return nullptr;
+}
+
 void TVexloClass::DoUpload(const std::vector<std::string>& AFiles) {
-  if (FAOwner) FAOwner->DoUpload(AFiles, GetFormObject());
+  TVexloClass* owner = UploadOwner();
+  if (!owner) owner = this;
+  if (owner->FAOwner) owner->FAOwner->DoUpload(AFiles, owner->GetFormObject());
+}
+
+void TVexloClass::DoCellButtonClick(orvane::IOrvaneDBGrid* AOrvaneDBGrid,
+                                    orvane::IOrvaneDBGridColumnButton* AOrvaneCellButton, int ARow,
+                                    int AColIndex) {
+  if (FAOwner) FAOwner->DoCellButtonClick(AOrvaneDBGrid, AOrvaneCellButton, ARow, AColIndex);
+}
+
+bool TVexloClass::GetUploadLimits(orvane::TOrvaneUploadLimits& ALimits) {
+  TVexloClass* owner = UploadOwner();
+  if (!owner) return false;
+  ALimits = owner->FUploadItem->Limits();
+  return true;
 }
 
 bool TVexloClass::ShowingModal() {

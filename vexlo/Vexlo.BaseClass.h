@@ -27,6 +27,7 @@ namespace vexlo {
 class TVexloForm;
 class IVexloManager;
 class IVexloItemHTMLPopup;
+class TVexloItemHTMLUpload;
 
 // The HTML flavour: Bootstrap (a marker, with no operations of its own).
 class IVexloHTMLType {
@@ -134,7 +135,21 @@ class TVexloClass : public orvane::IOrvaneVexloClass {
   void DoPageLoaded() override;
   void DoInitOrvaneControl(orvane::IOrvaneControl* AControl) override;
   void DoRenderOrvaneControl(orvane::IOrvaneControl* AControl, std::string& HTMLControl) override;
+  // The files go to the form whose page part shows the upload item: this
+  // one or a nested one.
   void DoUpload(const std::vector<std::string>& AFiles) override;
+  // The limits of the upload item this page shows (its own or a nested
+  // form's); false when it shows none.
+  bool GetUploadLimits(orvane::TOrvaneUploadLimits& ALimits) override;
+  // The upload item rendered into this form's body (null: none); an item
+  // leaving forgets itself.
+  void SetUploadItem(TVexloItemHTMLUpload* AItem) { FUploadItem = AItem; }
+  void ForgetUploadItem(const TVexloItemHTMLUpload* AItem) {
+    if (FUploadItem == AItem) FUploadItem = nullptr;
+  }
+  void DoCellButtonClick(orvane::IOrvaneDBGrid* AOrvaneDBGrid,
+                         orvane::IOrvaneDBGridColumnButton* AOrvaneCellButton, int ARow,
+                         int AColIndex) override;
   bool ShowingModal() override;
   void ShowPopup(const std::string& AName) override;
   void ClosePopup(const std::string& AName) override;
@@ -143,6 +158,9 @@ class TVexloClass : public orvane::IOrvaneVexloClass {
   friend class TVexloForm;
   // A nested bridge object (or the host) is going away.
   void ForgetNested(TVexloClass* ANested);
+  // The bridge object (this or a nested one) whose body shows an upload
+  // item that is not hidden, or null.
+  TVexloClass* UploadOwner();
 
   TVexloForm* FAOwner;
   std::string FToken;
@@ -158,6 +176,7 @@ class TVexloClass : public orvane::IOrvaneVexloClass {
   TVexloClass* FVexloOwner = nullptr;
   std::map<std::string, IVexloItemPtr> FExportedControls;
   bool FValidateAllControls = false;
+  TVexloItemHTMLUpload* FUploadItem = nullptr;
 };
 
 }  // namespace vexlo

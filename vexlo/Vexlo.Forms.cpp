@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
+#include "orvane/controls/Orvane.DBGrid.h"
 #include "orvane/controls/Orvane.Forms.h"
 #include "orvane/server/Orvane.Server.HTML.h"
 #include "orvane/server/Orvane.Session.h"
@@ -115,6 +116,17 @@ void TVexloForm::DoPageLoaded() {
   if (FPriorVexlo && FPriorVexlo != this && !FPriorVexlo->ShowingModal())
     FPriorVexlo->DoCloseShowmodal();
   if (FOnPageLoaded) FOnPageLoaded(this);
+}
+
+void TVexloForm::DoCellButtonClick(orvane::IOrvaneDBGrid* AOrvaneDBGrid,
+                                   orvane::IOrvaneDBGridColumnButton* AOrvaneCellButton, int ARow,
+                                   int AColIndex) {
+  if (!AOrvaneCellButton) return;
+  if (orvane::TOrvaneCellButtonProc proc = AOrvaneCellButton->GetProc()) proc();
+  if (core::TNotifyEvent click = AOrvaneCellButton->GetOnClick()) click(this);
+  CellButtonClick(dynamic_cast<orvane::TOrvaneDBGrid*>(AOrvaneDBGrid),
+                  dynamic_cast<orvane::TOrvaneDBGridColumnButton*>(AOrvaneCellButton), ARow,
+                  AColIndex);
 }
 
 void TVexloForm::DoUpload(const std::vector<std::string>& AFiles, core::TComponent* Sender) {

@@ -20,6 +20,8 @@ class TOrvaneControl;
 class TOrvaneForm;
 class TOrvaneDBGrid;
 class TOrvaneDBGridColumnButton;
+class IOrvaneDBGrid;
+class IOrvaneDBGridColumnButton;
 }  // namespace orvane
 
 namespace vexlo {
@@ -61,6 +63,12 @@ class TVexloForm : public ui::TForm {
   virtual void SetupVexlo() {}
   virtual void DoPageLoaded();
   virtual void DoUpload(const std::vector<std::string>& AFiles, core::TComponent* Sender);
+  // A cell button of a web grid was clicked on row ARow (the dataset is
+  // there): the button's procedure, its click event (sender: this form),
+  // then CellButtonClick.
+  virtual void DoCellButtonClick(orvane::IOrvaneDBGrid* AOrvaneDBGrid,
+                                 orvane::IOrvaneDBGridColumnButton* AOrvaneCellButton, int ARow,
+                                 int AColIndex);
   virtual void DoRenderOrvaneControl(orvane::TOrvaneControl* AOrvaneControl,
                                      std::string& HTMLControl);
   virtual void DoInitOrvaneControl(orvane::TOrvaneControl* AOrvaneControl);

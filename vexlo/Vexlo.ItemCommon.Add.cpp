@@ -8,6 +8,7 @@
 #include "vexlo/Vexlo.Item.HTML.Popup.h"
 #include "vexlo/Vexlo.Item.HTML.Row.h"
 #include "vexlo/Vexlo.Item.HTML.Tabs.h"
+#include "vexlo/Vexlo.Item.HTML.Upload.h"
 #include "vexlo/Vexlo.Item.Nested.h"
 #include "vexlo/Vexlo.Item.VCLObj.h"
 
@@ -165,6 +166,26 @@ std::shared_ptr<IVexloItemHTMLPopup> TItemAdd::Popup(const std::string& AName,
 std::shared_ptr<IVexloItemNested> TItemAdd::Nested(const std::string& AFormName) {
   auto item = NewItem<TVexloItemNested>(FBaseClass, "Nested");
   item->SetNestedFormName(AFormName);
+  FVexloItems.Add(item);
+  return item;
+}
+
+std::shared_ptr<IVexloItemHTMLInput> TItemAdd::Upload(const std::string& ACaption,
+                                                      const std::string& AAllowedFileTypes,
+                                                      int AMaxFiles, int AMaxFileSize,
+                                                      bool AInputVisible, bool AButtonCleanVisible,
+                                                      bool AButtonUploadVisible,
+                                                      bool AShowFinishMessage, int AMaxUploadSize) {
+  auto item = NewItem<TVexloItemHTMLUpload>(FBaseClass, "Upload");
+  item->SetCaptionUpload(ACaption);
+  item->SetMaxFiles(AMaxFiles);
+  item->SetMaxFileSize(AMaxFileSize);
+  item->SetMaxUploadSize(AMaxUploadSize);
+  item->SetInputVisible(AInputVisible);
+  item->SetButtonCleanVisible(AButtonCleanVisible);
+  item->SetButtonUploadVisible(AButtonUploadVisible);
+  item->SetShowFinishMessage(AShowFinishMessage);
+  SetAllowedFileTypesText(*item, AAllowedFileTypes);
   FVexloItems.Add(item);
   return item;
 }

@@ -26,6 +26,7 @@ class IVexloItemHTMLTabs;
 class IVexloItemHTMLAccordion;
 class IVexloItemHTMLPopup;
 class IVexloItemNested;
+class IVexloItemHTMLInput;
 
 class IItemAdd {
  public:
@@ -81,6 +82,15 @@ class IItemAdd {
                                                      const std::string& ATitle = "",
                                                      bool AShowButtonClose = true) = 0;
   virtual std::shared_ptr<IVexloItemNested> Nested(const std::string& AFormName) = 0;
+  // A file upload (identifier from "Upload"). AAllowedFileTypes: the
+  // extensions separated by ",", or "*" for every type; sizes in megabytes;
+  // 0 means no limit.
+  virtual std::shared_ptr<IVexloItemHTMLInput> Upload(
+      const std::string& ACaption = "Escolha um arquivo",
+      const std::string& AAllowedFileTypes = "jpg,jpeg,png,pdf", int AMaxFiles = 1,
+      int AMaxFileSize = 20, bool AInputVisible = true, bool AButtonCleanVisible = true,
+      bool AButtonUploadVisible = true, bool AShowFinishMessage = false,
+      int AMaxUploadSize = 20) = 0;
 };
 
 class TItemAdd : public IItemAdd {
@@ -125,6 +135,11 @@ class TItemAdd : public IItemAdd {
   std::shared_ptr<IVexloItemHTMLPopup> Popup(const std::string& AName, const std::string& ATitle,
                                              bool AShowButtonClose) override;
   std::shared_ptr<IVexloItemNested> Nested(const std::string& AFormName) override;
+  std::shared_ptr<IVexloItemHTMLInput> Upload(const std::string& ACaption,
+                                              const std::string& AAllowedFileTypes, int AMaxFiles,
+                                              int AMaxFileSize, bool AInputVisible,
+                                              bool AButtonCleanVisible, bool AButtonUploadVisible,
+                                              bool AShowFinishMessage, int AMaxUploadSize) override;
 
  private:
   IVexloAddItems& FVexloItems;

@@ -7,6 +7,10 @@
 
 namespace vexlo {
 
+core::TComponentClass OrvaneDBCheckBox::FrameworkClass() {
+  return &orvane::TOrvaneDBCheckBox::StaticClass();
+}
+
 void OrvaneDBCheckBox::Clear() {
   TVexloOrvaneItem::Clear();
   FProcGetText = nullptr;

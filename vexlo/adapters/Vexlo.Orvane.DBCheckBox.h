@@ -28,8 +28,7 @@ class OrvaneDBCheckBox : public TVexloOrvaneItem, public IVexloFrameworkItemDBCh
  public:
   using TVexloOrvaneItem::TVexloOrvaneItem;
   void Clear() override;
-  // None until the data-aware web controls exist (see OrvaneDBText).
-  core::TComponentClass FrameworkClass() override { return nullptr; }
+  core::TComponentClass FrameworkClass() override;
   // The binding; the type and both values always; the caption hook when
   // set; the check-change procedure as an auto-published event.
   void ProcessPropertyClass(core::TComponent* VCLObj, orvane::TOrvaneControl* NewObj) override;

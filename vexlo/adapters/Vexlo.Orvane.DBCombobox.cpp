@@ -6,6 +6,10 @@
 
 namespace vexlo {
 
+core::TComponentClass OrvaneDBCombobox::FrameworkClass() {
+  return &orvane::TOrvaneDBCombobox::StaticClass();
+}
+
 void OrvaneDBCombobox::Clear() {
   TVexloOrvaneItem::Clear();
   FProcGetItems = nullptr;

@@ -19,8 +19,7 @@ class OrvaneDBCombobox : public TVexloOrvaneItem, public IVexloFrameworkItemDBCo
  public:
   using TVexloOrvaneItem::TVexloOrvaneItem;
   void Clear() override;
-  // None until the data-aware web controls exist (see OrvaneDBText).
-  core::TComponentClass FrameworkClass() override { return nullptr; }
+  core::TComponentClass FrameworkClass() override;
   void ProcessPropertyClass(core::TComponent* VCLObj, orvane::TOrvaneControl* NewObj) override;
   void SetProcGetItems(orvane::TOnGetStrings AValue) override { FProcGetItems = std::move(AValue); }
   orvane::TOnGetStrings GetProcGetItems() const override { return FProcGetItems; }

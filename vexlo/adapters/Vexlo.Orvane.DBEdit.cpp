@@ -6,6 +6,10 @@
 
 namespace vexlo {
 
+core::TComponentClass OrvaneDBEdit::FrameworkClass() {
+  return &orvane::TOrvaneDBEdit::StaticClass();
+}
+
 void OrvaneDBEdit::Clear() {
   TVexloOrvaneItem::Clear();
   FVexloDatawareDataSource.Clear();

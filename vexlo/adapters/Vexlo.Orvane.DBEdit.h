@@ -22,8 +22,7 @@ class OrvaneDBEdit : public TVexloOrvaneItem, public IVexloFrameworkItemDBEdit {
  public:
   using TVexloOrvaneItem::TVexloOrvaneItem;
   void Clear() override;
-  // None until the data-aware web controls exist (see OrvaneDBText).
-  core::TComponentClass FrameworkClass() override { return nullptr; }
+  core::TComponentClass FrameworkClass() override;
   void ProcessPropertyClass(core::TComponent* VCLObj, orvane::TOrvaneControl* NewObj) override;
   orvane::TOrvaneFieldType GetEditDataType() const override { return FDataType; }
   void SetEditDataType(orvane::TOrvaneFieldType AValue) override { FDataType = AValue; }

@@ -42,6 +42,10 @@ orvane::TOrvaneAlignment WebAlignment(TVexloAlignColumns AAlignment,
   }
 }
 
+core::TComponentClass OrvaneDBGrid::FrameworkClass() {
+  return &orvane::TOrvaneDBGrid::StaticClass();
+}
+
 void OrvaneDBGrid::Clear() {
   TVexloOrvaneItem::Clear();
   FProcSetSelectedRow = nullptr;

@@ -36,8 +36,7 @@ class OrvaneDBGrid : public TVexloOrvaneItem, public IVexloFrameworkItemDBGrid {
  public:
   using TVexloOrvaneItem::TVexloOrvaneItem;
   void Clear() override;
-  // None until the web data grid exists (see OrvaneDBText).
-  core::TComponentClass FrameworkClass() override { return nullptr; }
+  core::TComponentClass FrameworkClass() override;
   // The data source when set; the columns (the web grid's list is
   // replaced); multi-selection always; the hooks when set.
   void ProcessPropertyClass(core::TComponent* VCLObj, orvane::TOrvaneControl* NewObj) override;

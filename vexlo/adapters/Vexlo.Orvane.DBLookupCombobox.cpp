@@ -6,6 +6,10 @@
 
 namespace vexlo {
 
+core::TComponentClass OrvaneDBLookupCombobox::FrameworkClass() {
+  return &orvane::TOrvaneDBLookupCombobox::StaticClass();
+}
+
 void OrvaneDBLookupCombobox::Clear() {
   TVexloOrvaneItem::Clear();
   FProcSetText = nullptr;

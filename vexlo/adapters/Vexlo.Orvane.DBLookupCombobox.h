@@ -22,8 +22,7 @@ class OrvaneDBLookupCombobox : public TVexloOrvaneItem, public IVexloFrameworkIt
  public:
   using TVexloOrvaneItem::TVexloOrvaneItem;
   void Clear() override;
-  // None until the data-aware web controls exist (see OrvaneDBText).
-  core::TComponentClass FrameworkClass() override { return nullptr; }
+  core::TComponentClass FrameworkClass() override;
   // Data source and field; list source, list field and key field, each
   // when set; the text hooks when set.
   void ProcessPropertyClass(core::TComponent* VCLObj, orvane::TOrvaneControl* NewObj) override;

@@ -6,6 +6,10 @@
 
 namespace vexlo {
 
+core::TComponentClass OrvaneDBMemo::FrameworkClass() {
+  return &orvane::TOrvaneDBMemo::StaticClass();
+}
+
 void OrvaneDBMemo::Clear() {
   TVexloOrvaneItem::Clear();
   FVexloDatawareDataSource.Clear();

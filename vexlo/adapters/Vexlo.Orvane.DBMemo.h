@@ -16,8 +16,7 @@ class OrvaneDBMemo : public TVexloOrvaneItem, public IVexloFrameworkItemDBMemo {
  public:
   using TVexloOrvaneItem::TVexloOrvaneItem;
   void Clear() override;
-  // None until the data-aware web controls exist (see OrvaneDBText).
-  core::TComponentClass FrameworkClass() override { return nullptr; }
+  core::TComponentClass FrameworkClass() override;
   void ProcessPropertyClass(core::TComponent* VCLObj, orvane::TOrvaneControl* NewObj) override;
   IVexloDatawareDataSource& DataWare() override { return FVexloDatawareDataSource; }
 

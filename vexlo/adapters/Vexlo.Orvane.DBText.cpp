@@ -5,6 +5,10 @@
 
 namespace vexlo {
 
+core::TComponentClass OrvaneDBText::FrameworkClass() {
+  return &orvane::TOrvaneDBText::StaticClass();
+}
+
 void OrvaneDBText::Clear() {
   TVexloOrvaneItem::Clear();
   FVexloDatawareDataSource.Clear();

@@ -16,9 +16,7 @@ class OrvaneDBText : public TVexloOrvaneItem, public IVexloFrameworkItemDBText {
  public:
   using TVexloOrvaneItem::TVexloOrvaneItem;
   void Clear() override;
-  // None until the data-aware web controls exist: an item of this kind
-  // then renders a notice instead of a control.
-  core::TComponentClass FrameworkClass() override { return nullptr; }
+  core::TComponentClass FrameworkClass() override;
   // The data source when set, the field when not empty.
   void ProcessPropertyClass(core::TComponent* VCLObj, orvane::TOrvaneControl* NewObj) override;
   IVexloDatawareDataSource& DataWare() override { return FVexloDatawareDataSource; }

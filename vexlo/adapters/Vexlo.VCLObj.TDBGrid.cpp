@@ -31,8 +31,10 @@ void TVCLObjTDBGrid::ProcessPropertyClass(orvane::TOrvaneControl*) {
   if (!kind || !grid) return;
   if (grid->DataSource()) kind->Dataware().SetDataSource(grid->DataSource());
   SetEnabledVisibleProcs(*kind, grid);
-  kind->SetProcEditable(
-      [grid] { return orvane::TOrvaneVariant((grid->Options() & ui::dgEditing) != 0); });
+  // A read-only grid is not edited on the page either.
+  kind->SetProcEditable([grid] {
+    return orvane::TOrvaneVariant((grid->Options() & ui::dgEditing) != 0 && !grid->ReadOnly());
+  });
   kind->Columns().Clear();
   for (ui::TColumn* from : DesktopGridColumns(*grid)) {
     IVexloFrameworkItemDBGridColumnPtr to = kind->Columns().Add();
