@@ -431,7 +431,7 @@ void RaiseOpenFileLimit() {
 
 }  // namespace
 
-int RunWebServer(const std::vector<std::string>& AArgs) {
+int RunWebServer(const std::vector<std::string>& AArgs, core::TComponentClass APrimaryForm) {
   TWebOptions options;
   try {
     options = ParseWebArguments(AArgs);
@@ -455,6 +455,7 @@ int RunWebServer(const std::vector<std::string>& AArgs) {
   std::unique_ptr<TWebNode> node;
   try {
     node = std::make_unique<TWebNode>(options);
+    if (APrimaryForm) vexlo::VexloManager()->SetPrimaryFormClass(APrimaryForm);
     node->Start();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tamblo: não foi possível iniciar o servidor web: %s\n", e.what());

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "orvane/server/Orvane.Interfaces.h"
+#include "platform/core/Classes.h"
 
 namespace orvane {
 class TOrvaneBaseClass;
@@ -129,7 +130,9 @@ class TWebNode {
 void InstallSessionHooks();
 
 // Starts a node and serves until SIGINT or SIGTERM, then stops it cleanly;
-// returns the exit code.
-int RunWebServer(const std::vector<std::string>& AArgs);
+// returns the exit code. A new session's first page is APrimaryForm's when
+// given (the login form's otherwise).
+int RunWebServer(const std::vector<std::string>& AArgs,
+                 core::TComponentClass APrimaryForm = nullptr);
 
 }  // namespace app

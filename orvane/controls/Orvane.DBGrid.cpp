@@ -254,7 +254,8 @@ void TOrvaneDBGrid::UpdateData() {
 
 void TOrvaneDBGrid::AppendColumnReset(TStringList& ScriptJS) {
   const std::string grid = "$(\"#" + ID() + "\")";
-  ScriptJS.push_back(grid + ".jqGrid(\"restoreRow\", " + grid + ".jqGrid(\"getGridParam\", \"selrow\"));");
+  ScriptJS.push_back(grid + ".jqGrid(\"restoreRow\", " + grid +
+                     ".jqGrid(\"getGridParam\", \"selrow\"));");
   ScriptJS.push_back("SelectedCol" + ID() + " = -1;");
   ScriptJS.push_back("lastEditRowID" + ID() + " = null;");
   for (const auto& column : FOrvaneDBGridColumns.ByIndex()) {
@@ -281,6 +282,11 @@ void TOrvaneDBGrid::UpdateServerControls(TStringList& ScriptJS, bool AForceUpdat
   bool loaded = FForm && FForm->GetFormPageState() == TOrvanePageState::PageStateLoaded;
   if (ds && ds->Active() && (AForceUpdate || loaded) && (AForceUpdate || FRefreshData)) {
     AppendColumnReset(ScriptJS);
+    // Once loaded, the grid keeps its rows as local data: it asks the server
+    // again only as a grid of JSON.
+    ScriptJS.push_back(
+        grid +
+        ".jqGrid(\"setGridParam\", { datatype: \"json\" }).data(\"orvaneFromServer\", true);");
     ScriptJS.push_back(grid + ".trigger(\"reloadGrid\", { fromServer: true, page: 1 } );");
     if (loaded) {
       FRefreshData = false;
@@ -419,8 +425,7 @@ int TOrvaneDBGrid::PostedRecNo(const nlohmann::json& ARow, std::string& AErrorMe
   int rec = 0;
   if (hasKeys) {
     auto key = ARow.find(std::string(kOrvaneKey));
-    if (key != ARow.end() && key->is_string())
-      rec = RecNoOfKey(*ds, key->get<std::string>(), hint);
+    if (key != ARow.end() && key->is_string()) rec = RecNoOfKey(*ds, key->get<std::string>(), hint);
   } else if (hint >= 1 && hint <= ds->RecordCount()) {
     rec = hint;
   }
@@ -656,8 +661,8 @@ void TOrvaneDBGrid::ProcessHTML() {
     return e ? e->GetEventID() : std::string();
   };
   const std::string query = "controlid=" + id + "&eventid=";
-  const std::string session = "&token=" + token + "&orvanesession=" + uuid +
-                              "&FormUUID=" + formUUID;
+  const std::string session =
+      "&token=" + token + "&orvanesession=" + uuid + "&FormUUID=" + formUUID;
   const char* editable = FStoredEditable ? "true" : "false";
 
   std::vector<std::string> l;
@@ -673,23 +678,36 @@ void TOrvaneDBGrid::ProcessHTML() {
   // HTML-escaped; a row's key and values by its id.
   l.push_back("if (typeof OrvaneGridEscape === \"undefined\") {");
   l.push_back("  window.OrvaneGridEscape = function (v) {");
-  l.push_back("    return v == null ? \"\" : String(v).replace(/&/g, \"&amp;\").replace(/</g, "
-              "\"&lt;\").replace(/>/g, \"&gt;\").replace(/\"/g, \"&quot;\").replace(/'/g, "
-              "\"&#39;\");");
+  l.push_back(
+      "    return v == null ? \"\" : String(v).replace(/&/g, \"&amp;\").replace(/</g, "
+      "\"&lt;\").replace(/>/g, \"&gt;\").replace(/\"/g, \"&quot;\").replace(/'/g, "
+      "\"&#39;\");");
+  l.push_back("  };");
+  // A row of the grid's local data by its id: looked up by the id it
+  // carries (the grid's own index goes stale once the page sorts).
+  l.push_back("  window.OrvaneGridLocalRow = function (grid, rowid) {");
+  l.push_back("    var rows = grid.jqGrid(\"getGridParam\", \"data\") || [];");
+  l.push_back("    for (var i = 0; i < rows.length; i++)");
+  l.push_back("      if (rows[i] && String(rows[i]._id_) === String(rowid)) return rows[i];");
+  l.push_back("    return null;");
   l.push_back("  };");
   l.push_back("  window.OrvaneGridRowData = function (table, rowid, rowObject) {");
-  l.push_back("    var local = $(table).jqGrid(\"getLocalRow\", rowid);");
-  l.push_back("    var source = $.extend({}, rowObject || {}, local || {});");
+  l.push_back("    var local = OrvaneGridLocalRow($(table), rowid);");
+  l.push_back("    var source = $.extend({}, local || {}, rowObject || {});");
   l.push_back("    var data = {};");
-  l.push_back("    $.each(source, function (k, v) { data[k] = (typeof v === \"string\") ? "
-              "OrvaneGridEscape(v) : v; });");
+  l.push_back(
+      "    $.each(source, function (k, v) { data[k] = (typeof v === \"string\") ? "
+      "OrvaneGridEscape(v) : v; });");
   l.push_back("    return data;");
   l.push_back("  };");
+  // The key of a shown row from its own hidden cell, else from the data.
   l.push_back("  window.OrvaneGridKey = function (grid, rowid) {");
-  l.push_back("    var local = grid.jqGrid(\"getLocalRow\", rowid);");
-  l.push_back("    if (local && local.OrvaneKey != null) return String(local.OrvaneKey);");
-  l.push_back("    var cell = grid.jqGrid(\"getCell\", rowid, \"OrvaneKey\");");
-  l.push_back("    return cell === false || cell == null ? \"\" : String(cell);");
+  l.push_back("    if (grid.jqGrid(\"getInd\", rowid)) {");
+  l.push_back("      var cell = grid.jqGrid(\"getCell\", rowid, \"OrvaneKey\");");
+  l.push_back("      if (cell !== false && cell != null && cell !== \"\") return String(cell);");
+  l.push_back("    }");
+  l.push_back("    var local = OrvaneGridLocalRow(grid, rowid);");
+  l.push_back("    return local && local.OrvaneKey != null ? String(local.OrvaneKey) : \"\";");
   l.push_back("  };");
   l.push_back("}");
   l.push_back("$(function () {");
@@ -716,6 +734,11 @@ void TOrvaneDBGrid::ProcessHTML() {
   l.push_back("      let rowindexpage = " + grid + ".jqGrid(\"getInd\", postdata.id);");
   l.push_back("      let rowindex = (currentPage - 1) * recordsPerPage + rowindexpage;");
   l.push_back("      postdata.rowindex = rowindex;");
+  // The grid encodes typed texts as HTML (autoencode): the server gets
+  // them as typed.
+  l.push_back(
+      "      $.each(postdata, function (k, v) { if (typeof v === \"string\" && k !== "
+      "\"oper\" && k !== \"id\") postdata[k] = $.jgrid.htmlDecode(v); });");
   l.push_back("      postdata.OrvaneKey = OrvaneGridKey(" + grid + ", postdata.id);");
   l.push_back("     return JSON.stringify(postdata);");
   l.push_back(" },");
@@ -759,14 +782,22 @@ void TOrvaneDBGrid::ProcessHTML() {
   l.push_back(" var colModelRow = grid.jqGrid(\"getGridParam\", \"colModel\");");
   l.push_back(" ColEditable" + id + " = !!(colModelRow[iCol] && colModelRow[iCol].editable);");
   l.push_back(" var isCheckBox = !!(ismultiselect && e && $(e.target).hasClass(\"cbox\"));");
+  // A click on an editable cell of the selected row, saved or restored
+  // since, edits it again (a new selection edits through onSelectRow).
+  l.push_back(" if (isRowSelected && ColEditable" + id + " && lastEditRowID" + id + " === null) {");
+  l.push_back("   grid.jqGrid('editRow', rowid, { keys: true });");
+  l.push_back("   lastEditRowID" + id + " = rowid;");
+  l.push_back(" }");
   l.push_back(" if (!isRowSelected || iCol !== SelectedCol" + id + " || ismultiselect)");
   l.push_back(" {");
   l.push_back("   SelectedCol" + id + " = iCol;");
   l.push_back("   setTimeout(function () {");
-  l.push_back("     var rowsids = jqGridSelectedRows(grid.jqGrid(\"getGridParam\", \"selarrrow\"));");
+  l.push_back(
+      "     var rowsids = jqGridSelectedRows(grid.jqGrid(\"getGridParam\", \"selarrrow\"));");
   l.push_back("     var rowindex = String(rowid).replace(\"jqg\", \"\");");
-  l.push_back("     var params = \"rowid=\"+rowindex+\"&col=\"+iCol+\"&rowsids=\"+rowsids+\"&key=\"+"
-              "OrvaneParameterValue(OrvaneGridKey(grid, rowid));");
+  l.push_back(
+      "     var params = \"rowid=\"+rowindex+\"&col=\"+iCol+\"&rowsids=\"+rowsids+\"&key=\"+"
+      "OrvaneParameterValue(OrvaneGridKey(grid, rowid));");
   l.push_back("     if (isCheckBox) {");
   l.push_back("       if (rowsids.includes(rowindex)) {");
   l.push_back(EventStatement(TOrvaneEventType::EventOnCheck, "         "));
@@ -788,7 +819,8 @@ void TOrvaneDBGrid::ProcessHTML() {
   if (FMultiSelect) {
     l.push_back("onSelectAll: function(aRowids, status)");
     l.push_back("{");
-    l.push_back("   var rowsids = jqGridSelectedRows($(this).jqGrid(\"getGridParam\", \"selarrrow\"));");
+    l.push_back(
+        "   var rowsids = jqGridSelectedRows($(this).jqGrid(\"getGridParam\", \"selarrrow\"));");
     l.push_back("   var params = \"rowid=0&rowsids=\"+rowsids;");
     l.push_back("   if (status) {");
     l.push_back(EventStatement(TOrvaneEventType::EventOnSelectAll, "     "));
@@ -803,11 +835,26 @@ void TOrvaneDBGrid::ProcessHTML() {
   l.push_back("   rowsids = jqGridSelectedRows($(this).jqGrid(\"getGridParam\", \"selarrrow\"));");
   l.push_back("   if (!rowsids.includes(rowid.replace(\"jqg\", \"\")) || iCol != 0) {");
   l.push_back("     rowsids.push(rowid.replace(\"jqg\", \"\"));");
-  l.push_back("     var params = \"rowid=\"+rowid.replace(\"jqg\", \"\")+\"&col=\"+iCol+\"&rowsids=\"+"
-              "rowsids+\"&key=\"+OrvaneParameterValue(OrvaneGridKey($(this), rowid));");
+  l.push_back(
+      "     var params = \"rowid=\"+rowid.replace(\"jqg\", \"\")+\"&col=\"+iCol+\"&rowsids=\"+"
+      "rowsids+\"&key=\"+OrvaneParameterValue(OrvaneGridKey($(this), rowid));");
   l.push_back(EventStatement(TOrvaneEventType::EventOnDblClick, "     "));
   l.push_back("   }");
   l.push_back("   return true;");
+  l.push_back("},");
+  // The grid's index of its local rows goes stale once it sorts them; the
+  // saves of edited rows go through it.
+  // Rows read again from the server come in the server's order: the
+  // visitor's sort is applied to them once they are local data.
+  l.push_back("loadComplete: function () {");
+  l.push_back("    var g = $(this);");
+  l.push_back("    if (!g.data(\"orvaneFromServer\")) return;");
+  l.push_back("    g.data(\"orvaneFromServer\", false);");
+  l.push_back("    if (g.jqGrid(\"getGridParam\", \"sortname\"))");
+  l.push_back("      setTimeout(function () { g.trigger(\"reloadGrid\", [{ page: 1 }]); }, 0);");
+  l.push_back("},");
+  l.push_back("gridComplete: function () {");
+  l.push_back("    if (typeof this.refreshIndex === \"function\") this.refreshIndex();");
   l.push_back("},");
   l.push_back("loadError: function (xhr, status, error) {");
   l.push_back("    console.error(\"Error in Grid\", status, error);");
@@ -818,7 +865,8 @@ void TOrvaneDBGrid::ProcessHTML() {
   l.push_back("\t    \t$(this).jqGrid('saveRow',lastEditRowID" + id + ");");
   l.push_back("    }");
   l.push_back("    if (ColEditable" + id + ") { ");
-  l.push_back("    \t\t$(this).jqGrid('editRow',id);");
+  // Enter saves the row, Escape restores it.
+  l.push_back("    \t\t$(this).jqGrid('editRow', id, { keys: true });");
   l.push_back("      lastEditRowID" + id + " = id;");
   l.push_back("    } else {");
   l.push_back("      lastEditRowID" + id + " = null;");
@@ -863,7 +911,7 @@ void TOrvaneDBGrid::ProcessHTML() {
   l.push_back("      });");
   l.push_back("    }");
   l.push_back("});");
-  l.push_back(grid + ".on(\"jqGridInlineAfterSaveRow\", function () {");
+  l.push_back(grid + ".on(\"jqGridInlineAfterSaveRow jqGridInlineAfterRestoreRow\", function () {");
   l.push_back("    lastEditRowID" + id + " = null;");
   l.push_back("});");
   l.push_back("});");
@@ -871,9 +919,10 @@ void TOrvaneDBGrid::ProcessHTML() {
   l.push_back("}");
   l.push_back("function " + id + "_CellButtonClick(ColIndex,CellButtonElement) {");
   l.push_back("   var rowid = CellButtonElement.getAttribute(\"recno\");");
-  l.push_back("   var params = \"rowid=\"+rowid+\"&ColIndex=\"+ColIndex+\"&CellButtonElementID=\"+"
-              "CellButtonElement.id+\"&key=\"+OrvaneParameterValue(OrvaneGridKey(" +
-              grid + ", rowid));");
+  l.push_back(
+      "   var params = \"rowid=\"+rowid+\"&ColIndex=\"+ColIndex+\"&CellButtonElementID=\"+"
+      "CellButtonElement.id+\"&key=\"+OrvaneParameterValue(OrvaneGridKey(" +
+      grid + ", rowid));");
   l.push_back(EventStatement(TOrvaneEventType::EventOnCellButtonClick, "   "));
   l.push_back("}");
   l.push_back("</script>");

@@ -37,6 +37,15 @@ function tambloBinary() {
   return process.env.TAMBLO_E2E_BINARY || path.join(REPO_ROOT, "build-test", "tamblo");
 }
 
+/**
+ * The fixture program next to tamblo in its build directory: tamblo-e2e-grid
+ * (tests/e2e/fixture), whose pages show a form with a data grid and an
+ * upload instead of the login.
+ */
+function fixtureBinary(name = "tamblo-e2e-grid") {
+  return path.join(path.dirname(tambloBinary()), name);
+}
+
 /** A TCP port free on 127.0.0.1 at the time of the call. */
 function freePort() {
   return new Promise((resolve, reject) => {
@@ -89,6 +98,7 @@ async function createTestDatabase(t) {
  *   cwd:      the working directory (default: the repository)
  *   env:      extra environment variables
  *   args:     extra arguments after "--web --port N" (e.g. ["--node", "no1"])
+ *   binary:   the program to start (default: tambloBinary())
  * Returns a server object:
  *   url(p)    the address of path p on this server
  *   origin    "http://127.0.0.1:<port>"
@@ -123,7 +133,7 @@ async function startTamblo(t, options = {}) {
   let exited = null;
 
   async function start() {
-    const binary = tambloBinary();
+    const binary = options.binary || tambloBinary();
     assert.ok(fs.existsSync(binary), `${binary} not found: build it first (scripts/test does)`);
     exited = null;
     child = spawn(binary, ["--web", "--port", String(port), ...(options.args || [])], {
@@ -305,6 +315,7 @@ module.exports = {
   REPO_ROOT,
   CHROMIUM_ARGS,
   tambloBinary,
+  fixtureBinary,
   freePort,
   createTestDatabase,
   startTamblo,
