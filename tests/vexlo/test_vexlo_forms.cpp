@@ -1,6 +1,7 @@
 // The bridge form base on the desktop and the instance registry.
 #include <gtest/gtest.h>
 
+#include "orvane/controls/Orvane.DBGrid.h"
 #include "platform/ui/Headless.h"
 #include "vexlo/Vexlo.Forms.h"
 #include "vexlo/Vexlo.Instance.h"
@@ -169,4 +170,45 @@ TEST(VexloForm, DesktopMessagesPopupsAndManager) {
   EXPECT_EQ(loaded, 1);
   f->Free();
   headless.Reset();
+}
+
+namespace {
+
+// Records the order in which a cell button's handlers run.
+class TfCells : public TVexloForm {
+  CORE_DECLARE_CLASS()
+ public:
+  using TVexloForm::TVexloForm;
+  void CellButtonClick(orvane::TOrvaneDBGrid* AGrid, orvane::TOrvaneDBGridColumnButton* AButton,
+                       int ARow, int AColIndex) override {
+    Calls.push_back("virtual:" + std::string(AGrid ? "grid" : "-") + ":" +
+                    (AButton ? AButton->GetName() : "-") + ":" + std::to_string(ARow) + ":" +
+                    std::to_string(AColIndex));
+  }
+  std::vector<std::string> Calls;
+};
+const core::TClassInfo& TfCells::StaticClass() {
+  static core::TClassInfo info("TfCells", &TVexloForm::StaticClass(), core::FactoryOf<TfCells>());
+  return info;
+}
+
+}  // namespace
+
+TEST(VexloForm, ACellButtonRunsItsProcedureItsClickEventThenCellButtonClick) {
+  TfCells form(static_cast<core::TComponent*>(nullptr));
+  orvane::TOrvaneDBGrid grid(nullptr);
+  auto column = grid.Columns().Add();
+  auto button = column->Buttons().Add();
+  button->SetProc([&] { form.Calls.push_back("proc"); });
+  button->SetOnClick([&](core::TComponent* ASender) {
+    form.Calls.push_back(ASender == &form ? "click:form" : "click:?");
+  });
+  form.DoCellButtonClick(&grid, button.get(), 7, 2);
+  EXPECT_EQ(form.Calls,
+            (std::vector<std::string>{"proc", "click:form", "virtual:grid:GridButton1:7:2"}));
+  // A button without handlers still reaches the form.
+  auto plain = column->Buttons().Add();
+  form.Calls.clear();
+  form.DoCellButtonClick(&grid, plain.get(), 1, 0);
+  EXPECT_EQ(form.Calls, (std::vector<std::string>{"virtual:grid:GridButton2:1:0"}));
 }
