@@ -1,5 +1,6 @@
 #include "orvane/controls/Orvane.JSONHelper.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -12,8 +13,12 @@ namespace {
 const char kHex[] = "0123456789abcdef";
 
 void AppendU(std::string& AOut, unsigned ACode) {
-  char buf[6] = {'\\', 'u', kHex[(ACode >> 12) & 15], kHex[(ACode >> 8) & 15],
-                 kHex[(ACode >> 4) & 15], kHex[ACode & 15]};
+  char buf[6] = {'\\',
+                 'u',
+                 kHex[(ACode >> 12) & 15],
+                 kHex[(ACode >> 8) & 15],
+                 kHex[(ACode >> 4) & 15],
+                 kHex[ACode & 15]};
   AOut.append(buf, 6);
 }
 
@@ -284,10 +289,17 @@ std::string DataSetToJSON(const db::TDataSet& ADataSet, const std::vector<std::s
   if (AMaxRecords > 0 && count > AMaxRecords) count = AMaxRecords;
 
   std::string out;
-  // A rough guess of the size, so the text grows a few times at most.
-  out.reserve(static_cast<size_t>(count) * (32 + 24 * fields.size()) + 2);
+  // The first rows give the size of the rest: the text is then reserved
+  // once, so it never grows by copying (which would double the memory
+  // taken at its peak).
+  const int sample = std::min(count, 256);
+  out.reserve(static_cast<size_t>(sample) * (32 + 24 * fields.size()) + 2);
   out.push_back('[');
   for (int rec = 1; rec <= count; ++rec) {
+    if (rec == sample + 1) {
+      const size_t perRow = out.size() / static_cast<size_t>(sample) + 1;
+      out.reserve(out.size() + perRow * static_cast<size_t>(count - sample) * 11 / 10 + 64);
+    }
     if (rec > 1) out.push_back(',');
     out.push_back('{');
     for (size_t k = 0; k < fields.size(); ++k) {
