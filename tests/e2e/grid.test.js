@@ -170,6 +170,38 @@ test("data grid and upload in the browser", async (t) => {
     record.assertClean(allowRefusedPost);
   });
 
+  await t.test("checked rows: the page sends the rows checked as the grid holds them", async (t) => {
+    // The fixture's grid with check boxes (TAMBLO_E2E_MULTI).
+    const multi = await startTamblo(t, {
+      binary: fixtureBinary(),
+      args: ["--rows", "20"],
+      env: { TAMBLO_E2E_MULTI: "1" },
+    });
+    const { page, record } = await openGrid(t, browser, multi);
+    const rows = page.locator(ROWS);
+    const sent = () =>
+      record.websockets.flatMap((ws) => ws.sent).map((m) => (m.match(/"Parameters":"(rowid=[^"]*)"/) || [])[1]).filter(Boolean);
+    const step = async (action, expected) => {
+      const before = sent().length;
+      await action();
+      await waitFor(() => sent().length > before, "the event");
+      assert.match(sent().at(-1), expected);
+    };
+    const id = async (n) => rows.nth(n).getAttribute("id");
+    const [a, b, c] = [await id(1), await id(3), await id(4)];
+    await step(() => rows.nth(1).locator("input.cbox").click(), new RegExp(`^rowid=${a}&col=0&rowsids=${a}&key=`));
+    await step(() => rows.nth(3).locator("input.cbox").click(), new RegExp(`^rowid=${b}&col=0&rowsids=${a},${b}&key=`));
+    await step(() => rows.nth(1).locator("input.cbox").click(), new RegExp(`^rowid=${a}&col=0&rowsids=${b}&key=`));
+    // A click beside the boxes leaves that row alone checked, and moves the
+    // dataset to it.
+    const text = (await cell(rows.nth(4), "SOLICITACAO").textContent()).trim();
+    await step(() => cell(rows.nth(4), "ID_SOLICITACAO").click(), new RegExp(`^rowid=${c}&col=1&rowsids=${c}&key=`));
+    await waitFor(async () => (await page.inputValue("#DBEDESCRICAO")) === text, "the edit follows");
+    // The header's box checks every row.
+    await step(() => page.click("#cb_GRDLISTA"), /^rowid=0&rowsids=(\d+,){19,}\d+$/);
+    record.assertClean();
+  });
+
   await t.test("a cell button runs the form's handler on its row", async (t) => {
     const { page, record } = await openGrid(t, browser, server);
     const row = page.locator(ROWS).nth(3);
