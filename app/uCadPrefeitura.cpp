@@ -5,6 +5,10 @@
 
 #include "app/uDM.h"
 #include "app/uMenu.h"
+#include "vexlo/Vexlo.Item.HTML.Row.h"
+#include "vexlo/Vexlo.Item.HTML.Upload.h"
+#include "vexlo/Vexlo.ItemCommon.Add.h"
+#include "vexlo/Vexlo.h"
 #include "platform/ui/Clipbrd.h"
 
 namespace app {
@@ -116,7 +120,10 @@ void TfCadPrefeitura::ColardareadeTransferncia1Click(core::TComponent*) {
 
 void TfCadPrefeitura::Anexarimagem1Click(core::TComponent*) {
   if (!odlIMAGEPR->Execute()) return;
-  const std::string& fileName = odlIMAGEPR->FileName;
+  CarregarLogo(odlIMAGEPR->FileName);
+}
+
+void TfCadPrefeitura::CarregarLogo(const std::string& fileName) {
   // The size is taken from the opened file, which is closed again at once.
   std::uintmax_t size = 0;
   {
@@ -136,6 +143,29 @@ void TfCadPrefeitura::Anexarimagem1Click(core::TComponent*) {
   ui::TPicture picture;
   picture.LoadFromFile(fileName);
   dbiLogoPrefeitura->Picture().Assign(picture);
+}
+
+void TfCadPrefeitura::ExportVexlo() {
+  vexlo::TVexloForm::ExportVexlo();
+  Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
+  Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
+  ExportarCadastroWeb(*this, lblTituloTela, btnSair, {}, nullptr,
+                      {{Label1, DBEdit1, "col-12 col-md-4"}, {Label2, DBEdit2, "col-12 col-md-8"},
+                       {Label3, dbiLogoPrefeitura, "col-12 tamblo-logo"}});
+  // The logo is replaced by a file sent from the page; the size rule is the
+  // desktop's (the page checks no size of its own, so its message is the
+  // desktop's too).
+  vexlo::TVexloItems& items = Vexlo()->Items();
+  auto envio = items.Add().HTMLDIV("row g-2 mt-1", "", "", "");
+  auto coluna = envio->Items().Add().HTMLDIV("col-12 col-md-8 col-lg-6", "", "", "");
+  coluna->Items().Add().Upload("Enviar logo", "png,jpg,jpeg,bmp,ico", 1, 0, true, false, true,
+                               false, 0);
+  auto botoes = items.Add().HTMLDIV("d-flex flex-wrap gap-2 mt-3", "", "", "");
+  botoes->Items().Add().VCLObj(btnSalvar, "btn-success tamblo-botao");
+  botoes->Items().Add().VCLObj(btnCancelar, "btn-outline-secondary tamblo-botao");
+  OnUpload() = [this](const std::vector<std::string>& AFiles, core::TComponent*) {
+    if (!AFiles.empty()) CarregarLogo(AFiles.front());
+  };
 }
 
 }  // namespace app

@@ -46,6 +46,13 @@ class TfCadPrefeitura : public vexlo::TVexloForm {
   void dtsStatusStateChange(core::TComponent* Sender);
   void ColardareadeTransferncia1Click(core::TComponent* Sender);
   void Anexarimagem1Click(core::TComponent* Sender);
+  // Loads a picture file into the logo: refused with "A imagem selecionado
+  // é maior que 1mb" when larger than 1 MiB. The file dialog's choice and a
+  // file sent from a web page both come here.
+  void CarregarLogo(const std::string& AFileName);
+
+  // The web page: the fields, the logo and the upload that replaces it.
+  void ExportVexlo() override;
 };
 
 }  // namespace app

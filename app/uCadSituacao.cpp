@@ -105,7 +105,9 @@ void TfCadSituacao::ExportVexlo() {
   SetTitle("My Vexlo Form");
   Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
   Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
-  Vexlo()->Items().Add();
+  ExportarCadastroWeb(*this, lblTituloTela, btnSair, {btnNovo, btnSalvar, btnCancelar}, DBGrid1,
+                      {{Label1, DBEdit1, "col-12 col-md-4"}, {Label2, DBEdit2, "col-12 col-md-8"},
+                       {Label3, dbiLogoSituacao, "col-12 col-md-4"}, {Label4, DBEdit3, "col-12 col-md-4"}});
 }
 
 void TfCadSituacao::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {

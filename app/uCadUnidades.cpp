@@ -100,7 +100,9 @@ void TfCadUnidades::ExportVexlo() {
   SetTitle("My Vexlo Form");
   Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
   Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
-  Vexlo()->Items().Add();
+  ExportarCadastroWeb(*this, lblTituloTela, btnSair, {btnNovo, btnSalvar, btnCancelar}, DBGrid1,
+                      {{Label1, DBEdit1, "col-12 col-md-4"}, {Label2, DBEdit2, "col-12 col-md-8"},
+                       {Label3, DBLookupComboBox1, "col-12 col-md-8"}});
 }
 
 void TfCadUnidades::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {

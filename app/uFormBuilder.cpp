@@ -1,6 +1,11 @@
 #include "app/uFormBuilder.h"
 
+#include <algorithm>
+
 #include "platform/ui/ComCtrls.h"
+#include "vexlo/Vexlo.Item.HTML.Row.h"
+#include "vexlo/Vexlo.ItemCommon.Add.h"
+#include "vexlo/Vexlo.h"
 
 namespace app {
 
@@ -63,7 +68,8 @@ void ApplyEditButtons(db::TDataSet* ADataSet, ui::TControl* ANovo, ui::TControl*
 
 bool ConfirmarAlteracoes(vexlo::TVexloForm& AForm, db::TDataSet* ADataSet,
                          const std::function<void()>& ASalvar) {
-  if (!IsEditing(ADataSet) || ui::Application->Terminated()) return true;
+  if (!IsEditing(ADataSet) || ui::Application->Terminated() || AForm.WebSessionEnding())
+    return true;
   // What the controls hold goes into the record first; a value they cannot
   // write (a malformed date) counts as a change too.
   bool changed;
@@ -93,6 +99,36 @@ bool ConfirmarAlteracoes(vexlo::TVexloForm& AForm, db::TDataSet* ADataSet,
       return true;
     default:
       return false;
+  }
+}
+
+void ExportarCadastroWeb(vexlo::TVexloForm& AForm, ui::TControl* ATitulo, ui::TControl* ASair,
+                         std::initializer_list<ui::TControl*> ABotoes, ui::TControl* AGrade,
+                         std::initializer_list<TCampoWeb> ACampos) {
+  vexlo::TVexloItems& items = AForm.Vexlo()->Items();
+  auto titulo = items.Add().Row("row align-items-center g-2 mb-2 tamblo-titulo", false, "", "", "");
+  titulo->Items().Add().VCLObj(ATitulo, "col fs-4 fw-bold");
+  titulo->Items().Add().VCLObj(ASair, "btn-outline-secondary col-auto tamblo-sair");
+  if (ABotoes.size() > 0) {
+    auto barra = items.Add().HTMLDIV("d-flex flex-wrap gap-2 mb-3", "", "", "");
+    const char* estilos[] = {"btn-primary", "btn-success", "btn-outline-secondary"};
+    size_t i = ABotoes.size() == 2 ? 1 : 0;
+    for (ui::TControl* botao : ABotoes)
+      barra->Items().Add().VCLObj(botao, std::string(estilos[std::min<size_t>(i++, 2)]) +
+                                             " tamblo-botao");
+  }
+  auto linha = items.Add().Row("row g-3", false, "", "", "");
+  if (AGrade) {
+    auto lista = linha->Items().Add().HTMLDIV("col-12 col-lg-5 tamblo-lista", "", "", "");
+    lista->Items().Add().VCLObj(AGrade, "");
+  }
+  auto detalhes =
+      linha->Items().Add().HTMLDIV(AGrade ? "col-12 col-lg-7" : "col-12", "", "", "");
+  auto campos = detalhes->Items().Add().Row("row g-2", false, "", "", "");
+  for (const TCampoWeb& c : ACampos) {
+    auto par = campos->Items().Add().HTMLDIV(c.Colunas, "", "", "");
+    if (c.Rotulo) par->Items().Add().VCLObj(c.Rotulo, "form-label mb-1 d-block");
+    if (c.Campo) par->Items().Add().VCLObj(c.Campo, "");
   }
 }
 

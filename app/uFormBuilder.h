@@ -128,4 +128,21 @@ bool IsEditing(const db::TDataSet* ADataSet);
 bool ConfirmarAlteracoes(vexlo::TVexloForm& AForm, db::TDataSet* ADataSet,
                          const std::function<void()>& ASalvar = nullptr);
 
+// --- web layouts (read only in a web session) ---
+
+// A label over its field; AColunas is the Bootstrap column of the pair.
+struct TCampoWeb {
+  ui::TControl* Rotulo;
+  ui::TControl* Campo;
+  std::string Colunas = "col-12 col-md-6";
+};
+
+// The registration forms' page: the title with "Sair", the toolbar
+// (ABotoes: "Novo", "Salvar", "Cancelar", those there are), the list
+// (AGrade, may be null) beside the details on a laptop and above them on a
+// phone, and the details as labelled fields.
+void ExportarCadastroWeb(vexlo::TVexloForm& AForm, ui::TControl* ATitulo, ui::TControl* ASair,
+                         std::initializer_list<ui::TControl*> ABotoes, ui::TControl* AGrade,
+                         std::initializer_list<TCampoWeb> ACampos);
+
 }  // namespace app

@@ -1,10 +1,14 @@
 #include "app/uLisSolicitacoes.h"
 
 #include <charconv>
+#include <tuple>
 
 #include "app/uDM.h"
 #include "app/uMenu.h"
 #include "app/uSolicitacao.h"
+#include "vexlo/Vexlo.Item.HTML.Row.h"
+#include "vexlo/Vexlo.ItemCommon.Add.h"
+#include "vexlo/Vexlo.h"
 
 namespace app {
 
@@ -221,6 +225,36 @@ void TfLisSolicitacoes::SolicitacaoSalva(int64_t AIdSolicitacao) {
 
 void TfLisSolicitacoes::SpeedButton1Click(core::TComponent*) {
   FTDI->Fechar(false);
+}
+
+void TfLisSolicitacoes::ExportVexlo() {
+  vexlo::TVexloForm::ExportVexlo();
+  Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
+  Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
+  vexlo::TVexloItems& items = Vexlo()->Items();
+  auto titulo = items.Add().Row("row align-items-center g-2 mb-2 tamblo-titulo", false, "", "", "");
+  titulo->Items().Add().VCLObj(lblTituloTela, "col fs-4 fw-bold");
+  titulo->Items().Add().VCLObj(SpeedButton1, "btn-outline-secondary col-auto tamblo-sair");
+
+  // "Filtragem": the situation, the text searched for, the (disabled) dates.
+  auto filtros = items.Add().Row("row g-2 mb-3 tamblo-filtros", false, "", "", "");
+  const std::tuple<ui::TControl*, ui::TControl*, const char*> campos[] = {
+      {Label1, cbbSituacao, "col-12 col-sm-6 col-lg-3"},
+      {Label2, edtPesquisa, "col-12 col-sm-6 col-lg-5"},
+      {Label3, dtpDtInicial, "col-6 col-lg-2"},
+      {Label4, dtpDtFinal, "col-6 col-lg-2"}};
+  for (const auto& [rotulo, campo, colunas] : campos) {
+    auto par = filtros->Items().Add().HTMLDIV(colunas, "", "", "");
+    par->Items().Add().VCLObj(rotulo, "form-label mb-1 d-block");
+    par->Items().Add().VCLObj(campo, "");
+  }
+
+  // "Solicitações": the toolbar and the list.
+  auto barra = items.Add().HTMLDIV("d-flex flex-wrap gap-2 mb-2", "", "", "");
+  barra->Items().Add().VCLObj(btnNovo, "btn-primary tamblo-botao");
+  barra->Items().Add().VCLObj(btnAlterar, "btn-outline-primary tamblo-botao");
+  auto lista = items.Add().Row("row", false, "", "", "");
+  lista->Items().Add().VCLObj(dbgTarefas, "");
 }
 
 }  // namespace app

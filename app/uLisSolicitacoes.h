@@ -49,6 +49,9 @@ class TfLisSolicitacoes : public vexlo::TVexloForm {
   void btnAlterarClick(core::TComponent* Sender);
   void SpeedButton1Click(core::TComponent* Sender);
 
+  // The web page: the filters, the toolbar and the list.
+  void ExportVexlo() override;
+
  private:
   // Opens the request form on the request with this key (0: a new one).
   void AbrirSolicitacao(int64_t AIdSolicitacao, bool AInserir);

@@ -1,6 +1,8 @@
 #include "app/uMenu.h"
 
 #include <algorithm>
+#include <charconv>
+#include <nlohmann/json.hpp>
 
 #include "app/uCadPrefeitura.h"
 #include "app/uCadSituacao.h"
@@ -10,13 +12,21 @@
 #include "app/uDM.h"
 #include "app/uLisSolicitacoes.h"
 #include "app/uResources.h"
+#include "orvane/controls/Orvane.Forms.h"
+#include "orvane/server/Orvane.Server.HTML.h"
+#include "orvane/server/Orvane.Server.HTTP.Commom.h"
+#include "orvane/server/Orvane.Util.h"
+#include "vexlo/Vexlo.Item.HTML.Row.h"
+#include "vexlo/Vexlo.Item.Nested.h"
 #include "vexlo/Vexlo.ItemCommon.Add.h"
+#include "vexlo/Vexlo.MainMenu.h"
+#include "vexlo/Vexlo.Orvane.Form.h"
 #include "vexlo/Vexlo.h"
 
 namespace app {
 
 TfMenu* fMenu = nullptr;
-tabhost::TTDI* FTDI = nullptr;
+TSessionGlobal<tabhost::TTDI> FTDI;
 
 const core::TClassInfo& TfMenu::StaticClass() {
   static core::TClassInfo info("TfMenu", &vexlo::TVexloForm::StaticClass(),
@@ -313,7 +323,7 @@ void TfMenu::GerenciamentodeSolicitaes1Click(core::TComponent*) {
 
 void TfMenu::Sair1Click(core::TComponent*) {
   if (!AbasPodemFechar()) return;
-  ui::Application->Terminate();
+  EndApplication();
 }
 
 void TfMenu::FormCloseQuery(core::TComponent*, bool& CanClose) {
@@ -327,12 +337,86 @@ bool TfMenu::AbasPodemFechar() {
   return true;
 }
 
+namespace {
+
+// The side menu's pictures on the page (files under the web root).
+const std::pair<const char*, const char*> kFigurasWeb[] = {
+    {"btnRecolher", "menu_recolher"},
+    {"btnFechar", "menu_fechar"},
+    {"btnUser", "menu_user"},
+    {"btnMenuCategoria1", "menu_solicitacoes"},
+    {"SpeedButton4", "menu_gerenciamento"},
+    {"btnOpcao1", "menu_relatorio"},
+    {"SpeedButton2", "menu_usuarios"},
+    {"SpeedButton1", "menu_cad_usuarios"},
+    {"SpeedButton3", "menu_tipos_usuario"},
+    {"SpeedButton5", "menu_cadastros"},
+    {"SpeedButton6", "menu_prefeitura"},
+    {"SpeedButton7", "menu_unidades"},
+    {"SpeedButton8", "menu_tipos_unidade"},
+    {"SpeedButton9", "menu_tipos_solicitacao"},
+    {"SpeedButton10", "menu_situacoes"},
+    {"SpeedButton12", "menu_configuracoes"},
+};
+
+std::string Dica(ui::TControl* AControl) {
+  return AControl->Hint().empty() ? ""
+                                  : "title=\"" + orvane::HTMLEscape(AControl->Hint()) +
+                                        "\" aria-label=\"" + orvane::HTMLEscape(AControl->Hint()) +
+                                        "\"";
+}
+
+// The tab's caption without the blanks the desktop leaves for its close button.
+std::string TituloAba(const std::string& ACaption) {
+  size_t end = ACaption.find_last_not_of(' ');
+  return end == std::string::npos ? "" : ACaption.substr(0, end + 1);
+}
+
+}  // namespace
+
 void TfMenu::ExportVexlo() {
   vexlo::TVexloForm::ExportVexlo();
   SetTitle("Corvessa");
   Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
-  Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
-  Vexlo()->Items().Add();
+  Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("pages\\menu.html");
+  vexlo::TVexloItems& items = Vexlo()->Items();
+
+  // The top bar: the city hall's name, the person and close buttons.
+  auto topo = items.Add().HTMLDIV("tamblo-topo d-flex align-items-center px-2", "", "", "");
+  topo->Items().Add().VCLObj(DBText1, "tamblo-prefeitura fs-5 fw-bold text-truncate me-auto");
+  topo->Items().Add().VCLObj(btnUser, "btn-light tamblo-botao-topo ms-auto", Dica(btnUser), "");
+  topo->Items().Add().VCLObj(btnFechar, "btn-light tamblo-botao-topo", Dica(btnFechar), "");
+
+  auto corpo = items.Add().HTMLDIV("tamblo-corpo", "", "", "");
+  // The side menu, its three groups and "Configurações".
+  auto menu = corpo->Items().Add().HTMLDIV("tamblo-menu", "", "id=\"PNLMENU\"", "");
+  menu->Items().Add().VCLObj(btnRecolher, "tamblo-item fw-bold");
+  const std::pair<ui::TPanel*, std::vector<ui::TSpeedButton*>> grupos[] = {
+      {pnlSolicitacoes, {btnMenuCategoria1, SpeedButton4, btnOpcao1}},
+      {pnlUsuarios, {SpeedButton2, SpeedButton1, SpeedButton3}},
+      {pnlCadastros,
+       {SpeedButton5, SpeedButton6, SpeedButton7, SpeedButton8, SpeedButton9, SpeedButton10}}};
+  for (const auto& [grupo, botoes] : grupos) {
+    auto div = menu->Items().Add().HTMLDIV(
+        "tamblo-grupo", "", "id=\"" + orvane::UpperCase(grupo->Name()) + "\"", "");
+    for (size_t i = 0; i < botoes.size(); ++i)
+      div->Items().Add().VCLObj(botoes[i],
+                                i == 0 ? "tamblo-item tamblo-cabecalho" : "tamblo-item");
+  }
+  menu->Items().Add().VCLObj(SpeedButton12, "tamblo-item");
+
+  // The work area: the host's tabs, each with its form (SincronizarAbasWeb).
+  auto conteudo =
+      corpo->Items().Add().HTMLDIV("tamblo-conteudo", "", "id=\"TAMBLO_CONTEUDO\"", "");
+  FAbasWeb = conteudo->Items().Add().Tabs("tamblo-abas", "", "");
+
+  OnTagHTML() = [this](const std::string& TagString, std::string& ReplaceTag) {
+    DoTagWeb(TagString, ReplaceTag);
+  };
+  // The page follows the side menu and the tabs.
+  auto estado = [this](core::TComponent*) { AtualizarEstadoWeb(); };
+  for (ui::TPanel* p : {pnlMenu, pnlSolicitacoes, pnlUsuarios, pnlCadastros}) p->OnResize = estado;
+  if (FTDI) FTDI->PageControl()->OnChange = [this](core::TComponent*) { AbasMudaram(); };
 }
 
 void TfMenu::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
@@ -341,6 +425,126 @@ void TfMenu::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
 
 void TfMenu::RenderVexlo(orvane::TOrvaneControl* AOrvaneControl, std::string& HTMLControl) {
   vexlo::TVexloForm::RenderVexlo(AOrvaneControl, HTMLControl);
+  // The side menu's buttons show their picture before the caption, which is
+  // hidden while the menu is folded.
+  core::TComponent* vcl = AOrvaneControl ? AOrvaneControl->GetVCLComponent() : nullptr;
+  if (!vcl) return;
+  for (const auto& [nome, figura] : kFigurasWeb) {
+    if (vcl->Name() != nome) continue;
+    size_t open = HTMLControl.find('>');
+    size_t close = HTMLControl.rfind("</button>");
+    if (open == std::string::npos || close == std::string::npos || close < open) return;
+    std::string caption = HTMLControl.substr(open + 1, close - open - 1);
+    HTMLControl = HTMLControl.substr(0, open + 1) + "<img src=\"img/menu/" + figura +
+                  ".png\" alt=\"\" width=\"24\" height=\"24\">" +
+                  (caption.empty() ? "" : "<span class=\"tamblo-rotulo\">" + caption + "</span>") +
+                  HTMLControl.substr(close);
+    return;
+  }
+}
+
+std::string TfMenu::EstadoWeb() const {
+  nlohmann::json grupos = nlohmann::json::object();
+  for (ui::TPanel* p : {pnlSolicitacoes, pnlUsuarios, pnlCadastros})
+    grupos[orvane::UpperCase(p->Name())] = p->Height() == kGroupCollapsed;
+  int abas = FTDI ? FTDI->PageControl()->PageCount() : 0;
+  int ativa = FTDI ? FTDI->PageControl()->ActivePageIndex() : -1;
+  const nlohmann::json estado = {{"recolhido", pnlMenu->Width() != 200},
+                                 {"grupos", grupos},
+                                 {"abas", FAbasWeb ? FAbasWeb->GetItemID() : ""},
+                                 {"total", abas},
+                                 {"ativa", ativa}};
+  return estado.dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
+}
+
+void TfMenu::AtualizarEstadoWeb() {
+  orvane::IOrvaneSession* session = Vexlo() ? Vexlo()->OrvaneSession() : nullptr;
+  if (session) session->ExecJS("if (window.TambloAplicarEstado) TambloAplicarEstado(" + EstadoWeb() + ");");
+}
+
+void TfMenu::DoTagWeb(const std::string& TagString, std::string& ReplaceTag) {
+  if (TagString == "EstadoMenu") {
+    ReplaceTag = EstadoWeb();
+  } else if (TagString == "MenuPrincipal") {
+    ReplaceTag = vexlo::MainMenuHTML(*Vexlo(), *MainMenu1);
+  } else if (TagString == "EscolherAba" || TagString == "FecharAba") {
+    orvane::TOrvaneForm* web = OrvaneForm();
+    const std::string uuid = web ? web->GetFormUUID() : "";
+    const bool escolher = TagString == "EscolherAba";
+    const std::string name = (escolher ? "CallBackEscolherAba" : "CallBackFecharAba") + uuid;
+    Vexlo()->RegisterCallBack(name, [this, escolher](const orvane::TStringList& AParameters) {
+      const std::string text = orvane::ValueOf(AParameters, "aba");
+      int index = -1;
+      auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), index);
+      if (ec != std::errc() || end != text.data() + text.size()) return std::string();
+      if (escolher)
+        AbaEscolhidaWeb(index);
+      else
+        AbaFechadaWeb(index);
+      return std::string();
+    });
+    ReplaceTag = Vexlo()->CallBackJSFor(name, uuid, "\"aba=\" + aba", true);
+  }
+}
+
+void TfMenu::AbaEscolhidaWeb(int AIndex) {
+  if (!FTDI) return;
+  tabhost::TPageControl* pc = FTDI->PageControl();
+  if (AIndex < 0 || AIndex >= pc->PageCount()) return;
+  FAbaAtivaWeb = AIndex;
+  if (pc->ActivePageIndex() != AIndex) pc->SelectTabByUser(pc->Pages(AIndex)->TabIndex());
+}
+
+void TfMenu::AbaFechadaWeb(int AIndex) {
+  if (!FTDI) return;
+  tabhost::TPageControl* pc = FTDI->PageControl();
+  if (AIndex < 0 || AIndex >= pc->PageCount()) return;
+  // As on the desktop: the click on a tab's close button chooses the tab,
+  // then the host closes the active tab.
+  if (pc->ActivePageIndex() != AIndex) pc->SelectTabByUser(pc->Pages(AIndex)->TabIndex());
+  if (pc->ActivePageIndex() == AIndex && pc->OnCloseClick) pc->OnCloseClick(pc->ActivePage());
+}
+
+void TfMenu::AbasMudaram() {
+  orvane::IOrvaneSession* session = Vexlo() ? Vexlo()->OrvaneSession() : nullptr;
+  if (!session || FSincronizacaoPendente) return;
+  FSincronizacaoPendente = true;
+  // After the handler that opened or closed the form: a work item of its
+  // own, which finds the menu again through the session's registry.
+  session->ExecThread(false, [session] {
+    auto registry = std::dynamic_pointer_cast<vexlo::TVexloInstance>(session->GetVexloInstance());
+    if (TfMenu* menu = registry ? registry->GetInstance<TfMenu>() : nullptr)
+      menu->SincronizarAbasWeb();
+  });
+}
+
+void TfMenu::SincronizarAbasWeb() {
+  FSincronizacaoPendente = false;
+  orvane::IOrvaneSession* session = Vexlo() ? Vexlo()->OrvaneSession() : nullptr;
+  if (!session || !FTDI || !FAbasWeb) return;
+  tabhost::TPageControl* pc = FTDI->PageControl();
+  std::vector<ui::TCustomForm*> forms;
+  for (int i = 0; i < pc->PageCount(); ++i) forms.push_back(FTDI->Formulario(i));
+  const int ativa = pc->ActivePageIndex();
+  if (forms == FFormsWeb) {
+    if (ativa != FAbaAtivaWeb) {
+      FAbaAtivaWeb = ativa;
+      AtualizarEstadoWeb();
+    }
+    return;
+  }
+  FFormsWeb = forms;
+  FAbaAtivaWeb = ativa;
+  FAbasWeb->ClearTabs();
+  auto* web = dynamic_cast<vexlo::TVexloOrvaneForm*>(Vexlo()->GetFrameworkForm());
+  for (int i = 0; i < pc->PageCount(); ++i) {
+    auto tab = FAbasWeb->AddTab(TituloAba(pc->Pages(i)->Caption()));
+    auto* form = dynamic_cast<vexlo::TVexloForm*>(forms[static_cast<size_t>(i)]);
+    if (!form || !form->Vexlo()) continue;
+    tab->Items().Add().Nested(form->Name());
+    if (web) web->AddNested(form);
+  }
+  orvane::TOrvaneServerHTML::ReloadPage(*session);
 }
 
 }  // namespace app

@@ -3,11 +3,17 @@
 // work form opens.
 #pragma once
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "platform/ui/Buttons.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Menus.h"
+#include "app/uSessionGlobal.h"
 #include "tabhost/TDI.h"
+#include "vexlo/Vexlo.Item.HTML.Tabs.h"
 #include "vexlo/Vexlo.Forms.h"
 
 namespace app {
@@ -79,6 +85,10 @@ class TfMenu : public vexlo::TVexloForm {
   // Closing the window asks the tabs' forms first, as "Sair" does.
   void FormCloseQuery(core::TComponent* Sender, bool& CanClose);
 
+  // The web page: the host's tabs become the tab set's tabs, each with its
+  // form nested; the page reloads when a form opens or closes.
+  void SincronizarAbasWeb();
+
  private:
   // The city hall's name is as wide as its text (at least its design width)
   // and ends before the bar's buttons; a name longer than that is elided.
@@ -88,10 +98,28 @@ class TfMenu : public vexlo::TVexloForm {
   // left being edited is saved, dropped or keeps the program open); false at
   // the first that may not.
   bool AbasPodemFechar();
+
+  // --- the web page (used only in a web session) ---
+  // The side menu's, the groups' and the tabs' state for the page script.
+  std::string EstadoWeb() const;
+  // Pushes that state to the page.
+  void AtualizarEstadoWeb();
+  // The host's tabs changed: the page follows once the handler is done.
+  void AbasMudaram();
+  void DoTagWeb(const std::string& TagString, std::string& ReplaceTag);
+  // A person chose (or closed) tab AIndex on the page.
+  void AbaEscolhidaWeb(int AIndex);
+  void AbaFechadaWeb(int AIndex);
+  std::shared_ptr<vexlo::IVexloItemHTMLTabs> FAbasWeb;
+  // The forms the page's tabs hold, and its active tab, as last rendered.
+  std::vector<ui::TCustomForm*> FFormsWeb;
+  int FAbaAtivaWeb = -1;
+  bool FSincronizacaoPendente = false;
 };
 
 extern TfMenu* fMenu;
-// The tabbed document host of the menu; nil while no menu exists.
-extern tabhost::TTDI* FTDI;
+// The tabbed document host of the menu; nil while no menu exists (in web
+// mode: the session's menu).
+extern TSessionGlobal<tabhost::TTDI> FTDI;
 
 }  // namespace app

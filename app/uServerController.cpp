@@ -14,8 +14,9 @@
 #include <stdexcept>
 #include <thread>
 
-#include "app/uInicio.h"
+#include "app/uDM.h"
 #include "app/uLogin.h"
+#include "app/uMenu.h"
 #include "orvane/server/Orvane.BaseClass.h"
 #include "orvane/server/Orvane.Server.HTML.h"
 #include "orvane/server/Orvane.Session.h"
@@ -93,7 +94,7 @@ void TServerController::InstancePrimaryForm(
     return;
   }
   // As the program starts on the desktop: the login runs modally and, once
-  // it closes on valid credentials, the next page shows. The wait is not a
+  // it closes on valid credentials, the menu shows. The wait is not a
   // thread: the rest runs when the login closes. (The session owns the
   // login and its registry; both outlive this continuation's run.)
   orvane::IOrvaneSession* session = ASession.get();
@@ -104,9 +105,13 @@ void TServerController::InstancePrimaryForm(
     const std::string user = done ? done->edtLogin->Text() : std::string();
     if (orvane::IOrvaneSessionInfo* info = session->InfoConnection()) info->SetUser(user);
     forms->DestroyInstance(&TfLogin::StaticClass());
-    auto* inicio = forms->CreateInstance<TfInicio>();
-    inicio->SetUsuario(user);
-    inicio->Show();
+    // The session's data module comes before the menu, so that it goes
+    // after the menu and its tabs when the session ends (a component's
+    // owned components go last-made first).
+    (void)static_cast<TDM*>(DM);
+    // The menu, modal as on the desktop; its "Sair" ends the session.
+    auto* menu = forms->CreateInstance<TfMenu>();
+    menu->ShowModal([](ui::TModalResult) {});
   });
 }
 

@@ -1,10 +1,13 @@
 #include "app/uSolicitacao.h"
 
 #include "app/uDM.h"
+#include "vexlo/Vexlo.Item.HTML.Row.h"
+#include "vexlo/Vexlo.ItemCommon.Add.h"
+#include "vexlo/Vexlo.h"
 
 namespace app {
 
-TfSolicitacao* fSolicitacao = nullptr;
+TSessionGlobal<TfSolicitacao> fSolicitacao;
 
 const core::TClassInfo& TfSolicitacao::StaticClass() {
   static core::TClassInfo info("TfSolicitacao", &vexlo::TVexloForm::StaticClass(),
@@ -133,6 +136,25 @@ void TfSolicitacao::Salvar() {
 void TfSolicitacao::btnCancelarClick(core::TComponent*) {
   if (IsEditing(DM->qrySolicitacao)) DM->qrySolicitacao->Cancel();
   SetModalResult(ui::mrCancel);
+}
+
+void TfSolicitacao::ExportVexlo() {
+  vexlo::TVexloForm::ExportVexlo();
+  Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
+  Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
+  // Its modal run shows it over the list, as the desktop's dialog does.
+  SetShowModalAsPopup(true);
+  ExportarCadastroWeb(*this, lblTituloTela, btnSair, {}, nullptr,
+                      {{Label1, DBEdit1, "col-12 col-sm-4"},
+                       {Label2, DBLookupComboBox2, "col-12 col-sm-8"},
+                       {Label3, DBEdit2, "col-12 col-sm-4"},
+                       {Label4, DBEdit3, "col-12 col-sm-8"},
+                       {Label5, DBLookupComboBox3, "col-12 col-sm-6"},
+                       {Label6, DBLookupComboBox1, "col-12 col-sm-6"},
+                       {Label7, DBLookupComboBox4, "col-12"}});
+  auto botoes = Vexlo()->Items().Add().HTMLDIV("d-flex flex-wrap gap-2 mt-3", "", "", "");
+  botoes->Items().Add().VCLObj(btnSalvar, "btn-success tamblo-botao");
+  botoes->Items().Add().VCLObj(btnCancelar, "btn-outline-secondary tamblo-botao");
 }
 
 }  // namespace app

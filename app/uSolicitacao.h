@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "app/uFormBuilder.h"
+#include "app/uSessionGlobal.h"
 #include "vexlo/Vexlo.Forms.h"
 
 namespace app {
@@ -53,12 +54,15 @@ class TfSolicitacao : public vexlo::TVexloForm {
   // dropped or keeps the form open.
   void FormCloseQuery(core::TComponent* Sender, bool& CanClose);
 
+  // The web page: shown as a popup over the list.
+  void ExportVexlo() override;
+
  private:
   // Completes, checks and posts the request, then tells OnSalvo.
   void Salvar();
 };
 
 // The request form while it is shown; nil otherwise.
-extern TfSolicitacao* fSolicitacao;
+extern TSessionGlobal<TfSolicitacao> fSolicitacao;
 
 }  // namespace app

@@ -94,6 +94,13 @@ void TVexloClass::AddNested(TVexloForm* AVexloForm) {
   }
 }
 
+void TVexloClass::RemoveNested(TVexloClass* ANested) {
+  if (!ANested || std::find(FVexloNested.begin(), FVexloNested.end(), ANested) == FVexloNested.end())
+    return;
+  ForgetNested(ANested);
+  ANested->FVexloOwner = nullptr;
+}
+
 TVexloClass* TVexloClass::Nested(int AIndex) const {
   if (AIndex < 0 || AIndex >= NestedCount())
     throw std::out_of_range("Índice de formulário aninhado fora da lista: " +
@@ -103,6 +110,11 @@ TVexloClass* TVexloClass::Nested(int AIndex) const {
 
 void TVexloClass::AddPopup(const std::shared_ptr<IVexloItemHTMLPopup>& APopup) {
   if (APopup) FVexloPopups.push_back(APopup);
+}
+
+void TVexloClass::RemovePopup(const std::shared_ptr<IVexloItemHTMLPopup>& APopup) {
+  FVexloPopups.erase(std::remove(FVexloPopups.begin(), FVexloPopups.end(), APopup),
+                     FVexloPopups.end());
 }
 
 std::shared_ptr<IVexloItemHTMLPopup> TVexloClass::Popup(int AIndex) const {
@@ -228,6 +240,13 @@ void TVexloClass::ClearForm() {
 }
 
 void TVexloClass::RenderForm() {
+  // The nested forms' bodies are rendered again as well, so the page shows
+  // what their controls hold now.
+  for (TVexloClass* nested : FVexloNested)
+    if (nested && nested->FAOwner) {
+      nested->FAOwner->Clear();
+      nested->FAOwner->Render();
+    }
   if (FAOwner) FAOwner->Render();
 }
 

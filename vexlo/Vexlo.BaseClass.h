@@ -64,7 +64,10 @@ class TVexloClass : public orvane::IOrvaneVexloClass {
   void AddNested(TVexloForm* AVexloForm);
   TVexloClass* Nested(int AIndex) const;
   int NestedCount() const { return static_cast<int>(FVexloNested.size()); }
+  // Takes a nested form's bridge object out of this one again.
+  void RemoveNested(TVexloClass* ANested);
   void AddPopup(const std::shared_ptr<IVexloItemHTMLPopup>& APopup);
+  void RemovePopup(const std::shared_ptr<IVexloItemHTMLPopup>& APopup);
   std::shared_ptr<IVexloItemHTMLPopup> Popup(int AIndex) const;
   int PopupCount() const { return static_cast<int>(FVexloPopups.size()); }
   // The web control bound to the desktop control, or null.

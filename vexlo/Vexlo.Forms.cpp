@@ -7,9 +7,13 @@
 
 #include "orvane/controls/Orvane.DBGrid.h"
 #include "orvane/controls/Orvane.Forms.h"
+#include "orvane/server/Orvane.BaseClass.h"
 #include "orvane/server/Orvane.Server.HTML.h"
 #include "orvane/server/Orvane.Session.h"
 #include "orvane/server/Orvane.Util.h"
+#include "vexlo/Vexlo.Item.HTML.Popup.h"
+#include "vexlo/Vexlo.ItemCommon.Add.h"
+#include "vexlo/Vexlo.Item.Nested.h"
 #include "vexlo/Vexlo.Manager.h"
 #include "vexlo/Vexlo.Orvane.Form.h"
 #include "vexlo/Vexlo.Orvane.h"
@@ -105,7 +109,14 @@ void TVexloForm::SetPriorVexlo(TVexloForm* AValue) {
 
 void TVexloForm::Notification(core::TComponent* AComponent, core::TOperation AOperation) {
   ui::TForm::Notification(AComponent, AOperation);
-  if (AOperation == core::TOperation::opRemove && AComponent == FPriorVexlo) FPriorVexlo = nullptr;
+  if (AOperation != core::TOperation::opRemove) return;
+  if (AComponent == FPriorVexlo) FPriorVexlo = nullptr;
+  if (AComponent == FPopupHost) FPopupHost = nullptr;
+  for (const TModalPopup& p : FModalPopups)
+    if (p.Form == AComponent) {
+      CloseModalPopup(p.Form, false);
+      break;
+    }
 }
 
 void TVexloForm::DoPageLoaded() {
@@ -116,6 +127,8 @@ void TVexloForm::DoPageLoaded() {
   if (FPriorVexlo && FPriorVexlo != this && !FPriorVexlo->ShowingModal())
     FPriorVexlo->DoCloseShowmodal();
   if (FOnPageLoaded) FOnPageLoaded(this);
+  // The modal popups open over the page again.
+  for (const TModalPopup& p : FModalPopups) ShowPopup(p.Form->ModalPopupName());
 }
 
 void TVexloForm::DoCellButtonClick(orvane::IOrvaneDBGrid* AOrvaneDBGrid,
@@ -152,6 +165,11 @@ void TVexloForm::DestroyInstance() {
 
 void TVexloForm::Release() {
   Free();
+}
+
+bool TVexloForm::WebSessionEnding() const {
+  orvane::IOrvaneSession* session = WebSession();
+  return session && (session->Closing() || session->Destroying());
 }
 
 orvane::IOrvaneSession* TVexloForm::WebSession() const {
@@ -319,6 +337,12 @@ void TVexloForm::ShowWebPage() {
 ui::TModalResult TVexloForm::ShowModal() {
   orvane::IOrvaneSession* session = WebSession();
   if (!session) return ui::TForm::ShowModal();
+  if (FShowModalAsPopup) {
+    orvane::IOrvaneVexloClass* page = session->GetVexloBaseClass();
+    auto* host = page ? dynamic_cast<TVexloForm*>(page->GetVexloForm()) : nullptr;
+    if (host && host != this && host->FVexlo && !FVexlo->VexloOwner())
+      return ShowModalPopup(host);
+  }
   FOnModalClose = nullptr;
   SetModalResult(ui::mrNone);
   FShowingModal = true;
@@ -332,6 +356,75 @@ ui::TModalResult TVexloForm::ShowModal() {
   if (auto free = std::static_pointer_cast<TDeferredFree>(std::exchange(FFreeAfterModal, nullptr)))
     session->ExecThread(false, [free] { free->Run(); });
   return result;
+}
+
+ui::TModalResult TVexloForm::ShowModalPopup(TVexloForm* AHost) {
+  orvane::IOrvaneSession* session = WebSession();
+  FOnModalClose = nullptr;
+  SetModalResult(ui::mrNone);
+  FShowingModal = true;
+  FVisible = true;
+  FPopupHost = AHost;
+  FreeNotification(AHost);
+  AHost->OpenModalPopup(this);
+  // The page reloads with the popup; this thread waits until the form
+  // closes (DoCloseShowmodal), lending the forms guard meanwhile.
+  if (orvane::TOrvaneForm* form = OrvaneForm()) session->Lock(form->GetFormUUID() + "_showmodal");
+  FShowingModal = false;
+  FVisible = false;
+  if (TVexloForm* host = std::exchange(FPopupHost, nullptr)) {
+    RemoveFreeNotification(host);
+    host->CloseModalPopup(this, true);
+  }
+  const ui::TModalResult result = ModalResult();
+  if (auto free = std::static_pointer_cast<TDeferredFree>(std::exchange(FFreeAfterModal, nullptr)))
+    session->ExecThread(false, [free] { free->Run(); });
+  if (session->Closing() || session->Destroying()) core::Abort();
+  return result;
+}
+
+void TVexloForm::OpenModalPopup(TVexloForm* AForm) {
+  orvane::IOrvaneSession* session = WebSession();
+  if (!session || !FVexlo || !AForm || !AForm->FVexlo) return;
+  auto popup = FVexlo->Items().Add().Popup(AForm->ModalPopupName(), AForm->Caption(), false);
+  popup->Items().Add().Nested(AForm->Name());
+  if (auto* web = dynamic_cast<TVexloOrvaneForm*>(FVexlo->GetFrameworkForm())) web->AddNested(AForm);
+  FModalPopups.push_back({AForm, popup});
+  FreeNotification(AForm);
+  // The page comes again with the popup in it; it opens once the page has
+  // loaded (DoPageLoaded).
+  orvane::TOrvaneServerHTML::ReloadPage(*session);
+}
+
+void TVexloForm::CloseModalPopup(TVexloForm* AForm, bool AHide) {
+  auto it = std::find_if(FModalPopups.begin(), FModalPopups.end(),
+                         [&](const TModalPopup& p) { return p.Form == AForm; });
+  if (it == FModalPopups.end()) return;
+  std::shared_ptr<IVexloItemHTMLPopup> popup = it->Popup;
+  FModalPopups.erase(it);
+  RemoveFreeNotification(AForm);
+  if (!FVexlo) return;
+  if (AHide) ClosePopup(AForm->ModalPopupName());
+  TVexloItems& children = popup->Items();
+  while (children.Count() > 0) children.Remove(children.Item(children.Count() - 1));
+  FVexlo->Items().Remove(popup);
+  FVexlo->RemovePopup(popup);
+  if (auto* web = dynamic_cast<TVexloOrvaneForm*>(FVexlo->GetFrameworkForm()))
+    web->RemoveNested(AForm);
+}
+
+void TVexloForm::EndApplication() {
+  orvane::IOrvaneSession* session = WebSession();
+  if (!session) {
+    ui::Application->Terminate();
+    return;
+  }
+  // The page starts afresh (a request without the session's cookies makes a
+  // new session); the session closes once this handler is done.
+  session->ExecJS(
+      "isReloadPage = true; window.location.replace(window.location.pathname);");
+  if (orvane::TOrvaneBaseClass* root = orvane::OrvaneBaseClass())
+    root->CloseSessionLater(session->GetUUID());
 }
 
 void TVexloForm::ShowModal(std::function<void(ui::TModalResult)> AOnClose) {
@@ -363,9 +456,13 @@ bool TVexloForm::WebClose() {
   const bool modal = FShowingModal;
   if (modal && ModalResult() == ui::mrNone) SetModalResult(ui::mrCancel);
   const ui::TModalResult result = ModalResult();
-  // The page goes; the previous one shows again.
+  // The page goes; the previous one shows again. A popup only hides (its
+  // modal run takes it off the host's page).
   FVisible = false;
-  if (IVexloFrameworkForm* web = FVexlo->GetFrameworkForm()) web->Hide();
+  if (FPopupHost)
+    FPopupHost->ClosePopup(ModalPopupName());
+  else if (IVexloFrameworkForm* web = FVexlo->GetFrameworkForm())
+    web->Hide();
   // A form that frees itself goes once its modal run has handed its result
   // on (a later work item: the handler that closed it is still running).
   std::shared_ptr<TDeferredFree> free;

@@ -27,6 +27,7 @@ class IOrvaneDBGridColumnButton;
 namespace vexlo {
 
 class TVexlo;
+class IVexloItemHTMLPopup;
 
 // Called with the popup's name and a second string the caller passes empty.
 using TOnPopup = std::function<void(const std::string& AName, const std::string& AValue)>;
@@ -80,6 +81,9 @@ class TVexloForm : public ui::TForm {
 
   // True only while the form serves a web session.
   bool IsVexloContext() const { return FVexlo != nullptr; }
+  // True while the form's web session is closing (nothing can be asked of
+  // its page any more); false on the desktop.
+  bool WebSessionEnding() const;
 
   // Messages, dialogs, modal runs and closing behave in a web session as on
   // the desktop: the calling handler waits for the person's answer. The
@@ -115,6 +119,15 @@ class TVexloForm : public ui::TForm {
   void Close() override;
   // In a web session a top-level form shows as the session's page.
   void SetVisible(bool AValue) override;
+  // In a web session a modal run of this form shows it as a popup over the
+  // page that is showing (the form joins that page as a nested form), not as
+  // a page of its own. Off by default.
+  bool ShowModalAsPopup() const { return FShowModalAsPopup; }
+  void SetShowModalAsPopup(bool AValue) { FShowModalAsPopup = AValue; }
+  // The end of the program: on the desktop the application terminates; in a
+  // web session the session ends (its forms and data module go) and the
+  // page starts afresh with a new session.
+  void EndApplication();
   // A modal web form whose ModalResult a handler set closes now (as the
   // desktop's modal loop would); false when its close checks refused.
   bool CloseWhenModalResult();
@@ -188,6 +201,13 @@ class TVexloForm : public ui::TForm {
                                  ui::TMsgDlgType ADlgType, ui::TMsgDlgButtons AButtons);
   // Makes the form the session's page (FShowingModal already set).
   void ShowWebPage();
+  // The modal run of a popup form over AHost's page; waits until it closes.
+  ui::TModalResult ShowModalPopup(TVexloForm* AHost);
+  // On the host page: adds the popup with the nested form (the page
+  // reloads), or takes it away (the popup hides).
+  void OpenModalPopup(TVexloForm* AForm);
+  void CloseModalPopup(TVexloForm* AForm, bool AHide);
+  std::string ModalPopupName() const { return "Modal" + Name(); }
   // The web close; false when the close checks refused.
   bool WebClose();
 
@@ -208,6 +228,15 @@ class TVexloForm : public ui::TForm {
   bool FShowingModal = false;
   TVexloForm* FPriorVexlo = nullptr;
   std::function<void(ui::TModalResult)> FOnModalClose;
+  bool FShowModalAsPopup = false;
+  // The page form this form's modal popup is on, while it is shown.
+  TVexloForm* FPopupHost = nullptr;
+  // On a host page: the modal popups open over it, in order of opening.
+  struct TModalPopup {
+    TVexloForm* Form;
+    std::shared_ptr<IVexloItemHTMLPopup> Popup;
+  };
+  std::vector<TModalPopup> FModalPopups;
   // A modal form that closed with caFree, freed once its waiting caller has
   // its result.
   std::shared_ptr<core::TComponent> FFreeAfterModal;

@@ -40,9 +40,11 @@ enum class TVexloFrameworkKind {
   DBCombobox,
   DBLookupCombobox,
   Combobox,
-  DBGrid
+  DBGrid,
+  // The picture (data-aware or not), beyond the twelve kinds of the engine.
+  Image
 };
-constexpr int kVexloFrameworkKindCount = 12;
+constexpr int kVexloFrameworkKindCount = 13;
 
 class IVexloFrameworkItem {
  public:

@@ -24,6 +24,14 @@ IVexloItemHTMLTabItemPtr TVexloItemHTMLTabs::AddTab(const IVexloItemHTMLTabItemP
   return AItem;
 }
 
+void TVexloItemHTMLTabs::ClearTabs() {
+  for (const IVexloItemHTMLTabItemPtr& tab : FTabs) {
+    TVexloItems& items = tab->Items();
+    while (items.Count() > 0) items.Remove(items.Item(items.Count() - 1));
+  }
+  FTabs.clear();
+}
+
 void TVexloItemHTMLTabs::BeginReader() {
   Write("<div id=\"" + FItemID + "\" class=\"" + FColSize + "\">");
   Write("<div class=\"card card-nav-tabs mb-1\">");

@@ -45,6 +45,8 @@ class IVexloItemHTMLTabs : public virtual IVexloItem {
   virtual IVexloItemHTMLTabItemPtr AddTab() = 0;
   virtual IVexloItemHTMLTabItemPtr AddTab(const std::string& ATitle) = 0;
   virtual IVexloItemHTMLTabItemPtr AddTab(const IVexloItemHTMLTabItemPtr& AItem) = 0;
+  // Removes every tab, with the items they hold.
+  virtual void ClearTabs() = 0;
 };
 
 class TVexloItemHTMLTabs : public TVexloItem, public IVexloItemHTMLTabs {
@@ -57,6 +59,7 @@ class TVexloItemHTMLTabs : public TVexloItem, public IVexloItemHTMLTabs {
   IVexloItemHTMLTabItemPtr AddTab() override;
   IVexloItemHTMLTabItemPtr AddTab(const std::string& ATitle) override;
   IVexloItemHTMLTabItemPtr AddTab(const IVexloItemHTMLTabItemPtr& AItem) override;
+  void ClearTabs() override;
   void Render() override;
 
  private:

@@ -1,5 +1,6 @@
 #include "vexlo/Vexlo.ItemCommon.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "vexlo/Vexlo.BaseClass.h"
@@ -23,6 +24,13 @@ void TVexloItems::Add(const IVexloItemPtr& AItem) {
   if (!AItem) return;
   if (FBaseClass) FBaseClass->AddExportedControl(AItem);
   FItemList.push_back(AItem);
+}
+
+void TVexloItems::Remove(const IVexloItemPtr& AItem) {
+  auto it = std::find(FItemList.begin(), FItemList.end(), AItem);
+  if (it == FItemList.end()) return;
+  if (FBaseClass) FBaseClass->RemoveExportedControl(AItem);
+  FItemList.erase(it);
 }
 
 IVexloItemPtr TVexloItems::Item(int AIndex) const {

@@ -32,6 +32,9 @@ class TVexloItems : public IVexloAddItems {
   const TVexloItemList& GetItems() const override { return FItemList; }
   IItemAdd& Add() override;
   void Add(const IVexloItemPtr& AItem) override;
+  // Takes an item off the list and forgets its registration with the bridge
+  // object (the registrations of its children stay with them).
+  void Remove(const IVexloItemPtr& AItem);
   int Count() const { return static_cast<int>(FItemList.size()); }
   // Throws std::out_of_range for an index outside the list.
   IVexloItemPtr Item(int AIndex) const;

@@ -45,8 +45,22 @@ void TVexloOrvaneForm::AddNested(TVexloForm* AVexloForm) {
     for (orvane::TOrvaneControl* control : nested->Controls()) AddControl(control);
 }
 
+void TVexloOrvaneForm::RemoveNested(TVexloForm* AVexloForm) {
+  if (!FBaseClass || !AVexloForm || !AVexloForm->Vexlo()) return;
+  FBaseClass->RemoveNested(AVexloForm->Vexlo());
+  if (orvane::TOrvaneForm* nested = AVexloForm->Vexlo()->GetFormObject()) {
+    std::vector<orvane::TOrvaneControl*> controls = nested->Controls();
+    for (orvane::TOrvaneControl* control : controls) RemoveControl(control);
+  }
+}
+
 void TVexloOrvaneForm::DoEventHandled() {
   if (TVexloForm* form = VexloForm()) form->CloseWhenModalResult();
+  if (TVexloClass* host = FBaseClass ? FBaseClass->VexloOwner() : nullptr)
+    if (orvane::TOrvaneForm* page = host->GetFormObject()) {
+      page->DoEventHandled();
+      return;
+    }
   orvane::TOrvaneForm::DoEventHandled();
 }
 

@@ -29,10 +29,12 @@ class TVexloOrvaneForm : public orvane::TOrvaneForm, public IVexloFrameworkForm 
   void SetBaseClass(TVexloClass* AValue) override;
   std::string GetFormUUID() const override { return orvane::TOrvaneForm::GetFormUUID(); }
   void AddNested(TVexloForm* AVexloForm) override;
+  // Takes a nested form out again: its bridge object and its controls.
+  void RemoveNested(TVexloForm* AVexloForm);
   orvane::TOrvaneForm* AsOrvaneForm() override { return this; }
   // After a handled event: a modal form whose ModalResult the handler set
   // closes (as the desktop's modal loop does), then the page is brought up
-  // to date.
+  // to date (a nested form's page is its host's).
   void DoEventHandled() override;
 
  private:

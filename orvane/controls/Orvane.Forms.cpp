@@ -114,6 +114,13 @@ void TOrvaneForm::AddControl(TOrvaneControl* AControl) {
     if (FTimerObserver) FTimerObserver->Resume();
 }
 
+void TOrvaneForm::RemoveControl(TOrvaneControl* AControl) {
+  if (!AControl || AControl->Owner() == this) return;
+  if (std::find(FControls.begin(), FControls.end(), AControl) == FControls.end()) return;
+  RemoveFreeNotification(AControl);
+  RemoveFromList(AControl);
+}
+
 std::vector<IOrvaneControl*> TOrvaneForm::GetControls() {
   return std::vector<IOrvaneControl*>(FControls.begin(), FControls.end());
 }

@@ -61,6 +61,8 @@ class TOrvaneForm : public core::TComponent, public IOrvaneForm {
   // the list when it is freed.
   void AddControl(TOrvaneControl* AControl);
   std::vector<IOrvaneControl*> GetControls() override;
+  // Takes a control of another form (a nested one) off the list.
+  void RemoveControl(TOrvaneControl* AControl);
   const std::vector<TOrvaneControl*>& Controls() const { return FControls; }
   // The control with that element id (ignoring case), or null.
   TOrvaneControl* ControlByID(const std::string& AID) const;

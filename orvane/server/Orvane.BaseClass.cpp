@@ -7,6 +7,7 @@
 #include <cctype>
 #include <chrono>
 #include <filesystem>
+#include <iostream>
 
 #include "orvane/server/Orvane.Session.h"
 
@@ -195,6 +196,7 @@ TOrvaneBaseClass::~TOrvaneBaseClass() {
     StopServer();
   } catch (...) {
   }
+  JoinSessionClosers(true);
   FOrvaneServerTCP.reset();
   {
     std::lock_guard<std::recursive_mutex> g(CriticalSession);
@@ -437,7 +439,40 @@ void TOrvaneBaseClass::StopSessionKeeper() {
   FSessionKeeper.join();
 }
 
+void TOrvaneBaseClass::CloseSessionLater(const std::string& AUUID) {
+  JoinSessionClosers(false);
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  std::lock_guard<std::mutex> g(FClosersLock);
+  std::thread closer([this, AUUID, done] {
+    try {
+      if (std::shared_ptr<IOrvaneSession> session = SessionByUUID(AUUID)) session->Close();
+    } catch (const std::exception& e) {
+      std::cerr << "OrvaneServer: a sessão não pôde ser fechada: " << e.what() << std::endl;
+    } catch (...) {
+    }
+    done->store(true);
+  });
+  FClosers.push_back({std::move(closer), done});
+}
+
+void TOrvaneBaseClass::JoinSessionClosers(bool AAll) {
+  std::vector<TSessionCloser> finished;
+  {
+    std::lock_guard<std::mutex> g(FClosersLock);
+    for (auto it = FClosers.begin(); it != FClosers.end();)
+      if (AAll || it->Done->load()) {
+        finished.push_back(std::move(*it));
+        it = FClosers.erase(it);
+      } else {
+        ++it;
+      }
+  }
+  for (TSessionCloser& c : finished)
+    if (c.Thread.joinable()) c.Thread.join();
+}
+
 void TOrvaneBaseClass::StopServer() {
+  JoinSessionClosers(true);
   std::lock_guard<std::mutex> g(FStartLock);
   StopSessionKeeper();
   FOrvaneServerTCP->SetActive(false);

@@ -276,6 +276,11 @@ class TOrvaneBaseClass : public core::TComponent, public IOrvaneBaseClass {
   // Guards session creation and the session table.
   std::recursive_mutex CriticalSession;
 
+  // Closes the session on a thread of its own, soon: a handler running on
+  // one of the session's threads (a page's "Sair") cannot close it itself,
+  // since closing waits for those threads.
+  void CloseSessionLater(const std::string& AUUID);
+
  private:
   std::unique_ptr<TOrvaneServerTCP> FOrvaneServerTCP;
   TSessionMap FSessions;
@@ -287,6 +292,15 @@ class TOrvaneBaseClass : public core::TComponent, public IOrvaneBaseClass {
   // While the server runs, closes the sessions left without a page.
   void StartSessionKeeper();
   void StopSessionKeeper();
+
+  // Joins the closers of CloseSessionLater (all of them, or the finished).
+  void JoinSessionClosers(bool AAll);
+  struct TSessionCloser {
+    std::thread Thread;
+    std::shared_ptr<std::atomic<bool>> Done;
+  };
+  std::mutex FClosersLock;
+  std::vector<TSessionCloser> FClosers;
 
   std::mutex FStartLock;  // serialises StartServer and StopServer
   std::thread FSessionKeeper;

@@ -261,6 +261,12 @@ class IOrvaneSession {
   // Offers a file for download and makes the page fetch it.
   virtual void SendFile(const std::string& /*AFullFilePath*/, bool /*AOpenOnFinishDownload*/,
                         const std::string& /*AWebFileName*/) {}
+  // Offers a file of the session's folder to the page without fetching it:
+  // the address the page reads it from (through the download route, with
+  // the session's credentials); empty when there is no such file.
+  // RemoveFileDownload withdraws it again.
+  virtual std::string AddFileDownload(const std::string& /*AFullFilePath*/) { return ""; }
+  virtual void RemoveFileDownload(const std::string& /*AURL*/) {}
   // The web form with that FormUUID among the active page's forms, or null.
   virtual IOrvaneForm* ActiveFormByFormUUID(const std::string& /*AFormUUID*/) { return nullptr; }
   // Runs AProc on one of the session's threads without waiting.

@@ -557,6 +557,30 @@ void TOrvaneSession::ExecJS(const std::string& AScriptJS) {
   root->OrvaneServerTCP().SendWebSocketMessage(text, FToken, FUUID);
 }
 
+std::string TOrvaneSession::AddFileDownload(const std::string& AFullFilePath) {
+  std::error_code ec;
+  if (AFullFilePath.empty() || !fs::is_regular_file(AFullFilePath, ec)) return "";
+  std::string key = GenerateRandomJustString(17);
+  {
+    std::lock_guard<std::mutex> g(FDownloadsLock);
+    while (FFileDownloads.count(key) != 0) key = GenerateRandomJustString(17);
+    FFileDownloads[key] = AFullFilePath;
+  }
+  return "/vexlo/download?file=" + key + "&token=" + FToken + "&orvanesession=" + FUUID;
+}
+
+void TOrvaneSession::RemoveFileDownload(const std::string& AURL) {
+  const std::string marker = "?file=";
+  size_t at = AURL.find(marker);
+  if (at == std::string::npos) return;
+  size_t end = AURL.find('&', at);
+  const std::string key = AURL.substr(at + marker.size(), end == std::string::npos
+                                                               ? std::string::npos
+                                                               : end - at - marker.size());
+  std::lock_guard<std::mutex> g(FDownloadsLock);
+  FFileDownloads.erase(key);
+}
+
 void TOrvaneSession::SendFile(const std::string& AFullFilePath, bool AOpenOnFinishDownload,
                               const std::string& AWebFileName) {
   std::error_code ec;

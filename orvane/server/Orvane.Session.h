@@ -168,6 +168,8 @@ class TOrvaneSession : public core::TComponent,
   std::string GetLanguage() const override;
   void SetLanguage(const std::string& AValue) override;
   void ExecJS(const std::string& AScriptJS) override;
+  std::string AddFileDownload(const std::string& AFullFilePath) override;
+  void RemoveFileDownload(const std::string& AURL) override;
   void SendFile(const std::string& AFullFilePath, bool AOpenOnFinishDownload,
                 const std::string& AWebFileName) override;
   IOrvaneForm* ActiveFormByFormUUID(const std::string& AFormUUID) override;

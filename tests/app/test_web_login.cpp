@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "app/uConfig.h"
-#include "app/uInicio.h"
+#include "app/uMenu.h"
 #include "app/uLogin.h"
 #include "app/uServerController.h"
 #include "orvane/server/Orvane.BaseClass.h"
@@ -141,19 +141,17 @@ TEST_F(WebLogin, TheLoginPageRunsTheFormsOwnHandlerAndOpensTheNextPage) {
   socket.CallBack(webclient::DialogCallBackID(dialog), "result=1");
   socket.WaitForScript("UnLockThreadClient();");
 
-  // A right account: the page reloads into the page "Início" of the same
-  // session, with the session's own data module.
+  // A right account: the page reloads into the menu of the same session,
+  // with the session's own data module.
   Entrar(socket, "bryn", "bryn");
   socket.WaitForScript("window.location.reload()");
   webclient::TPage next = webclient::LoadPage(Port, "/", &page);
   EXPECT_EQ(next.UUID, page.UUID);
-  EXPECT_NE(next.HTML.find("<title>Início - Tamblo</title>"), std::string::npos);
-  EXPECT_NE(next.HTML.find(">Login efetuado com sucesso.</span>"), std::string::npos);
-  EXPECT_NE(next.HTML.find(">Bem-vindo(a), bryn.</span>"), std::string::npos);
-  EXPECT_NE(next.HTML.find(">Prefeitura Municipal de Santa Aurora</span>"), std::string::npos);
+  EXPECT_NE(next.HTML.find("<title>Corvessa - Tamblo</title>"), std::string::npos);
+  EXPECT_NE(next.HTML.find("Gerenciamento de Solicitações"), std::string::npos);
   EXPECT_EQ(session->InfoConnection()->User(), "bryn");
   OnSession(*session, [&] {
     EXPECT_EQ(Registry(*session).GetInstance<TfLogin>(), nullptr);
-    EXPECT_NE(Registry(*session).GetInstance<TfInicio>(), nullptr);
+    EXPECT_NE(Registry(*session).GetInstance<TfMenu>(), nullptr);
   });
 }

@@ -8,6 +8,7 @@
 #include "vexlo/Vexlo.Orvane.h"
 #include "vexlo/Vexlo.Util.h"
 #include "vexlo/adapters/Vexlo.Orvane.Button.h"
+#include "vexlo/adapters/Vexlo.Orvane.Image.h"
 #include "vexlo/adapters/Vexlo.Orvane.CheckBox.h"
 #include "vexlo/adapters/Vexlo.Orvane.Combobox.h"
 #include "vexlo/adapters/Vexlo.Orvane.DBCheckBox.h"
@@ -27,6 +28,7 @@
 #include "vexlo/adapters/Vexlo.VCLObj.TDBEdit.h"
 #include "vexlo/adapters/Vexlo.VCLObj.TDBGrid.h"
 #include "vexlo/adapters/Vexlo.VCLObj.TDBLookupCombobox.h"
+#include "vexlo/adapters/Vexlo.VCLObj.TDBImage.h"
 #include "vexlo/adapters/Vexlo.VCLObj.TDBMemo.h"
 #include "vexlo/adapters/Vexlo.VCLObj.TDBText.h"
 #include "vexlo/adapters/Vexlo.VCLObj.TDateTimePicker.h"
@@ -134,6 +136,7 @@ void RegisterVexloVCLObjs() {
   Kind<OrvaneDBLookupCombobox>(K::DBLookupCombobox);
   Kind<OrvaneCombobox>(K::Combobox);
   Kind<OrvaneDBGrid>(K::DBGrid);
+  Kind<OrvaneImage>(K::Image);
 
   Adapter<TVCLObjTLabel>("TVCLObjTLabel");
   Adapter<TVCLObjTEdit>("TVCLObjTEdit");
@@ -150,6 +153,8 @@ void RegisterVexloVCLObjs() {
   Adapter<TVCLObjTCombobox>("TVCLObjTCombobox");
   Adapter<TVCLObjTCheckBox>("TVCLObjTCheckBox");
   Adapter<TVCLObjTRadioButton>("TVCLObjTRadioButton");
+  // Beyond the fifteen: the data-aware picture.
+  Adapter<TVCLObjTDBImage>("TVCLObjTDBImage");
 }
 
 }  // namespace vexlo
