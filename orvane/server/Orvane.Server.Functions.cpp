@@ -397,7 +397,12 @@ std::string TOrvaneServerFunctions::ProcessEvent(TEventProcType /*AEventProc*/,
       IOrvaneControl* control = nullptr;
       if (current && FindEvent(*current, EventID, control) == event) {
         event->CallEvent(parameters);
-        current->DoEventHandled();
+        // The handler may have freed its own form (a tab's "Sair"): the
+        // page is brought up to date through whatever form shows now.
+        if (IOrvaneForm* after = session->ActiveFormByFormUUID(FormUUID))
+          after->DoEventHandled();
+        else if (IOrvaneForm* page = session->GetActiveForm())
+          page->DoEventHandled();
       }
     } catch (...) {
       if (LockClient) UnLockClient(session);

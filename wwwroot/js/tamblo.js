@@ -26,7 +26,7 @@
         TambloFecharAba(index);
       });
       item.appendChild(close);
-      link.addEventListener("shown.bs.tab", function () {
+      link.addEventListener("show.bs.tab", function () {
         if (!link.dataset.tambloServer) TambloEscolherAba(index);
         delete link.dataset.tambloServer;
       });
