@@ -5,11 +5,11 @@
 
 #include "app/uDM.h"
 #include "app/uMenu.h"
+#include "platform/ui/Clipbrd.h"
 #include "vexlo/Vexlo.Item.HTML.Row.h"
 #include "vexlo/Vexlo.Item.HTML.Upload.h"
 #include "vexlo/Vexlo.ItemCommon.Add.h"
 #include "vexlo/Vexlo.h"
-#include "platform/ui/Clipbrd.h"
 
 namespace app {
 
@@ -150,7 +150,8 @@ void TfCadPrefeitura::ExportVexlo() {
   Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
   Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
   ExportarCadastroWeb(*this, lblTituloTela, btnSair, {}, nullptr,
-                      {{Label1, DBEdit1, "col-12 col-md-4"}, {Label2, DBEdit2, "col-12 col-md-8"},
+                      {{Label1, DBEdit1, "col-12 col-md-4"},
+                       {Label2, DBEdit2, "col-12 col-md-8"},
                        {Label3, dbiLogoPrefeitura, "col-12 tamblo-logo"}});
   // The logo is replaced by a file sent from the page; the size rule is the
   // desktop's (the page checks no size of its own, so its message is the

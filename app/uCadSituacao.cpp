@@ -106,8 +106,10 @@ void TfCadSituacao::ExportVexlo() {
   Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
   Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
   ExportarCadastroWeb(*this, lblTituloTela, btnSair, {btnNovo, btnSalvar, btnCancelar}, DBGrid1,
-                      {{Label1, DBEdit1, "col-12 col-md-4"}, {Label2, DBEdit2, "col-12 col-md-8"},
-                       {Label3, dbiLogoSituacao, "col-12 col-md-4"}, {Label4, DBEdit3, "col-12 col-md-4"}});
+                      {{Label1, DBEdit1, "col-12 col-md-4"},
+                       {Label2, DBEdit2, "col-12 col-md-8"},
+                       {Label3, dbiLogoSituacao, "col-12 col-md-4"},
+                       {Label4, DBEdit3, "col-12 col-md-4"}});
 }
 
 void TfCadSituacao::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {

@@ -101,7 +101,8 @@ void TfCadUnidades::ExportVexlo() {
   Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
   Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
   ExportarCadastroWeb(*this, lblTituloTela, btnSair, {btnNovo, btnSalvar, btnCancelar}, DBGrid1,
-                      {{Label1, DBEdit1, "col-12 col-md-4"}, {Label2, DBEdit2, "col-12 col-md-8"},
+                      {{Label1, DBEdit1, "col-12 col-md-4"},
+                       {Label2, DBEdit2, "col-12 col-md-8"},
                        {Label3, DBLookupComboBox1, "col-12 col-md-8"}});
 }
 

@@ -114,16 +114,15 @@ void ExportarCadastroWeb(vexlo::TVexloForm& AForm, ui::TControl* ATitulo, ui::TC
     const char* estilos[] = {"btn-primary", "btn-success", "btn-outline-secondary"};
     size_t i = ABotoes.size() == 2 ? 1 : 0;
     for (ui::TControl* botao : ABotoes)
-      barra->Items().Add().VCLObj(botao, std::string(estilos[std::min<size_t>(i++, 2)]) +
-                                             " tamblo-botao");
+      barra->Items().Add().VCLObj(botao,
+                                  std::string(estilos[std::min<size_t>(i++, 2)]) + " tamblo-botao");
   }
   auto linha = items.Add().Row("row g-3", false, "", "", "");
   if (AGrade) {
     auto lista = linha->Items().Add().HTMLDIV("col-12 col-lg-5 tamblo-lista", "", "", "");
     lista->Items().Add().VCLObj(AGrade, "");
   }
-  auto detalhes =
-      linha->Items().Add().HTMLDIV(AGrade ? "col-12 col-lg-7" : "col-12", "", "", "");
+  auto detalhes = linha->Items().Add().HTMLDIV(AGrade ? "col-12 col-lg-7" : "col-12", "", "", "");
   auto campos = detalhes->Items().Add().Row("row g-2", false, "", "", "");
   for (const TCampoWeb& c : ACampos) {
     auto par = campos->Items().Add().HTMLDIV(c.Colunas, "", "", "");

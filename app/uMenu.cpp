@@ -360,10 +360,10 @@ const std::pair<const char*, const char*> kFigurasWeb[] = {
 };
 
 std::string Dica(ui::TControl* AControl) {
-  return AControl->Hint().empty() ? ""
-                                  : "title=\"" + orvane::HTMLEscape(AControl->Hint()) +
-                                        "\" aria-label=\"" + orvane::HTMLEscape(AControl->Hint()) +
-                                        "\"";
+  return AControl->Hint().empty()
+             ? ""
+             : "title=\"" + orvane::HTMLEscape(AControl->Hint()) + "\" aria-label=\"" +
+                   orvane::HTMLEscape(AControl->Hint()) + "\"";
 }
 
 // The tab's caption without the blanks the desktop leaves for its close button.
@@ -397,17 +397,15 @@ void TfMenu::ExportVexlo() {
       {pnlCadastros,
        {SpeedButton5, SpeedButton6, SpeedButton7, SpeedButton8, SpeedButton9, SpeedButton10}}};
   for (const auto& [grupo, botoes] : grupos) {
-    auto div = menu->Items().Add().HTMLDIV(
-        "tamblo-grupo", "", "id=\"" + orvane::UpperCase(grupo->Name()) + "\"", "");
+    auto div = menu->Items().Add().HTMLDIV("tamblo-grupo", "",
+                                           "id=\"" + orvane::UpperCase(grupo->Name()) + "\"", "");
     for (size_t i = 0; i < botoes.size(); ++i)
-      div->Items().Add().VCLObj(botoes[i],
-                                i == 0 ? "tamblo-item tamblo-cabecalho" : "tamblo-item");
+      div->Items().Add().VCLObj(botoes[i], i == 0 ? "tamblo-item tamblo-cabecalho" : "tamblo-item");
   }
   menu->Items().Add().VCLObj(SpeedButton12, "tamblo-item");
 
   // The work area: the host's tabs, each with its form (SincronizarAbasWeb).
-  auto conteudo =
-      corpo->Items().Add().HTMLDIV("tamblo-conteudo", "", "id=\"TAMBLO_CONTEUDO\"", "");
+  auto conteudo = corpo->Items().Add().HTMLDIV("tamblo-conteudo", "", "id=\"TAMBLO_CONTEUDO\"", "");
   FAbasWeb = conteudo->Items().Add().Tabs("tamblo-abas", "", "");
 
   OnTagHTML() = [this](const std::string& TagString, std::string& ReplaceTag) {
@@ -459,7 +457,8 @@ std::string TfMenu::EstadoWeb() const {
 
 void TfMenu::AtualizarEstadoWeb() {
   orvane::IOrvaneSession* session = Vexlo() ? Vexlo()->OrvaneSession() : nullptr;
-  if (session) session->ExecJS("if (window.TambloAplicarEstado) TambloAplicarEstado(" + EstadoWeb() + ");");
+  if (session)
+    session->ExecJS("if (window.TambloAplicarEstado) TambloAplicarEstado(" + EstadoWeb() + ");");
 }
 
 void TfMenu::DoTagWeb(const std::string& TagString, std::string& ReplaceTag) {

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "app/uSessionGlobal.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Menus.h"
-#include "app/uSessionGlobal.h"
 #include "tabhost/TDI.h"
-#include "vexlo/Vexlo.Item.HTML.Tabs.h"
 #include "vexlo/Vexlo.Forms.h"
+#include "vexlo/Vexlo.Item.HTML.Tabs.h"
 
 namespace app {
 

@@ -95,7 +95,8 @@ void TVexloClass::AddNested(TVexloForm* AVexloForm) {
 }
 
 void TVexloClass::RemoveNested(TVexloClass* ANested) {
-  if (!ANested || std::find(FVexloNested.begin(), FVexloNested.end(), ANested) == FVexloNested.end())
+  if (!ANested ||
+      std::find(FVexloNested.begin(), FVexloNested.end(), ANested) == FVexloNested.end())
     return;
   ForgetNested(ANested);
   ANested->FVexloOwner = nullptr;

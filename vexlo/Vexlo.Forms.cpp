@@ -12,8 +12,8 @@
 #include "orvane/server/Orvane.Session.h"
 #include "orvane/server/Orvane.Util.h"
 #include "vexlo/Vexlo.Item.HTML.Popup.h"
-#include "vexlo/Vexlo.ItemCommon.Add.h"
 #include "vexlo/Vexlo.Item.Nested.h"
+#include "vexlo/Vexlo.ItemCommon.Add.h"
 #include "vexlo/Vexlo.Manager.h"
 #include "vexlo/Vexlo.Orvane.Form.h"
 #include "vexlo/Vexlo.Orvane.h"
@@ -340,8 +340,7 @@ ui::TModalResult TVexloForm::ShowModal() {
   if (FShowModalAsPopup) {
     orvane::IOrvaneVexloClass* page = session->GetVexloBaseClass();
     auto* host = page ? dynamic_cast<TVexloForm*>(page->GetVexloForm()) : nullptr;
-    if (host && host != this && host->FVexlo && !FVexlo->VexloOwner())
-      return ShowModalPopup(host);
+    if (host && host != this && host->FVexlo && !FVexlo->VexloOwner()) return ShowModalPopup(host);
   }
   FOnModalClose = nullptr;
   SetModalResult(ui::mrNone);
@@ -388,7 +387,8 @@ void TVexloForm::OpenModalPopup(TVexloForm* AForm) {
   if (!session || !FVexlo || !AForm || !AForm->FVexlo) return;
   auto popup = FVexlo->Items().Add().Popup(AForm->ModalPopupName(), AForm->Caption(), false);
   popup->Items().Add().Nested(AForm->Name());
-  if (auto* web = dynamic_cast<TVexloOrvaneForm*>(FVexlo->GetFrameworkForm())) web->AddNested(AForm);
+  if (auto* web = dynamic_cast<TVexloOrvaneForm*>(FVexlo->GetFrameworkForm()))
+    web->AddNested(AForm);
   FModalPopups.push_back({AForm, popup});
   FreeNotification(AForm);
   // The page comes again with the popup in it; it opens once the page has
@@ -421,8 +421,7 @@ void TVexloForm::EndApplication() {
   }
   // The page starts afresh (a request without the session's cookies makes a
   // new session); the session closes once this handler is done.
-  session->ExecJS(
-      "isReloadPage = true; window.location.replace(window.location.pathname);");
+  session->ExecJS("isReloadPage = true; window.location.replace(window.location.pathname);");
   if (orvane::TOrvaneBaseClass* root = orvane::OrvaneBaseClass())
     root->CloseSessionLater(session->GetUUID());
 }

@@ -68,9 +68,9 @@ bool TOrvaneImage::Publish() {
   IOrvaneSession* session = FForm ? FForm->GetOrvaneSession() : nullptr;
   if (data.empty() || !session || session->PathSession().empty()) return true;
   // A new name for each picture: the page never shows an old one from its cache.
-  std::filesystem::path file = std::filesystem::path(session->PathSession()) /
-                               ("figura_" + GenerateRandomJustString(12) + "." +
-                                SafeExtension(extension));
+  std::filesystem::path file =
+      std::filesystem::path(session->PathSession()) /
+      ("figura_" + GenerateRandomJustString(12) + "." + SafeExtension(extension));
   {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(data.data(), static_cast<std::streamsize>(data.size()));

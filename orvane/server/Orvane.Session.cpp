@@ -574,9 +574,8 @@ void TOrvaneSession::RemoveFileDownload(const std::string& AURL) {
   size_t at = AURL.find(marker);
   if (at == std::string::npos) return;
   size_t end = AURL.find('&', at);
-  const std::string key = AURL.substr(at + marker.size(), end == std::string::npos
-                                                               ? std::string::npos
-                                                               : end - at - marker.size());
+  const std::string key = AURL.substr(
+      at + marker.size(), end == std::string::npos ? std::string::npos : end - at - marker.size());
   std::lock_guard<std::mutex> g(FDownloadsLock);
   FFileDownloads.erase(key);
 }

@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "app/uConfig.h"
-#include "app/uMenu.h"
 #include "app/uLogin.h"
+#include "app/uMenu.h"
 #include "app/uServerController.h"
 #include "orvane/server/Orvane.BaseClass.h"
 #include "orvane/server/Orvane.Server.HTML.h"

@@ -6,15 +6,18 @@
 #include <filesystem>
 #include <future>
 
+#include "app/uCadPrefeitura.h"
 #include "app/uCadSituacao.h"
 #include "app/uCadTipoSolicitacao.h"
 #include "app/uCadTipoUnidade.h"
 #include "app/uCadUnidades.h"
 #include "app/uConfig.h"
 #include "app/uDM.h"
+#include "app/uLisSolicitacoes.h"
 #include "app/uLogin.h"
 #include "app/uMenu.h"
 #include "app/uServerController.h"
+#include "app/uSolicitacao.h"
 #include "orvane/server/Orvane.BaseClass.h"
 #include "orvane/server/Orvane.Server.HTML.h"
 #include "orvane/server/Orvane.Session.h"
@@ -158,19 +161,48 @@ TEST_F(WebPagesTest, TheLoginFormDeclaresTwoRowsAndCostsNoDatabase) {
   });
 }
 
-TEST_F(WebPagesTest, TheMenuAndTheListFormsDeclareEmptyPages) {
+TEST_F(WebPagesTest, EveryApplicationFormDeclaresItsPage) {
   auto session = NewSession();
   OnSession(*session, [&] {
     struct Case {
       core::TComponentClass Class;
       const char* Title;
+      const char* Template;
+      std::vector<std::string> Controls;  // among the exported items
     };
     const Case cases[] = {
-        {&TfMenu::StaticClass(), "Corvessa"},
-        {&TfCadSituacao::StaticClass(), "My Vexlo Form"},
-        {&TfCadTipoSolicitacao::StaticClass(), "My Vexlo Form"},
-        {&TfCadUnidades::StaticClass(), "My Vexlo Form"},
-        {&TfCadTipoUnidade::StaticClass(), "My Vexlo Form"},
+        {&TfMenu::StaticClass(),
+         "Corvessa",
+         "pages\\menu.html",
+         {"DBText1", "btnFechar", "btnRecolher", "SpeedButton4", "btnOpcao1", "SpeedButton10",
+          "SpeedButton12"}},
+        {&TfCadSituacao::StaticClass(),
+         "My Vexlo Form",
+         "",
+         {"btnNovo", "btnSalvar", "btnCancelar", "btnSair", "DBGrid1", "DBEdit2",
+          "dbiLogoSituacao"}},
+        {&TfCadTipoSolicitacao::StaticClass(),
+         "My Vexlo Form",
+         "",
+         {"btnNovo", "DBGrid1", "DBEdit2", "dbiLogoTipo"}},
+        {&TfCadUnidades::StaticClass(),
+         "My Vexlo Form",
+         "",
+         {"btnNovo", "DBGrid1", "DBEdit2", "DBLookupComboBox1"}},
+        {&TfCadTipoUnidade::StaticClass(), "My Vexlo Form", "", {"btnNovo", "DBGrid1", "DBEdit2"}},
+        {&TfCadPrefeitura::StaticClass(),
+         "",
+         "",
+         {"DBEdit1", "DBEdit2", "dbiLogoPrefeitura", "btnSalvar", "btnCancelar", "Upload1"}},
+        {&TfLisSolicitacoes::StaticClass(),
+         "",
+         "",
+         {"cbbSituacao", "edtPesquisa", "btnNovo", "btnAlterar", "dbgTarefas", "SpeedButton1"}},
+        {&TfSolicitacao::StaticClass(),
+         "",
+         "",
+         {"DBEdit1", "DBLookupComboBox2", "DBEdit2", "DBEdit3", "DBLookupComboBox3",
+          "DBLookupComboBox1", "btnSalvar", "btnCancelar", "btnSair"}},
     };
     for (const Case& c : cases) {
       SCOPED_TRACE(c.Class->ClassName());
@@ -178,8 +210,13 @@ TEST_F(WebPagesTest, TheMenuAndTheListFormsDeclareEmptyPages) {
       ASSERT_NE(form, nullptr);
       ASSERT_NE(form->Vexlo(), nullptr);
       EXPECT_EQ(form->Title(), c.Title);
-      EXPECT_EQ(form->Vexlo()->Items().Count(), 0);
-      EXPECT_EQ(form->Vexlo()->FrameworkExportType()->GetTemplatePageHTMLFile(), "");
+      EXPECT_GT(form->Vexlo()->Items().Count(), 0);
+      EXPECT_EQ(form->Vexlo()->FrameworkExportType()->GetTemplatePageHTMLFile(), c.Template);
+      for (const std::string& name : c.Controls)
+        EXPECT_TRUE(form->Vexlo()->ObjectExported(name)) << name;
+      // Only the request form shows its modal run as a popup.
+      EXPECT_EQ(form->ShowModalAsPopup(), c.Class == &TfSolicitacao::StaticClass());
+      Registry(*session).DestroyInstance(c.Class);
     }
   });
 }

@@ -4,6 +4,8 @@
 // item's text, and the control items with and without an adapter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/vexlo/VexloTestSupport.h"
 #include "vexlo/Vexlo.HTML.h"
 #include "vexlo/Vexlo.Item.HTML.Accordion.h"
@@ -12,6 +14,7 @@
 #include "vexlo/Vexlo.Item.HTML.Popup.h"
 #include "vexlo/Vexlo.Item.HTML.Row.h"
 #include "vexlo/Vexlo.Item.HTML.Tabs.h"
+#include "vexlo/Vexlo.Item.HTML.Upload.h"
 #include "vexlo/Vexlo.Item.Nested.h"
 #include "vexlo/Vexlo.ItemCommon.Add.h"
 #include "vexlo/Vexlo.Lang.BaseClass.h"
@@ -346,6 +349,94 @@ TEST_F(RenderTest, ANestedFormRendersIntoItsHost) {
   EXPECT_EQ(page,
             "<div class=\"row mt-2 mb-2\" style>\r\n<input class=\"form-control\" style id=\"" +
                 orvane::UpperCase(prefix) + "_EDTENDERECO\"  value=\"Rua A\"/>\r\n</div>");
+}
+
+TEST_F(RenderTest, NestedFormsRenderAgainWithTheHostAndLeaveIt) {
+  ui::TEdit* inner = nullptr;
+  TFixtureForm* nested =
+      Form([&](TFixtureForm& F) { inner = F.Add<ui::TEdit>("edtEndereco", "Rua A"); },
+           [&](TFixtureForm& F) { F.Vexlo()->Items().Add().VCLObj(inner); }, "fEndereco");
+  std::shared_ptr<IVexloItemHTMLTabs> tabs;
+  TFixtureForm* host =
+      Form(nullptr, [&](TFixtureForm& F) { tabs = F.Vexlo()->Items().Add().Tabs(); });
+  auto* web = dynamic_cast<TVexloOrvaneForm*>(host->OrvaneForm());
+  InGuard(*Session, [&] {
+    tabs->AddTab("Endereço")->Items().Add().Nested("fEndereco");
+    web->AddNested(nested);
+    inner->SetText("Rua <B>");
+    // The host's page renders the nested form again: its text is today's.
+    host->Vexlo()->ClearForm();
+    host->Vexlo()->RenderForm();
+  });
+  std::string page = host->Vexlo()->GetBodyHTML();
+  web->ProcessNested(page);
+  web->ProcessControlsToHTML(page);
+  EXPECT_NE(page.find("value=\"Rua &lt;B&gt;\""), std::string::npos) << page;
+  EXPECT_TRUE(host->Vexlo()->ObjectExported("Nested1"));
+  InGuard(*Session, [&] {
+    tabs->ClearTabs();
+    web->RemoveNested(nested);
+  });
+  EXPECT_TRUE(tabs->GetTabs().empty());
+  EXPECT_FALSE(host->Vexlo()->ObjectExported("Nested1"));
+  EXPECT_EQ(host->Vexlo()->NestedCount(), 0);
+  EXPECT_EQ(nested->Vexlo()->VexloOwner(), nullptr);
+  EXPECT_TRUE(web->Controls().empty());
+  // A nested form that is freed leaves its host's controls as well.
+  InGuard(*Session, [&] { web->AddNested(nested); });
+  EXPECT_EQ(web->Controls().size(), 1u);
+  FreeForm(*Session, nested);
+  Forms.erase(std::find(Forms.begin(), Forms.end(), nested));
+  EXPECT_TRUE(web->Controls().empty());
+  EXPECT_EQ(host->Vexlo()->NestedCount(), 0);
+}
+
+TEST_F(RenderTest, TheUploadItem) {
+  std::shared_ptr<IVexloItemHTMLInput> defaults, custom, any;
+  TFixtureForm* f = Form(nullptr, [&](TFixtureForm& F) {
+    defaults = F.Vexlo()->Items().Add().Upload("Escolha um arquivo", "jpg,jpeg,png,pdf", 1, 20,
+                                               true, true, true, false, 20);
+  });
+  const Lines body = Render(*Session, *f);
+  ASSERT_GE(body.size(), 8u);
+  EXPECT_EQ(defaults->GetItemID(), "Upload1");
+  EXPECT_EQ(body[0], "<form id=\"uploadForm\" enctype=\"multipart/form-data\">");
+  // No "multiple": two blanks before the accept attribute.
+  EXPECT_EQ(body[2],
+            "<input type=\"file\" class=\"form-control\" id=\"fileInput\" name=\"fileInput\"  "
+            "accept=\".jpg, .jpeg, .png, .pdf\">");
+  std::string text;
+  for (const std::string& line : body) text += line + "\n";
+  EXPECT_NE(text.find("var maxFileCount = 1;"), std::string::npos);
+  EXPECT_NE(text.find("var allowedFileTypes = ['jpg', 'jpeg', 'png', 'pdf'];"), std::string::npos);
+  EXPECT_NE(text.find("var maxFileSizePerFile = 20 * 1024 * 1024;"), std::string::npos);
+  EXPECT_NE(text.find("url: '/vexlo/upload?token=" + Session->GetToken() +
+                      "&orvanesession=" + Session->GetUUID() + "',"),
+            std::string::npos);
+  EXPECT_NE(text.find("Limpar</button>"), std::string::npos);
+  EXPECT_EQ(text.find("Arquivos enviados com sucesso!"), std::string::npos);
+
+  TFixtureForm* g = Form(
+      nullptr,
+      [&](TFixtureForm& F) {
+        custom = F.Vexlo()->Items().Add().Upload("Enviar <logo>", "*", 3, 0, false, false, false,
+                                                 true, 0);
+      },
+      "fOutro");
+  const Lines other = Render(*Session, *g);
+  text.clear();
+  for (const std::string& line : other) text += line + "\n";
+  // Every type, several files, no size limits, the hidden input behind a label.
+  EXPECT_NE(text.find("name=\"fileInput\" multiple  style=\"display: none;\">"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("id=\"fileInputButton\">"), std::string::npos);
+  EXPECT_NE(text.find("Enviar &lt;logo&gt;</label>"), std::string::npos);
+  EXPECT_EQ(text.find("accept="), std::string::npos);
+  EXPECT_EQ(text.find("Limpar"), std::string::npos);
+  EXPECT_NE(text.find("var allowedFileTypes = [];"), std::string::npos);
+  EXPECT_NE(text.find("$('#fileInput').change(function(){ $('#uploadButton').click(); });"),
+            std::string::npos);
+  EXPECT_NE(text.find("Arquivos enviados com sucesso!"), std::string::npos);
 }
 
 TEST_F(RenderTest, HiddenItemsEmptyItemsAndRepeatedIdentifiers) {

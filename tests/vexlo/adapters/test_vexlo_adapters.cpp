@@ -5,6 +5,8 @@
 // framework control types hand to their web controls.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "orvane/controls/Orvane.Button.h"
@@ -18,6 +20,7 @@
 #include "orvane/controls/Orvane.DBMemo.h"
 #include "orvane/controls/Orvane.DBText.h"
 #include "orvane/controls/Orvane.Edit.h"
+#include "orvane/controls/Orvane.Image.h"
 #include "orvane/controls/Orvane.Text.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ComCtrls.h"
@@ -769,4 +772,67 @@ TEST_F(Adapters, TheGridAdapterReadsItsColumnsAndTheGridKindItsEvents) {
   EXPECT_EQ(WebAlignment(TVexloAlignColumns::VexloAlignColumnsCenter,
                          orvane::TOrvaneAlignment::OrvaneAlignNone),
             orvane::TOrvaneAlignment::OrvaneAlignCenter);
+}
+
+TEST_F(Adapters, ADataAwarePictureShowsThroughTheSessionsDownloadRoute) {
+  db::TMemDataSet prefeituras;
+  prefeituras.AddField("LOGO", db::TFieldType::ftBlob);
+  prefeituras.Open();
+  prefeituras.Append();
+  prefeituras.Post();
+  db::TDataSource source(nullptr);
+  source.SetDataSet(&prefeituras);
+  ui::TDBImage* logo = nullptr;
+  TFixtureForm* form = F.Form(
+      [&](TFixtureForm& f) {
+        logo = f.Add<ui::TDBImage>("dbiLogo");
+        logo->SetDataSource(&source);
+        logo->SetDataField("LOGO");
+      },
+      [&](TFixtureForm& f) { f.Vexlo()->Items().Add().VCLObj(logo); });
+  EXPECT_EQ(F.Render(*form), std::vector<std::string>{"{%dbiLogo class=\"img-thumbnail\" style%}"});
+  auto* web = TAdapterFixture::Web<orvane::TOrvaneImage>(*form, logo);
+  ASSERT_NE(web, nullptr);
+  // No picture: an empty one, and nothing offered for download.
+  EXPECT_EQ(TAdapterFixture::HTML(web).rfind("<img class=\"img-thumbnail\" style", 0), 0u);
+  EXPECT_NE(TAdapterFixture::HTML(web).find("src=\"data:image/gif;base64,"), std::string::npos);
+  EXPECT_TRUE(F.Session->GetFileDownloads().empty());
+  EXPECT_TRUE(TAdapterFixture::Pass(web).empty());
+
+  // A picture loaded into the desktop control: the page gets an address of
+  // the session's download route, never a public path.
+  ui::TBitmap bitmap(2, 2);
+  bitmap.SetPixel(0, 0, ui::clRed);
+  logo->Picture().Assign(bitmap);
+  auto pass = TAdapterFixture::Pass(web);
+  ASSERT_EQ(pass.size(), 1u);
+  const std::string prefix = "document.getElementById(\"DBILOGO\").src = \"/vexlo/download?file=";
+  ASSERT_EQ(pass[0].rfind(prefix, 0), 0u) << pass[0];
+  EXPECT_NE(pass[0].find("&token=" + F.Session->GetToken() +
+                         "&orvanesession=" + F.Session->GetUUID() + "\";"),
+            std::string::npos);
+  auto downloads = F.Session->GetFileDownloads();
+  ASSERT_EQ(downloads.size(), 1u);
+  const std::string file = downloads.begin()->second;
+  EXPECT_EQ(file.rfind(F.Session->PathSession(), 0), 0u) << file;
+  EXPECT_EQ(std::filesystem::path(file).extension(), ".png");
+  std::ifstream in(file, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(bytes, logo->Picture().Data());
+  EXPECT_EQ(web->GetPictureURL(), "/vexlo/download?file=" + downloads.begin()->first +
+                                      "&token=" + F.Session->GetToken() +
+                                      "&orvanesession=" + F.Session->GetUUID());
+  // Unchanged, also once the record is saved: nothing to push.
+  prefeituras.Post();
+  EXPECT_TRUE(TAdapterFixture::Pass(web).empty());
+  // Another record (without a picture): the empty picture again, the old
+  // file and its key gone.
+  prefeituras.Append();
+  pass = TAdapterFixture::Pass(web);
+  ASSERT_EQ(pass.size(), 1u);
+  EXPECT_NE(pass[0].find("data:image/gif;base64,"), std::string::npos);
+  EXPECT_TRUE(F.Session->GetFileDownloads().empty());
+  EXPECT_FALSE(std::filesystem::exists(file));
+  prefeituras.Cancel();
+  logo->SetDataSource(nullptr);
 }

@@ -154,6 +154,85 @@ TEST_F(WebDialogs, ShowModalWaitsUntilTheFormClosesAndThePreviousPageReturns) {
   EXPECT_EQ(F.Session->GetVexloBaseClass(), Page->Vexlo());
 }
 
+TEST_F(WebDialogs, AModalRunAsPopupNestsTheFormInThePageAndLeavesItAgain) {
+  ui::TButton* ok = nullptr;
+  TFixtureForm* modal = F.Form([&](TFixtureForm& M) { ok = M.Add<ui::TButton>("btnOk", "OK"); },
+                               [&](TFixtureForm& M) {
+                                 M.Vexlo()->Items().Add().VCLObj(ok);
+                                 M.SetShowModalAsPopup(true);
+                               },
+                               "fModal");
+  modal->SetCaption("Escolha <1>");
+  const size_t pageItems = Page->Vexlo()->Items().Count();
+  std::promise<ui::TModalResult> result;
+  F.Session->TakePushes();
+  F.Session->ExecThread(false, [&] { result.set_value(modal->ShowModal()); });
+  // The page stays; it reloads with the popup holding the nested form.
+  ASSERT_TRUE(Eventually([&] { return modal->ShowingModal(); }));
+  ASSERT_TRUE(Eventually([&] { return !F.Session->Pushes().empty(); }));
+  EXPECT_EQ(F.Session->GetVexloBaseClass(), Page->Vexlo());
+  std::string body;
+  F.Session->ExecThread(true, [&] {
+    EXPECT_EQ(Page->Vexlo()->Items().Count(), pageItems + 1);
+    EXPECT_EQ(Page->Vexlo()->PopupCount(), 1);
+    EXPECT_EQ(modal->Vexlo()->VexloOwner(), Page->Vexlo());
+    EXPECT_EQ(Page->OrvaneForm()->Controls().size(), 1u);  // the nested button
+    Page->Clear();
+    Page->Render();
+    body = Page->Vexlo()->GetBodyHTML();
+  });
+  EXPECT_NE(body.find("id=\"MODALFMODAL\""), std::string::npos) << body;
+  EXPECT_NE(body.find("Escolha &lt;1&gt;</h5>"), std::string::npos) << body;
+  EXPECT_NE(body.find("$orvanenested(FMODAL)"), std::string::npos) << body;
+  // Once the page has loaded, the popup opens.
+  F.Session->TakePushes();
+  F.Session->ExecThread(true, [&] { Page->DoPageLoaded(); });
+  ASSERT_TRUE(Eventually([&] {
+    for (const std::string& p : F.Session->Pushes())
+      if (p.find("\"MODALFMODAL\"") != std::string::npos && p.find(".show()") != std::string::npos)
+        return true;
+    return false;
+  }));
+  auto future = result.get_future();
+  EXPECT_EQ(future.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+  // A handler of the popup's form sets the result: the popup hides and the
+  // form leaves the page.
+  F.Session->TakePushes();
+  F.Session->ExecThread(true, [&] {
+    modal->SetModalResult(ui::mrOk);
+    modal->OrvaneForm()->DoEventHandled();
+  });
+  ASSERT_EQ(future.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_EQ(future.get(), ui::mrOk);
+  EXPECT_FALSE(modal->ShowingModal());
+  bool hidden = false;
+  for (const std::string& p : F.Session->Pushes())
+    hidden = hidden || (p.find("\"MODALFMODAL\"") != std::string::npos &&
+                        p.find(".hide()") != std::string::npos);
+  EXPECT_TRUE(hidden);
+  F.Session->ExecThread(true, [&] {
+    EXPECT_EQ(Page->Vexlo()->Items().Count(), pageItems);
+    EXPECT_EQ(Page->Vexlo()->PopupCount(), 0);
+    EXPECT_EQ(Page->Vexlo()->NestedCount(), 0);
+    EXPECT_EQ(modal->Vexlo()->VexloOwner(), nullptr);
+    EXPECT_TRUE(Page->OrvaneForm()->Controls().empty());
+  });
+  EXPECT_EQ(F.Session->GetVexloBaseClass(), Page->Vexlo());
+}
+
+TEST_F(WebDialogs, EndApplicationEndsTheSessionAndThePageStartsAfresh) {
+  F.Session->TakePushes();
+  F.Session->ExecThread(true, [&] { Page->EndApplication(); });
+  auto pushes = F.Session->Pushes();
+  ASSERT_EQ(pushes.size(), 1u);
+  EXPECT_NE(pushes[0].find("window.location.replace(window.location.pathname)"), std::string::npos);
+  // The session closes on a thread of its own once the handler is done.
+  const std::string uuid = F.Session->GetUUID();
+  EXPECT_TRUE(Eventually([&] { return F.Session->Closing(); }));
+  EXPECT_TRUE(Eventually([&] { return F.Root.Engine->SessionByUUID(uuid) == nullptr; }));
+  EXPECT_FALSE(ui::Application->Terminated());
+}
+
 TEST_F(WebDialogs, TheModalRunThatDoesNotWaitHandsItsResultOn) {
   TFixtureForm* modal = F.Form([](TFixtureForm&) {}, [](TFixtureForm&) {}, "fModal");
   bool allow = false;
