@@ -165,8 +165,21 @@ void TfCadPrefeitura::ExportVexlo() {
   botoes->Items().Add().VCLObj(btnSalvar, "btn-success tamblo-botao");
   botoes->Items().Add().VCLObj(btnCancelar, "btn-outline-secondary tamblo-botao");
   OnUpload() = [this](const std::vector<std::string>& AFiles, core::TComponent*) {
-    if (!AFiles.empty()) CarregarLogo(AFiles.front());
+    if (AFiles.empty()) return;
+    // As the desktop's menu item: a refusal was told by its own message (the
+    // silent abort ends here), any other failure by the error report.
+    try {
+      CarregarLogo(AFiles.front());
+    } catch (const core::EAbort&) {
+    } catch (const std::exception& e) {
+      ShowWebError(e.what());
+    }
   };
+}
+
+void TfCadPrefeitura::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
+  vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
+  ReportarDigitacaoWeb(AOrvaneControl);
 }
 
 }  // namespace app

@@ -53,6 +53,7 @@ class TfCadPrefeitura : public vexlo::TVexloForm {
 
   // The web page: the fields, the logo and the upload that replaces it.
   void ExportVexlo() override;
+  void InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) override;
 };
 
 }  // namespace app

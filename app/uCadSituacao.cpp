@@ -114,6 +114,7 @@ void TfCadSituacao::ExportVexlo() {
 
 void TfCadSituacao::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
   vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
+  ReportarDigitacaoWeb(AOrvaneControl);
 }
 
 void TfCadSituacao::RenderVexlo(orvane::TOrvaneControl* AOrvaneControl, std::string& HTMLControl) {

@@ -114,6 +114,7 @@ void TfCadTipoSolicitacao::ExportVexlo() {
 
 void TfCadTipoSolicitacao::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
   vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
+  ReportarDigitacaoWeb(AOrvaneControl);
 }
 
 void TfCadTipoSolicitacao::RenderVexlo(orvane::TOrvaneControl* AOrvaneControl,

@@ -103,6 +103,7 @@ void TfCadTipoUnidade::ExportVexlo() {
 
 void TfCadTipoUnidade::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
   vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
+  ReportarDigitacaoWeb(AOrvaneControl);
 }
 
 void TfCadTipoUnidade::RenderVexlo(orvane::TOrvaneControl* AOrvaneControl,

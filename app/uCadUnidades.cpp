@@ -108,6 +108,7 @@ void TfCadUnidades::ExportVexlo() {
 
 void TfCadUnidades::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
   vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
+  ReportarDigitacaoWeb(AOrvaneControl);
 }
 
 void TfCadUnidades::RenderVexlo(orvane::TOrvaneControl* AOrvaneControl, std::string& HTMLControl) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "orvane/controls/Orvane.Forms.Controls.h"
 #include "platform/ui/ComCtrls.h"
 #include "vexlo/Vexlo.Item.HTML.Row.h"
 #include "vexlo/Vexlo.ItemCommon.Add.h"
@@ -129,6 +130,17 @@ void ExportarCadastroWeb(vexlo::TVexloForm& AForm, ui::TControl* ATitulo, ui::TC
     if (c.Rotulo) par->Items().Add().VCLObj(c.Rotulo, "form-label mb-1 d-block");
     if (c.Campo) par->Items().Add().VCLObj(c.Campo, "");
   }
+}
+
+void ReportarDigitacaoWeb(orvane::TOrvaneControl* AOrvaneControl) {
+  core::TComponent* vcl = AOrvaneControl ? AOrvaneControl->GetVCLComponent() : nullptr;
+  if (!dynamic_cast<ui::TDBEdit*>(vcl) && !dynamic_cast<ui::TDBLookupComboBox*>(vcl) &&
+      !dynamic_cast<ui::TDBMemo*>(vcl))
+    return;
+  // The event carries the page's values; applying them is what edits the
+  // record, so the handler itself has nothing to do.
+  if (auto events = AOrvaneControl->GetEvents())
+    events->Add(orvane::TOrvaneEventType::EventOnChange, [](orvane::TStringList&) {});
 }
 
 }  // namespace app

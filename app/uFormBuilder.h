@@ -14,6 +14,10 @@
 #include "platform/ui/StdCtrls.h"
 #include "vexlo/Vexlo.Forms.h"
 
+namespace orvane {
+class TOrvaneControl;
+}
+
 namespace app {
 
 template <class T>
@@ -144,5 +148,10 @@ struct TCampoWeb {
 void ExportarCadastroWeb(vexlo::TVexloForm& AForm, ui::TControl* ATitulo, ui::TControl* ASair,
                          std::initializer_list<ui::TControl*> ABotoes, ui::TControl* AGrade,
                          std::initializer_list<TCampoWeb> ACampos);
+
+// For InitControlsVexlo: typing into a data-aware field reaches the form
+// at once (as on the desktop, where it starts editing the record and so
+// enables "Salvar" and "Cancelar"), not only with the next button.
+void ReportarDigitacaoWeb(orvane::TOrvaneControl* AOrvaneControl);
 
 }  // namespace app

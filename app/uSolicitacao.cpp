@@ -157,4 +157,9 @@ void TfSolicitacao::ExportVexlo() {
   botoes->Items().Add().VCLObj(btnCancelar, "btn-outline-secondary tamblo-botao");
 }
 
+void TfSolicitacao::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
+  vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
+  ReportarDigitacaoWeb(AOrvaneControl);
+}
+
 }  // namespace app

@@ -56,6 +56,7 @@ class TfSolicitacao : public vexlo::TVexloForm {
 
   // The web page: shown as a popup over the list.
   void ExportVexlo() override;
+  void InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) override;
 
  private:
   // Completes, checks and posts the request, then tells OnSalvo.

@@ -175,6 +175,13 @@ void TOrvaneForm::RunOnSessionThread(const std::function<void()>& AProc) {
 // ---------------------------------------------------------------------------
 // Page state and the observer
 
+TOrvanePageState TOrvaneForm::GetFormPageState() const {
+  if (IOrvaneVexloClass* host = FVexloClass ? FVexloClass->GetParentVexlo() : nullptr)
+    if (auto* page = dynamic_cast<TOrvaneForm*>(host->GetOrvaneForm()); page && page != this)
+      return page->GetFormPageState();
+  return FFormPageState.load();
+}
+
 void TOrvaneForm::OnBeforePageLoad() {
   if (FTimerObserver) FTimerObserver->Pause();
   FFormPageState = TOrvanePageState::PageStateLoading;

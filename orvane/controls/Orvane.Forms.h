@@ -86,7 +86,8 @@ class TOrvaneForm : public core::TComponent, public IOrvaneForm {
   void SetHeadHTMLOrvane(const std::string& AValue) { FHeadHTMLOrvane = AValue; }
 
   // --- page state ---
-  TOrvanePageState GetFormPageState() const { return FFormPageState.load(); }
+  // A nested form's page is its host's: it shares the host's state.
+  TOrvanePageState GetFormPageState() const;
   bool GetComponentsUpdating() const override { return FFormComponentsUpdating.load(); }
   void OnBeforePageLoad() override;
   void OnAfterPageLoad() override;

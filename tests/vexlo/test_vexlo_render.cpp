@@ -14,7 +14,6 @@
 #include "vexlo/Vexlo.Item.HTML.Popup.h"
 #include "vexlo/Vexlo.Item.HTML.Row.h"
 #include "vexlo/Vexlo.Item.HTML.Tabs.h"
-#include "vexlo/Vexlo.Item.HTML.Upload.h"
 #include "vexlo/Vexlo.Item.Nested.h"
 #include "vexlo/Vexlo.ItemCommon.Add.h"
 #include "vexlo/Vexlo.Lang.BaseClass.h"
@@ -389,54 +388,6 @@ TEST_F(RenderTest, NestedFormsRenderAgainWithTheHostAndLeaveIt) {
   Forms.erase(std::find(Forms.begin(), Forms.end(), nested));
   EXPECT_TRUE(web->Controls().empty());
   EXPECT_EQ(host->Vexlo()->NestedCount(), 0);
-}
-
-TEST_F(RenderTest, TheUploadItem) {
-  std::shared_ptr<IVexloItemHTMLInput> defaults, custom, any;
-  TFixtureForm* f = Form(nullptr, [&](TFixtureForm& F) {
-    defaults = F.Vexlo()->Items().Add().Upload("Escolha um arquivo", "jpg,jpeg,png,pdf", 1, 20,
-                                               true, true, true, false, 20);
-  });
-  const Lines body = Render(*Session, *f);
-  ASSERT_GE(body.size(), 8u);
-  EXPECT_EQ(defaults->GetItemID(), "Upload1");
-  EXPECT_EQ(body[0], "<form id=\"uploadForm\" enctype=\"multipart/form-data\">");
-  // No "multiple": two blanks before the accept attribute.
-  EXPECT_EQ(body[2],
-            "<input type=\"file\" class=\"form-control\" id=\"fileInput\" name=\"fileInput\"  "
-            "accept=\".jpg, .jpeg, .png, .pdf\">");
-  std::string text;
-  for (const std::string& line : body) text += line + "\n";
-  EXPECT_NE(text.find("var maxFileCount = 1;"), std::string::npos);
-  EXPECT_NE(text.find("var allowedFileTypes = ['jpg', 'jpeg', 'png', 'pdf'];"), std::string::npos);
-  EXPECT_NE(text.find("var maxFileSizePerFile = 20 * 1024 * 1024;"), std::string::npos);
-  EXPECT_NE(text.find("url: '/vexlo/upload?token=" + Session->GetToken() +
-                      "&orvanesession=" + Session->GetUUID() + "',"),
-            std::string::npos);
-  EXPECT_NE(text.find("Limpar</button>"), std::string::npos);
-  EXPECT_EQ(text.find("Arquivos enviados com sucesso!"), std::string::npos);
-
-  TFixtureForm* g = Form(
-      nullptr,
-      [&](TFixtureForm& F) {
-        custom = F.Vexlo()->Items().Add().Upload("Enviar <logo>", "*", 3, 0, false, false, false,
-                                                 true, 0);
-      },
-      "fOutro");
-  const Lines other = Render(*Session, *g);
-  text.clear();
-  for (const std::string& line : other) text += line + "\n";
-  // Every type, several files, no size limits, the hidden input behind a label.
-  EXPECT_NE(text.find("name=\"fileInput\" multiple  style=\"display: none;\">"), std::string::npos)
-      << text;
-  EXPECT_NE(text.find("id=\"fileInputButton\">"), std::string::npos);
-  EXPECT_NE(text.find("Enviar &lt;logo&gt;</label>"), std::string::npos);
-  EXPECT_EQ(text.find("accept="), std::string::npos);
-  EXPECT_EQ(text.find("Limpar"), std::string::npos);
-  EXPECT_NE(text.find("var allowedFileTypes = [];"), std::string::npos);
-  EXPECT_NE(text.find("$('#fileInput').change(function(){ $('#uploadButton').click(); });"),
-            std::string::npos);
-  EXPECT_NE(text.find("Arquivos enviados com sucesso!"), std::string::npos);
 }
 
 TEST_F(RenderTest, HiddenItemsEmptyItemsAndRepeatedIdentifiers) {
