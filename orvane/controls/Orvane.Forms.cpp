@@ -324,8 +324,7 @@ void TOrvaneForm::DoUpload(const std::vector<std::string>& AFiles) {
 
 void TOrvaneForm::DoCellButtonClick(
     IOrvaneDBGrid* AOrvaneDBGrid,
-    const std::shared_ptr<IOrvaneDBGridColumnButton>& AOrvaneCellButton, int ARow,
-    int AColIndex) {
+    const std::shared_ptr<IOrvaneDBGridColumnButton>& AOrvaneCellButton, int ARow, int AColIndex) {
   IOrvaneVexloClass* vexlo = FVexloClass;
   if (!vexlo || !AOrvaneCellButton) return;
   // The button is held for the time of the call, whatever the handler does

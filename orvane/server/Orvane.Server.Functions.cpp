@@ -146,8 +146,7 @@ void TOrvaneServerFunctions::UnLockClient(const std::shared_ptr<IOrvaneSession>&
     ASession->ExecJS("UnLockThreadClient();");
 }
 
-void TOrvaneServerFunctions::RESTData(TOrvaneHTTPRequest& ARequest,
-                                      TOrvaneHTTPResponse& AResponse,
+void TOrvaneServerFunctions::RESTData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
                                       TOrvaneWebSocketContext& AContext) {
   const TStringList& query = ARequest.Header.QueryParams;
   const std::string eventID = ValueOf(query, "eventid");
@@ -180,8 +179,7 @@ void TOrvaneServerFunctions::RESTData(TOrvaneHTTPRequest& ARequest,
     }
     nlohmann::json answer = {
         {"status", ok ? "ok" : "error"}, {"errormessage", message}, {"rowid", rowID}};
-    AResponse.Content =
-        answer.dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
+    AResponse.Content = answer.dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
     AResponse.ContentType = "application/json";
     if (!ok) {
       AResponse.Error = true;
@@ -192,8 +190,7 @@ void TOrvaneServerFunctions::RESTData(TOrvaneHTTPRequest& ARequest,
     guard.Leave();
     form = nullptr;
     session->ExecThread(false, [session, formUUID] {
-      if (IOrvaneForm* current = session->ActiveFormByFormUUID(formUUID))
-        current->DoEventHandled();
+      if (IOrvaneForm* current = session->ActiveFormByFormUUID(formUUID)) current->DoEventHandled();
     });
   }
 }
