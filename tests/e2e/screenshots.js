@@ -1,6 +1,7 @@
 // Takes the README's pictures of the web pages with the real program and
-// Chromium (not a test): the login page, a refused login and the page after
-// a right one (which reads the city hall from a new test database):
+// Chromium (not a test): the login page, a refused login, the menu after a
+// right one, the request list and the request form over it (on a new test
+// database with the demo data):
 //   TAMBLO_E2E_BINARY=build/tamblo node tests/e2e/screenshots.js
 "use strict";
 
@@ -31,9 +32,21 @@ async function main() {
     await page.fill("#EDTLOGIN", "bryn");
     await page.fill("#EDTSENHA", "bryn");
     await page.press("#EDTSENHA", "Enter");
-    await page.locator("#LBLTITULO").waitFor();
+    await page.locator("#PNLMENU").waitFor();
     await page.locator("#vexlo-loader").waitFor({ state: "hidden" });
-    await shot(page, "web_inicio.png");
+    await shot(page, "web_menu.png");
+    await page.click("#SPEEDBUTTON4");
+    await page.locator(".tab-pane.active tr.jqgrow").first().waitFor();
+    await page.locator("#vexlo-loader").waitFor({ state: "hidden" });
+    await page.waitForTimeout(500);
+    await shot(page, "web_solicitacoes.png");
+    await page.locator(".tab-pane.active tr.jqgrow td").nth(2).click();
+    await page.locator("#vexlo-loader").waitFor({ state: "hidden" });
+    await page.click('.tab-pane.active [id$="_BTNALTERAR"]');
+    await page.locator(".modal.show").waitFor();
+    await page.locator("#vexlo-loader").waitFor({ state: "hidden" });
+    await page.waitForTimeout(800); // the popup's opening animation
+    await shot(page, "web_solicitacao.png");
   } finally {
     for (const fn of cleanups.reverse()) await fn();
   }
