@@ -52,6 +52,18 @@ std::string EventOf(const TPage& APage, const std::string& AControl, const std::
   return e->second;
 }
 
+// The web form a control's events name (a nested form's own), as its
+// event script on the page writes it.
+std::string FormOf(const TPage& APage, const std::string& AControl) {
+  const std::string call = "ExecEvent('" + APage.UUID + "', '" + APage.Token + "', '";
+  for (size_t at = APage.HTML.find(call); at != std::string::npos;
+       at = APage.HTML.find(call, at + 1)) {
+    auto args = webclient::detail::Arguments(APage.HTML, at, '\'');
+    if (args.size() >= 4 && args[3] == AControl) return args[2];
+  }
+  return APage.FormUUID;
+}
+
 // The element id on the page that ends with "_" + ASuffix (a nested form's
 // control), or ASuffix itself.
 std::string ElementID(const TPage& APage, const std::string& ASuffix) {
@@ -97,9 +109,20 @@ class TStaff {
     FSocket = std::make_unique<TPageSocket>(FPort, FPage);
     FSocket->AfterPageLoad();
   }
+  // An event of a control, sent for the web form its script names.
+  void Event(const std::string& AControl, const std::string& AJS, const nlohmann::json& AStates) {
+    FSocket->Send(TPageSocket::Message(
+        "procedure", "ExecEvent",
+        {{"UUID", FPage.UUID},
+         {"Token", FPage.Token},
+         {"FormUUID", FormOf(FPage, AControl)},
+         {"ID", AControl},
+         {"EventID", EventOf(FPage, AControl, AJS)},
+         {"Parameters", webclient::StatesParameter(AStates)},
+         {"LockClient", true}}));
+  }
   void Click(const std::string& AControl, const nlohmann::json& AStates = nlohmann::json::array()) {
-    FSocket->ExecEvent(AControl, EventOf(FPage, AControl, "click"),
-                       webclient::StatesParameter(AStates));
+    Event(AControl, "click", AStates);
   }
 
   void LogIn() {
@@ -119,8 +142,7 @@ class TStaff {
   }
   void Filter(const std::string& AText) {
     const std::string id = ElementID(FPage, "EDTPESQUISA");
-    FSocket->ExecEvent("edtPesquisa", EventOf(FPage, "edtPesquisa", "input"),
-                       webclient::StatesParameter({{{"id", id}, {"text", AText}}}));
+    Event("edtPesquisa", "input", {{{"id", id}, {"text", AText}}});
     FSocket->WaitForScript("reloadGrid");
     GridRows(FPort, FPage, "DBGTAREFAS");
   }
@@ -174,7 +196,7 @@ int Load(int APort, int AStaff, int ASeconds) {
         const std::function<void()> actions[] = {
             [&] { staff.LogIn(); },
             [&] { staff.OpenList(); },
-            [&] { staff.Filter(n % 2 ? "a" : "Rua"); },
+            [&] { staff.Filter("a"); },
             [&] { staff.OpenRequest(); },
             [&] { staff.Save(n); },
             [&] { staff.LeaveApp(); }};
