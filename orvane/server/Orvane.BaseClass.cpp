@@ -191,12 +191,13 @@ TOrvaneBaseClass::TOrvaneBaseClass(core::TComponent* AOwner)
 }
 
 TOrvaneBaseClass::~TOrvaneBaseClass() {
+  // A session being closed on a closer's thread still uses the root.
+  JoinSessionClosers(true);
   BeginDestroy();
   try {
     StopServer();
   } catch (...) {
   }
-  JoinSessionClosers(true);
   FOrvaneServerTCP.reset();
   {
     std::lock_guard<std::recursive_mutex> g(CriticalSession);

@@ -168,7 +168,12 @@ TEST_F(WebDialogs, AModalRunAsPopupNestsTheFormInThePageAndLeavesItAgain) {
   F.Session->TakePushes();
   F.Session->ExecThread(false, [&] { result.set_value(modal->ShowModal()); });
   // The page stays; it reloads with the popup holding the nested form.
-  ASSERT_TRUE(Eventually([&] { return modal->ShowingModal(); }));
+  // (The forms are read inside the session's forms guard, as its threads do.)
+  ASSERT_TRUE(Eventually([&] {
+    bool showing = false;
+    F.Session->ExecThread(true, [&] { showing = modal->ShowingModal(); });
+    return showing;
+  }));
   ASSERT_TRUE(Eventually([&] { return !F.Session->Pushes().empty(); }));
   EXPECT_EQ(F.Session->GetVexloBaseClass(), Page->Vexlo());
   std::string body;
