@@ -157,12 +157,30 @@ void TOrvaneServerFunctions::RESTData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPR
   if (!session || session->Destroying()) return;
   TOrvaneFormsGuardScope guard(*session);
   IOrvaneForm* form = session->ActiveFormByFormUUID(formUUID);
-  if (!form) return;
   IOrvaneControl* owner = nullptr;
-  std::shared_ptr<IOrvaneControlEvent> event = FindEvent(*form, eventID, owner);
-  if (!event || !owner || !owner->IsDBGrid()) return;
-  auto* grid = dynamic_cast<IOrvaneDBGridREST*>(owner);
-  if (!grid) return;
+  std::shared_ptr<IOrvaneControlEvent> event =
+      form ? FindEvent(*form, eventID, owner) : std::shared_ptr<IOrvaneControlEvent>();
+  auto* grid = event && owner && owner->IsDBGrid() ? dynamic_cast<IOrvaneDBGridREST*>(owner)
+                                                   : nullptr;
+  if (!grid) {
+    // The page of a live session asked for a grid that has gone meanwhile
+    // (its tab or popup closed while the request was on its way): it gets
+    // no rows, and a post is refused, instead of a connection closed
+    // without an answer.
+    AResponse.ContentType = "application/json";
+    if (ARequest.Header.Path.find("/rest/json/jqgrid/post") != std::string::npos) {
+      AResponse.Error = true;
+      AResponse.ErrorMessage = "O formulário foi fechado; a alteração não foi gravada.";
+      AResponse.StatusCode = "404 Not Found";
+      AResponse.Content = nlohmann::json({{"status", "error"},
+                                          {"errormessage", AResponse.ErrorMessage},
+                                          {"rowid", ""}})
+                              .dump(-1, ' ', true);
+    } else {
+      AResponse.Content = R"({"page":1,"total":0,"records":0,"rows":[]})";
+    }
+    return;
+  }
   TStringList parameters = query;
   if (event->GetEventType() == TOrvaneEventType::EventOnLoadJSON) {
     AResponse.Content = event->CallEventResponse(parameters);
@@ -184,7 +202,7 @@ void TOrvaneServerFunctions::RESTData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPR
     if (!ok) {
       AResponse.Error = true;
       AResponse.ErrorMessage = message;
-      AResponse.StatusCode = "404";
+      AResponse.StatusCode = "404 Not Found";
     }
     // The page is brought up to date (the rows reload after a post).
     guard.Leave();
@@ -468,6 +486,10 @@ void TOrvaneServerFunctions::Attach(TOrvaneBaseClass& ARoot) {
   ARoot.DownloadData = [this](TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
                               TOrvaneWebSocketContext& AContext) {
     DownloadData(ARequest, AResponse, AContext);
+  };
+  ARoot.RESTData = [this](TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
+                          TOrvaneWebSocketContext& AContext) {
+    RESTData(ARequest, AResponse, AContext);
   };
 }
 

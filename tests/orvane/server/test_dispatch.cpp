@@ -356,3 +356,36 @@ TEST_F(OrvaneDispatch, DownloadLinksServeTheFileWhileTheSessionLives) {
   std::filesystem::remove(file);
   EXPECT_EQ(get(url), "");
 }
+
+TEST_F(OrvaneDispatch, GridRequestsForAGoneGridAreAnsweredNotDropped) {
+  auto ask = [&](const std::string& ARequest) {
+    TClient c(E.Port);
+    c.TrySend(ARequest);
+    return c.ReadAll();
+  };
+  const std::string query = "controlid=grdDados&eventid=" + LoadID + "&token=" +
+                            Session->GetToken() + "&orvanesession=" + Session->GetUUID();
+  // The grid's tab closed while its rows were on their way: no rows.
+  for (const std::string form : {"FORMX", "FORMA"}) {
+    std::string answer = ask("GET /rest/json/jqgrid/get?" + query + "&FormUUID=" + form +
+                             " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    EXPECT_EQ(answer.rfind("HTTP/1.1 200 OK\r\nContent-Type: application/json", 0), 0u) << answer;
+    EXPECT_NE(answer.find("\r\n\r\n{\"page\":1,\"total\":0,\"records\":0,\"rows\":[]}"),
+              std::string::npos)
+        << answer;
+  }
+  // A post to it is refused with a reason, and nothing runs.
+  const std::string body = R"({"id":"1","NOME":"x"})";
+  std::string post = ask("POST /rest/json/jqgrid/post?" + query +
+                         "&FormUUID=FORMX HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
+                         std::to_string(body.size()) + "\r\n\r\n" + body);
+  EXPECT_EQ(post.rfind("HTTP/1.1 404 Not Found\r\n", 0), 0u) << post;
+  EXPECT_NE(post.find("\"status\":\"error\""), std::string::npos) << post;
+  EXPECT_NE(post.find("foi fechado"), std::string::npos) << post;
+  // Without the session's token nothing is answered at all.
+  std::string forged = query;
+  forged.replace(forged.find("&token=") + 7, 24, std::string(24, 'X'));
+  EXPECT_EQ(ask("GET /rest/json/jqgrid/get?" + forged +
+                "&FormUUID=FORMA HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"),
+            "");
+}
