@@ -160,8 +160,8 @@ void TOrvaneServerFunctions::RESTData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPR
   IOrvaneControl* owner = nullptr;
   std::shared_ptr<IOrvaneControlEvent> event =
       form ? FindEvent(*form, eventID, owner) : std::shared_ptr<IOrvaneControlEvent>();
-  auto* grid = event && owner && owner->IsDBGrid() ? dynamic_cast<IOrvaneDBGridREST*>(owner)
-                                                   : nullptr;
+  auto* grid =
+      event && owner && owner->IsDBGrid() ? dynamic_cast<IOrvaneDBGridREST*>(owner) : nullptr;
   if (!grid) {
     // The page of a live session asked for a grid that has gone meanwhile
     // (its tab or popup closed while the request was on its way): it gets
@@ -172,10 +172,10 @@ void TOrvaneServerFunctions::RESTData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPR
       AResponse.Error = true;
       AResponse.ErrorMessage = "O formulário foi fechado; a alteração não foi gravada.";
       AResponse.StatusCode = "404 Not Found";
-      AResponse.Content = nlohmann::json({{"status", "error"},
-                                          {"errormessage", AResponse.ErrorMessage},
-                                          {"rowid", ""}})
-                              .dump(-1, ' ', true);
+      AResponse.Content =
+          nlohmann::json(
+              {{"status", "error"}, {"errormessage", AResponse.ErrorMessage}, {"rowid", ""}})
+              .dump(-1, ' ', true);
     } else {
       AResponse.Content = R"({"page":1,"total":0,"records":0,"rows":[]})";
     }

@@ -363,8 +363,9 @@ TEST_F(OrvaneDispatch, GridRequestsForAGoneGridAreAnsweredNotDropped) {
     c.TrySend(ARequest);
     return c.ReadAll();
   };
-  const std::string query = "controlid=grdDados&eventid=" + LoadID + "&token=" +
-                            Session->GetToken() + "&orvanesession=" + Session->GetUUID();
+  const std::string query = "controlid=grdDados&eventid=" + LoadID +
+                            "&token=" + Session->GetToken() +
+                            "&orvanesession=" + Session->GetUUID();
   // The grid's tab closed while its rows were on their way: no rows.
   for (const std::string form : {"FORMX", "FORMA"}) {
     std::string answer = ask("GET /rest/json/jqgrid/get?" + query + "&FormUUID=" + form +
