@@ -176,6 +176,7 @@ void TOrvaneSessionThread::Execute() {
     if (item->FWait) {
       // The waiting caller keeps the session alive until the item is over.
       FRawSession->RunItem(item->FProc);
+      item->FProc = nullptr;
     } else if (auto session = FOrvaneSession.lock()) {
       std::function<void()> proc = std::move(item->FProc);
       int level = FThreadLevel;
@@ -206,6 +207,8 @@ void TOrvaneSessionThread::Execute() {
 namespace {
 // The sessions whose forms guard this thread entered, innermost last.
 thread_local std::vector<IOrvaneSession*> tGuardedSessions;
+// The sessions whose work items this thread is running, innermost last.
+thread_local std::vector<const TOrvaneSession*> tRunningItems;
 }  // namespace
 
 IOrvaneSession* CurrentOrvaneSession() {
@@ -385,6 +388,7 @@ void TOrvaneSession::ThreadRemoveCurrent() {
 }
 
 void TOrvaneSession::RunItem(const std::function<void()>& AProc) {
+  tRunningItems.push_back(this);
   FFormsGuard.Enter();
   try {
     if (AProc) AProc();
@@ -396,6 +400,30 @@ void TOrvaneSession::RunItem(const std::function<void()>& AProc) {
     ReportFailure("tarefa da sessão", nullptr);
   }
   FFormsGuard.Leave();
+  tRunningItems.pop_back();
+}
+
+bool TOrvaneSession::RunningOwnItem() const {
+  return std::find(tRunningItems.begin(), tRunningItems.end(), this) != tRunningItems.end();
+}
+
+void TOrvaneSession::WorkOver() {
+  std::lock_guard<std::mutex> g(FWorkLock);
+  --FPendingWork;
+  FWorkChanged.notify_all();
+}
+
+void TOrvaneSession::WaitForWork() {
+  const auto own = std::count(tRunningItems.begin(), tRunningItems.end(), this);
+  int depth = FFormsGuard.Suspend();
+  {
+    std::unique_lock<std::mutex> l(FWorkLock);
+    int seconds = 0;
+    while (!FWorkChanged.wait_for(l, std::chrono::seconds(1), [&] { return FPendingWork <= own; }))
+      if (++seconds == 30)
+        ReportFailure("encerrar a sessão: tarefas ainda em andamento após 30 s", nullptr);
+  }
+  FFormsGuard.Resume(depth);
 }
 
 void TOrvaneSession::RunAsync(std::function<void()> AProc, int ALevel) {
@@ -407,13 +435,24 @@ void TOrvaneSession::RunAsync(std::function<void()> AProc, int ALevel) {
 }
 
 void TOrvaneSession::ExecThread(bool AWait, std::function<void()> AProc) {
+  Dispatch(AWait, std::move(AProc), false);
+}
+
+void TOrvaneSession::Dispatch(bool AWait, std::function<void()> AProc, bool AForTeardown) {
   if (!AProc || FThreadsStopped.load()) return;
+  if (FDestroyingSession.load() && !AForTeardown && !RunningOwnItem()) return;
+  {
+    std::lock_guard<std::mutex> g(FWorkLock);
+    ++FPendingWork;
+  }
+  // The item counts as pending until its work is gone, run or dropped.
+  std::shared_ptr<void> pending(nullptr, [this](void*) { WorkOver(); });
   // The caller counts as the session's for the time of the hand-off (and of
   // the wait); a thread that was not recorded before is forgotten again.
   bool added = ThreadAddCurrentIfMissing();
   auto item = std::make_shared<TOrvaneSessionThreadProc>();
   item->FWait = AWait;
-  item->FProc = std::move(AProc);
+  item->FProc = [proc = std::move(AProc), pending = std::move(pending)] { proc(); };
   std::shared_ptr<TOrvaneSessionThread> thread;
   {
     std::lock_guard<std::mutex> g(FCriticalThreadSession);
@@ -707,13 +746,24 @@ void TOrvaneSession::Close() {
 void TOrvaneSession::Destroy() {
   std::call_once(FDestroyOnce, [this] {
     FDestroyingSession = true;
+    {
+      // No handler starts waiting any more; those waiting are woken.
+      std::lock_guard<std::mutex> g(FLockNameLock);
+      FClosing = true;
+    }
+    UnLockAll();
     try {
       Notify(TSessionChangeType::sctDestroySession);
     } catch (...) {
     }
+    // Handlers still running (a woken one unwinding from its wait, one
+    // that arrived while the session closed) end before what they use goes.
+    WaitForWork();
     // What the session owns (its forms) is freed on a session thread.
     try {
-      if (ComponentCount() > 0) ExecThread(true, [this] { DestroyComponents(); });
+      if (ComponentCount() > 0)
+        Dispatch(
+            true, [this] { DestroyComponents(); }, true);
     } catch (...) {
     }
     if (TOrvaneBaseClass* root = LiveRoot()) {

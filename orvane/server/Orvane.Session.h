@@ -223,6 +223,17 @@ class TOrvaneSession : public core::TComponent,
 
   // Records the calling thread when it is missing; true when it was added.
   bool ThreadAddCurrentIfMissing();
+  // Hands a work item to a session thread. Once the session is being
+  // destroyed only the teardown's own items (AForTeardown) and items handed
+  // on by work already running are taken.
+  void Dispatch(bool AWait, std::function<void()> AProc, bool AForTeardown);
+  // True when the calling thread is running one of this session's items.
+  bool RunningOwnItem() const;
+  // Waits until every work item but the caller's own is over, lending the
+  // forms guard meanwhile: a handler woken from a wait unwinds (reaching
+  // its forms and data module) before they are freed.
+  void WaitForWork();
+  void WorkOver();
   // Runs a work item inside the forms guard; failures end the item only.
   void RunItem(const std::function<void()>& AProc);
   friend class TOrvaneSessionThread;
@@ -261,6 +272,10 @@ class TOrvaneSession : public core::TComponent,
   std::atomic<bool> FThreadsStopped{false};
   std::once_flag FDestroyOnce;
   mutable std::mutex FCriticalThreadSession;  // FThreads, FThreadIDs
+  std::mutex FWorkLock;                       // FPendingWork
+  std::condition_variable FWorkChanged;
+  // Work items handed to the session that have not ended (run or dropped).
+  int FPendingWork = 0;
   std::atomic<unsigned> FOpenedConnections{0};
   mutable std::mutex FConnectionsLock;  // the counter's changes and FUnconnectedSince
   std::chrono::steady_clock::time_point FUnconnectedSince = std::chrono::steady_clock::now();

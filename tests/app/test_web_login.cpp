@@ -3,12 +3,16 @@
 // the form's own btnEntrarClick running on the session, its dialog pushed
 // and answered, the typed texts reaching the desktop edits whole ("&" and
 // "%" included), and a right account leading to the page "Início" in the
-// same session, on a real Firebird database.
+// same session, on a real Firebird database. A session closed while a
+// handler waits on a modal form lets the handler unwind first.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <future>
 
 #include "app/uConfig.h"
+#include "app/uDM.h"
+#include "app/uLisSolicitacoes.h"
 #include "app/uLogin.h"
 #include "app/uMenu.h"
 #include "app/uServerController.h"
@@ -154,4 +158,48 @@ TEST_F(WebLogin, TheLoginPageRunsTheFormsOwnHandlerAndOpensTheNextPage) {
     EXPECT_EQ(Registry(*session).GetInstance<TfLogin>(), nullptr);
     EXPECT_NE(Registry(*session).GetInstance<TfMenu>(), nullptr);
   });
+}
+
+TEST_F(WebLogin, AClosingSessionLetsAWaitingHandlerUnwindBeforeItsFormsGo) {
+  webclient::TPage page = webclient::LoadPage(Port);
+  webclient::TPageSocket socket(Port, page);
+  socket.AfterPageLoad();
+  auto session = Session(page);
+  ASSERT_NE(session, nullptr);
+  Entrar(socket, "bryn", "bryn");
+  socket.WaitForScript("window.location.reload()");
+  TfLisSolicitacoes* list = nullptr;
+  OnSession(*session, [&] {
+    FTDI->MostrarFormulario<TfLisSolicitacoes>(false);
+    for (int page = 0; !list && FTDI->Formulario(page); ++page)
+      list = dynamic_cast<TfLisSolicitacoes*>(FTDI->Formulario(page));
+  });
+  ASSERT_NE(list, nullptr);
+  // "Novo" opens the request form as a popup and waits until it closes;
+  // whatever the handler does on its way out needs the session's forms
+  // and data module.
+  std::promise<bool> unwound;
+  session->ExecThread(false, [&unwound, list] {
+    struct TOnExit {
+      std::promise<bool>& Done;
+      ~TOnExit() { Done.set_value(DM != nullptr && !DM->qrySolicitacao->Active()); }
+    } onExit{unwound};
+    list->btnNovoClick(nullptr);
+  });
+  auto* raw = dynamic_cast<orvane::TOrvaneSession*>(session.get());
+  ASSERT_NE(raw, nullptr);
+  auto waiting = [&] {
+    for (const std::string& name : raw->LockNames())
+      if (name.find("_showmodal") != std::string::npos) return true;
+    return false;
+  };
+  for (int i = 0; i < 500 && !waiting(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(waiting());
+  auto ended = unwound.get_future();
+  session->Close();
+  // By the time the session is closed, the handler has ended and its
+  // cleanup found the data module still there.
+  ASSERT_EQ(ended.wait_for(std::chrono::seconds(0)), std::future_status::ready);
+  EXPECT_TRUE(ended.get());
 }
