@@ -69,6 +69,27 @@ struct TRef {
   }
 };
 
+// A write that met another transaction's change of the same record (it
+// waited for that transaction, which then committed).
+class EConcurrentChange : public EDatabaseError {
+ public:
+  using EDatabaseError::EDatabaseError;
+};
+
+// True when the status names a record changed or locked by another
+// transaction: isc_deadlock, isc_lock_conflict or isc_update_conflict.
+bool IsConcurrentChange(const IStatus* AStatus) {
+  constexpr intptr_t kDeadlock = 335544336, kLockConflict = 335544345, kUpdateConflict = 335544451;
+  const intptr_t* v = const_cast<IStatus*>(AStatus)->getErrors();
+  while (v && *v != isc_arg_end) {
+    if (v[0] == isc_arg_gds &&
+        (v[1] == kDeadlock || v[1] == kLockConflict || v[1] == kUpdateConflict))
+      return true;
+    v += v[0] == isc_arg_cstring ? 3 : 2;  // a counted string has a length and a pointer
+  }
+  return false;
+}
+
 // Calls F, turning Firebird's exceptions into EDatabaseError with AContext
 // in front of the server's message.
 template <class F>
@@ -76,8 +97,28 @@ auto Guard(const std::string& AContext, F&& AFunc) -> decltype(AFunc()) {
   try {
     return AFunc();
   } catch (const FbException& e) {
-    std::string text = StatusText(e.getStatus());
-    throw EDatabaseError(AContext.empty() ? text : AContext + ":\n" + text);
+    const std::string head = AContext.empty() ? std::string() : AContext + ":\n";
+    if (IsConcurrentChange(e.getStatus()))
+      throw EConcurrentChange(head +
+                              "outro usuário gravou este registro ao mesmo tempo. Tente de novo.");
+    throw EDatabaseError(head + StatusText(e.getStatus()));
+  }
+}
+
+// Runs a write that is one statement in a transaction of its own. When
+// another transaction changed the same record at the same moment, the
+// write is run again in a new transaction, as if it had come a moment
+// later (what two clerks saving one after the other would get).
+template <class F>
+void WriteRetryingConcurrentChange(F&& AWrite) {
+  constexpr int kAttempts = 3;
+  for (int attempt = 1;; ++attempt) {
+    try {
+      AWrite();
+      return;
+    } catch (const EConcurrentChange&) {
+      if (attempt == kAttempts) throw;
+    }
   }
 }
 
@@ -837,30 +878,32 @@ void TQuery::InternalPost(const std::vector<TValue>* AOld, std::vector<TValue>& 
     }
   }
 
-  Guard(Name() + ": erro ao gravar o registro", [&] {
-    TStatus st;
-    IAttachment* att = con.Impl().Attachment;
-    TTransaction tra(att, true);
-    TMessage in;
-    BuildInput(att, tra.Get(), params, in);
-    TRef<IStatement> stmt(att->prepare(&st, tra.Get(), 0, Utf8ToWin1252(sql).c_str(),
-                                       SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA));
-    TMessage out;
-    out.Reset(stmt->getOutputMetadata(&st));
-    bool returning = out.Meta->getCount(&st) > 0;
-    stmt->execute(&st, tra.Get(), in.Meta, in.Meta ? in.Buffer.data() : nullptr,
-                  returning ? out.Meta : nullptr, returning ? out.Buffer.data() : nullptr);
-    if (AOld && stmt->getAffectedRecords(&st) == 0)
-      throw EDatabaseError(
-          "O registro não foi encontrado: foi excluído ou alterado por outro usuário");
-    if (returning) {
-      std::vector<TColumn> cols = DescribeColumns(out.Meta);
-      for (size_t k = 0; k < keys.size() && k < cols.size(); ++k) {
-        TValue v = ReadColumn(cols[k], out.Buffer.data(), att, tra.Get());
-        AValues[keys[k]->Index()] = v;
+  WriteRetryingConcurrentChange([&] {
+    Guard(Name() + ": erro ao gravar o registro", [&] {
+      TStatus st;
+      IAttachment* att = con.Impl().Attachment;
+      TTransaction tra(att, true);
+      TMessage in;
+      BuildInput(att, tra.Get(), params, in);
+      TRef<IStatement> stmt(att->prepare(&st, tra.Get(), 0, Utf8ToWin1252(sql).c_str(),
+                                         SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA));
+      TMessage out;
+      out.Reset(stmt->getOutputMetadata(&st));
+      bool returning = out.Meta->getCount(&st) > 0;
+      stmt->execute(&st, tra.Get(), in.Meta, in.Meta ? in.Buffer.data() : nullptr,
+                    returning ? out.Meta : nullptr, returning ? out.Buffer.data() : nullptr);
+      if (AOld && stmt->getAffectedRecords(&st) == 0)
+        throw EDatabaseError(
+            "O registro não foi encontrado: foi excluído ou alterado por outro usuário");
+      if (returning) {
+        std::vector<TColumn> cols = DescribeColumns(out.Meta);
+        for (size_t k = 0; k < keys.size() && k < cols.size(); ++k) {
+          TValue v = ReadColumn(cols[k], out.Buffer.data(), att, tra.Get());
+          AValues[keys[k]->Index()] = v;
+        }
       }
-    }
-    tra.Commit();
+      tra.Commit();
+    });
   });
 }
 
@@ -878,8 +921,10 @@ void TQuery::InternalDelete(const std::vector<TValue>& AValues) {
   }
   if (params.empty())
     throw EDatabaseError(Name() + ": não há campo chave para identificar o registro");
-  Guard(Name() + ": erro ao excluir o registro",
-        [&] { ExecuteCommitted(con.Impl().Attachment, sql, params); });
+  WriteRetryingConcurrentChange([&] {
+    Guard(Name() + ": erro ao excluir o registro",
+          [&] { ExecuteCommitted(con.Impl().Attachment, sql, params); });
+  });
 }
 
 void TQuery::ValidateFieldValue(const TField& AField, const TValue& AValue) {

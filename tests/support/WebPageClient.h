@@ -157,6 +157,7 @@ class TPageSocket {
   // when none comes in time.
   std::string WaitForScript(const std::string& AText, int ATimeoutMs = 10000) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ATimeoutMs);
+    std::string last;
     for (;;) {
       int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                       end - std::chrono::steady_clock::now())
@@ -169,8 +170,11 @@ class TPageSocket {
       std::string scripts;
       for (const auto& s : message["ExecJS"]) scripts += s.get<std::string>();
       if (scripts.find(AText) != std::string::npos) return scripts;
+      last += (last.empty() ? "" : " | ") + scripts.substr(0, 300);
     }
-    throw std::runtime_error("nenhum script com \"" + AText + "\" chegou");
+    throw std::runtime_error("nenhum script com \"" + AText + "\" chegou" +
+                             (last.empty() ? std::string()
+                                           : " (chegaram: " + last.substr(0, 2000) + ")"));
   }
 
   const TPage& Page() const { return FPage; }

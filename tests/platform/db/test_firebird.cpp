@@ -1,6 +1,10 @@
 // Queries against a real Firebird database, through the embedded engine and
 // through the server on 127.0.0.1:3050.
+#include <firebird/Interface.h>
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 #include "platform/db/FireBird.h"
 #include "tests/support/TestDatabase.h"
@@ -39,6 +43,44 @@ class FirebirdTest : public ::testing::TestWithParam<TAccess> {
   TQuery qry;
 };
 
+// A statement run by an attachment of its own in a transaction left open
+// until Commit (rolled back if never committed): a write of the same record
+// from elsewhere waits for it meanwhile.
+class THeldWrite {
+ public:
+  THeldWrite(const TConnection& AConnection, const std::string& ASQL)
+      : FMaster(Firebird::fb_get_master_interface()), FStatus(FMaster->getStatus()) {
+    Firebird::IXpbBuilder* dpb = FMaster->getUtilInterface()->getXpbBuilder(
+        &FStatus, Firebird::IXpbBuilder::DPB, nullptr, 0);
+    dpb->insertString(&FStatus, isc_dpb_user_name, AConnection.Params.User_Name.c_str());
+    dpb->insertString(&FStatus, isc_dpb_password, AConnection.Params.Password.c_str());
+    Firebird::IProvider* provider = FMaster->getDispatcher();
+    FAttachment =
+        provider->attachDatabase(&FStatus, AConnection.ConnectionString().c_str(),
+                                 dpb->getBufferLength(&FStatus), dpb->getBuffer(&FStatus));
+    provider->release();
+    dpb->dispose();
+    FTransaction = FAttachment->startTransaction(&FStatus, 0, nullptr);
+    FAttachment->execute(&FStatus, FTransaction, 0, ASQL.c_str(), SQL_DIALECT_V6, nullptr, nullptr,
+                         nullptr, nullptr);
+  }
+  ~THeldWrite() {
+    if (FTransaction) FTransaction->rollback(&FStatus);
+    FAttachment->detach(&FStatus);
+    FStatus.dispose();
+  }
+  void Commit() {
+    FTransaction->commit(&FStatus);
+    FTransaction = nullptr;
+  }
+
+ private:
+  Firebird::IMaster* FMaster;
+  Firebird::ThrowStatusWrapper FStatus;
+  Firebird::IAttachment* FAttachment = nullptr;
+  Firebird::ITransaction* FTransaction = nullptr;
+};
+
 }  // namespace
 
 TEST_P(FirebirdTest, InsertReadsBackTheKeyAndCommitsAtOnce) {
@@ -68,6 +110,25 @@ TEST_P(FirebirdTest, EditWritesOnlyTheRowByItsKeyAndCancelWritesNothing) {
   EXPECT_EQ(qry.FieldByName("NOME_SITUACAO").AsString(), "Em andamento");
   EXPECT_EQ(database.Scalar("SELECT NOME_SITUACAO FROM SITUACAO WHERE ID_SITUACAO = 2"),
             "Em andamento");
+}
+
+TEST_P(FirebirdTest, ASaveThatMeetsAnotherSaveOfTheRecordIsWrittenAfterIt) {
+  qry.Open();
+  qry.Locate("ID_SITUACAO", int64_t{2});
+  qry.Edit();
+  qry.FieldByName("NOME_SITUACAO").SetAsString("Em análise");
+  // Another clerk's save of the same record is under way; ours waits for
+  // it and is then written, not refused with the server's update conflict.
+  THeldWrite other(con, "UPDATE SITUACAO SET COR_SITUACAO = '#123456' WHERE ID_SITUACAO = 2");
+  std::thread commit([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    other.Commit();
+  });
+  EXPECT_NO_THROW(qry.Post());
+  commit.join();
+  EXPECT_EQ(database.Scalar("SELECT NOME_SITUACAO || ' ' || COR_SITUACAO FROM SITUACAO "
+                            "WHERE ID_SITUACAO = 2"),
+            "Em análise #123456");
 }
 
 TEST_P(FirebirdTest, Win1252TextRoundTripsAndOtherTextIsRefusedWithNothingStored) {
