@@ -2,12 +2,16 @@
 // 127.0.0.1:PORT (process PID) with the demo database. Scripted pages send
 // what the browser's runtime sends (the page, its WebSocket, the events with
 // the states of the controls, the grid's rows request):
-//   webapp_staff load PORT [STAFF=100] [SECONDS=300]
+//   webapp_staff load PORT [STAFF=100] [SECONDS=300] [PAUSE_MS=1000]
 //     STAFF sessions at once, each in a loop: log in, open the request list
 //     (page and rows), filter it by a text (the rows again), open a request
 //     ("Alterar": the popup over the list), save it, and leave ("Sair").
-//     Prints per step the count, errors, p50, p99 and max (target: 0 errors,
-//     p99 <= 50 ms).
+//     Between two steps a member of staff pauses as a person does: a random
+//     time between half and one and a half PAUSE_MS (0: no pause, every
+//     session as fast as it can, which measures queueing on a saturated
+//     machine rather than the time of a step). Everyone edits the same
+//     request, so saves meet each other too. Prints per step the count,
+//     errors, p50, p99 and max (target: 0 errors, p99 <= 50 ms).
 //   webapp_staff memory PORT PID [N=100]
 //     N sessions logged in with the menu and the request list open; prints
 //     the resident memory they add per session (target <= 1 MB).
@@ -23,6 +27,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -111,15 +116,14 @@ class TStaff {
   }
   // An event of a control, sent for the web form its script names.
   void Event(const std::string& AControl, const std::string& AJS, const nlohmann::json& AStates) {
-    FSocket->Send(TPageSocket::Message(
-        "procedure", "ExecEvent",
-        {{"UUID", FPage.UUID},
-         {"Token", FPage.Token},
-         {"FormUUID", FormOf(FPage, AControl)},
-         {"ID", AControl},
-         {"EventID", EventOf(FPage, AControl, AJS)},
-         {"Parameters", webclient::StatesParameter(AStates)},
-         {"LockClient", true}}));
+    FSocket->Send(TPageSocket::Message("procedure", "ExecEvent",
+                                       {{"UUID", FPage.UUID},
+                                        {"Token", FPage.Token},
+                                        {"FormUUID", FormOf(FPage, AControl)},
+                                        {"ID", AControl},
+                                        {"EventID", EventOf(FPage, AControl, AJS)},
+                                        {"Parameters", webclient::StatesParameter(AStates)},
+                                        {"LockClient", true}}));
   }
   void Click(const std::string& AControl, const nlohmann::json& AStates = nlohmann::json::array()) {
     Event(AControl, "click", AStates);
@@ -129,8 +133,8 @@ class TStaff {
     FPage = webclient::LoadPage(FPort);
     FSocket = std::make_unique<TPageSocket>(FPort, FPage);
     FSocket->AfterPageLoad();
-    Click("btnEntrar", {{{"id", "EDTLOGIN"}, {"text", "bryn"}},
-                        {{"id", "EDTSENHA"}, {"text", "bryn"}}});
+    Click("btnEntrar",
+          {{{"id", "EDTLOGIN"}, {"text", "bryn"}}, {{"id", "EDTSENHA"}, {"text", "bryn"}}});
     FSocket->WaitForScript("window.location.reload()");
     Reload();
   }
@@ -179,7 +183,7 @@ double Percentile(std::vector<double> AValues, double AP) {
   return AValues[std::min(i, AValues.size() - 1)];
 }
 
-int Load(int APort, int AStaff, int ASeconds) {
+int Load(int APort, int AStaff, int ASeconds, int APauseMs) {
   const char* names[] = {"login", "lista", "filtro", "abrir", "salvar", "sair"};
   std::mutex lock;
   std::map<std::string, TStep> steps;
@@ -190,17 +194,16 @@ int Load(int APort, int AStaff, int ASeconds) {
     threads.emplace_back([&, s] {
       // Starts spread over the first second.
       std::this_thread::sleep_for(std::chrono::milliseconds(s * 1000 / std::max(1, AStaff)));
+      std::minstd_rand random(static_cast<unsigned>(s) + 1);
+      std::uniform_int_distribution<int> pause(APauseMs / 2, APauseMs * 3 / 2);
       int n = 0;
       while (Clock::now() < end) {
         TStaff staff(APort);
         const std::function<void()> actions[] = {
-            [&] { staff.LogIn(); },
-            [&] { staff.OpenList(); },
-            [&] { staff.Filter("a"); },
-            [&] { staff.OpenRequest(); },
-            [&] { staff.Save(n); },
-            [&] { staff.LeaveApp(); }};
+            [&] { staff.LogIn(); },       [&] { staff.OpenList(); }, [&] { staff.Filter("a"); },
+            [&] { staff.OpenRequest(); }, [&] { staff.Save(n); },    [&] { staff.LeaveApp(); }};
         for (int k = 0; k < 6; ++k) {
+          if (APauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
           auto t0 = Clock::now();
           bool ok = true;
           try {
@@ -221,7 +224,8 @@ int Load(int APort, int AStaff, int ASeconds) {
       }
     });
   for (auto& t : threads) t.join();
-  std::printf("%d funcionários por %d s: %ld ciclos\n", AStaff, ASeconds, cycles.load());
+  std::printf("%d funcionários por %d s, pausa média de %d ms entre passos: %ld ciclos\n", AStaff,
+              ASeconds, APauseMs, cycles.load());
   std::printf("%-8s %8s %6s %9s %9s %9s\n", "passo", "vezes", "erros", "p50 ms", "p99 ms",
               "max ms");
   int errors = 0;
@@ -251,9 +255,10 @@ int Memory(int APort, int APid, int AN) {
   for (int i = 0; i < AN; ++i) open();
   std::this_thread::sleep_for(std::chrono::seconds(2));
   long after = ResidentKB(APid);
-  std::printf("%d sessões com o menu e a lista de solicitações abertos: %ld KB a mais, %.0f KB "
-              "por sessão\n",
-              AN, after - before, static_cast<double>(after - before) / AN);
+  std::printf(
+      "%d sessões com o menu e a lista de solicitações abertos: %ld KB a mais, %.0f KB "
+      "por sessão\n",
+      AN, after - before, static_cast<double>(after - before) / AN);
   return 0;
 }
 
@@ -267,7 +272,8 @@ int main(int argc, char** argv) {
   const std::string mode = argv[1];
   const int port = std::atoi(argv[2]);
   if (mode == "load")
-    return Load(port, argc > 3 ? std::atoi(argv[3]) : 100, argc > 4 ? std::atoi(argv[4]) : 300);
+    return Load(port, argc > 3 ? std::atoi(argv[3]) : 100, argc > 4 ? std::atoi(argv[4]) : 300,
+                argc > 5 ? std::atoi(argv[5]) : 1000);
   if (mode == "memory" && argc > 3)
     return Memory(port, std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 100);
   std::fprintf(stderr, "modo desconhecido\n");

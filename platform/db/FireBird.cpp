@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <random>
+#include <thread>
 
 #include "platform/db/Win1252.h"
 
@@ -111,7 +113,8 @@ auto Guard(const std::string& AContext, F&& AFunc) -> decltype(AFunc()) {
 // later (what two clerks saving one after the other would get).
 template <class F>
 void WriteRetryingConcurrentChange(F&& AWrite) {
-  constexpr int kAttempts = 3;
+  constexpr int kAttempts = 5;
+  thread_local std::minstd_rand random(std::random_device{}());
   for (int attempt = 1;; ++attempt) {
     try {
       AWrite();
@@ -119,6 +122,9 @@ void WriteRetryingConcurrentChange(F&& AWrite) {
     } catch (const EConcurrentChange&) {
       if (attempt == kAttempts) throw;
     }
+    // Writers that met each other do not meet again at once.
+    std::uniform_int_distribution<int> pause(5, 20 * attempt);
+    std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
   }
 }
 
