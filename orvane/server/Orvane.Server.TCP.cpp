@@ -1109,16 +1109,17 @@ void TOrvaneServerTCP::SendWebSocketMessage(const std::string& AMessage, const s
   if (AMessage.empty() || AToken.empty()) return;
   net::TContextPtr target;
   {
+    // The page's newest connection (the list is in the order connections
+    // came): after a reconnection the one it replaced may not have been
+    // seen closing yet, and a push written there would be lost.
     auto lock = LockList();
     for (const net::TContextPtr& c : Contexts()) {
       if (!c->Connection().Connected()) continue;
       auto d = std::dynamic_pointer_cast<TOrvaneWebSocketContext>(c->Data());
       if (d && d->Established() && d->Token() == AToken &&
           d->OrvaneSessionUUID() == AOrvaneSessionUUID &&
-          d->ChannelName() == "OrvaneSocketConnection") {
+          d->ChannelName() == "OrvaneSocketConnection")
         target = c;
-        break;
-      }
     }
   }
   // The frame is written outside the list lock (the context stays alive

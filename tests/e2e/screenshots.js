@@ -19,7 +19,8 @@ async function main() {
   try {
     const server = await startTamblo(t);
     const browser = await launchBrowser(t);
-    const page = await browser.newPage({ viewport: { width: 1200, height: 720 } });
+    // As a browser in Brazil shows the pages (date pickers read dd/mm/yyyy).
+    const page = await browser.newPage({ viewport: { width: 1200, height: 720 }, locale: "pt-BR" });
     await page.goto(server.url("/"));
     await page.locator("#vexlo-loader").waitFor({ state: "hidden" });
     await shot(page, "web_login.png");

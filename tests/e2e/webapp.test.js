@@ -344,6 +344,23 @@ test("the application in the browser", async (t) => {
     const { page, record } = await logIn(t, browser, server);
     await openTab(page, "#SPEEDBUTTON4", ["Solicitacoes"]);
     await page.locator(".tab-pane.active.show tr.jqgrow").first().waitFor();
+    // The list fits its tab on a laptop and on a phone; its columns scroll
+    // sideways inside it.
+    const viewport = page.viewportSize();
+    for (const size of [{ width: 1280, height: 800 }, { width: 390, height: 844 }]) {
+      await page.setViewportSize(size);
+      await waitFor(
+        () =>
+          page.evaluate(() => {
+            const grid = document.querySelector(".tab-pane.active.show .ui-jqgrid");
+            const pane = document.querySelector(".tab-pane.active.show");
+            const right = (e) => e.getBoundingClientRect().right;
+            return grid && right(grid) <= right(pane) + 1 && right(grid) > right(pane) - 60;
+          }),
+        `the list fits at ${size.width} px`,
+      );
+    }
+    await page.setViewportSize(viewport);
     const count = (await gridColumn(page, "ID_SOLICITACAO")).length;
     const texto = `Bueiro "entupido" <na> Rua São João, d'Ávila ${Date.now() % 100000}`;
     await inTab(page, "BTNNOVO").click();

@@ -1,7 +1,8 @@
 /* The menu page of Tamblo's web mode: shows the state the server keeps (the
    side menu folded or not, its groups, the active tab) and tells the server
    which tab a person chose or closed. The rules live on the server; this
-   script only shows their result. */
+   script only shows their result. It also fits the data grids to the space
+   they sit in. */
 (function () {
   "use strict";
 
@@ -52,7 +53,34 @@
     }
   };
 
+  // A grid keeps the column widths of its desktop grid but is as wide as
+  // the space it sits in: wider columns scroll sideways inside it instead
+  // of running out of the page. Hidden grids (another tab) wait until shown.
+  function fitGrids() {
+    if (!window.jQuery) return;
+    jQuery("table.ui-jqgrid-btable").each(function () {
+      var box = jQuery(document.getElementById("gbox_" + this.id));
+      var room = Math.floor(box.parent().width() || 0);
+      if (room > 0 && Math.abs(room - box.outerWidth()) > 1)
+        jQuery(this).jqGrid("setGridWidth", room, false);
+    });
+  }
+  var fitPending = false;
+  function fitGridsSoon() {
+    if (fitPending) return;
+    fitPending = true;
+    window.requestAnimationFrame(function () {
+      fitPending = false;
+      fitGrids();
+    });
+  }
+  window.addEventListener("resize", fitGridsSoon);
+  document.addEventListener("shown.bs.tab", fitGridsSoon);
+  document.addEventListener("shown.bs.modal", fitGridsSoon);
+  if (window.jQuery) jQuery(document).on("jqGridAfterGridComplete", fitGridsSoon);
+
   document.addEventListener("DOMContentLoaded", function () {
     window.TambloAplicarEstado(window.TambloEstado);
+    fitGridsSoon();
   });
 })();

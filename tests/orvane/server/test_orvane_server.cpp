@@ -250,6 +250,18 @@ TEST_F(OrvaneServer, PushesUseTheFourLengthFormsAndReachOnlyTheirPage) {
   EXPECT_EQ(b->ReadN(1, 200), "");
 }
 
+TEST_F(OrvaneServer, PushesGoToThePagesNewestConnection) {
+  Start();
+  // The page reconnected; the server has not yet seen its first connection
+  // close (the browser's close is still on its way).
+  auto before = OpenSocket("T1", "U1");
+  auto after = OpenSocket("T1", "U1");
+  ASSERT_TRUE(before && after);
+  Engine->OrvaneServerTCP().SendWebSocketMessage("UnLockThreadClient();", "T1", "U1");
+  EXPECT_EQ(ReadServerFrame(*after).Payload, "UnLockThreadClient();");
+  EXPECT_EQ(before->ReadN(1, 200), "");
+}
+
 TEST_F(OrvaneServer, PushAndAnswerOnOneConnectionNeverInterleave) {
   const size_t kSize = 200000;
   Engine->ReceiveMessage = [&](const TOrvaneWebSocketMessage&, TOrvaneWebSocketContext&,
