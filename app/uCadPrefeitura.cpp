@@ -20,13 +20,7 @@ const core::TClassInfo& TfCadPrefeitura::StaticClass() {
 }
 
 TfCadPrefeitura::TfCadPrefeitura(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
-  SetName("fCadPrefeitura");
-  SetCaption("Cadastro da Prefeitura");
-  SetClientWidth(900);
-  SetClientHeight(480);
-  SetColor(ui::clWhite);
-  Font().SetName("Segoe UI");
-  Font().SetSize(9);
+  IniciarFormCadastro(*this, "fCadPrefeitura", "Cadastro da Prefeitura");
   DisableAlign();
 
   db::TDataSource* src = DM->dtsPrefeitura;
@@ -79,11 +73,8 @@ TfCadPrefeitura::TfCadPrefeitura(core::TComponent* AOwner) : vexlo::TVexloForm(A
   };
   Anexarimagem1->OnClick = [this](core::TComponent* Sender) { Anexarimagem1Click(Sender); };
 
-  dtsStatus = new db::TDataSource(this);
-  dtsStatus->SetName("dtsStatus");
-  dtsStatus->OnStateChange = [this](core::TComponent* Sender) { dtsStatusStateChange(Sender); };
-  dtsStatus->SetDataSet(DM->qryPrefeitura);
-  dtsStatusStateChange(dtsStatus);
+  dtsStatus = CriarDtsStatus(*this, DM->qryPrefeitura,
+                             [this](core::TComponent* Sender) { dtsStatusStateChange(Sender); });
   EnableAlign();
 }
 

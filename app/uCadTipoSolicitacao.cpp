@@ -1,125 +1,38 @@
 #include "app/uCadTipoSolicitacao.h"
 
 #include "app/uDM.h"
-#include "app/uMenu.h"
-#include "vexlo/Vexlo.ItemCommon.Add.h"
-#include "vexlo/Vexlo.h"
 
 namespace app {
 
 const core::TClassInfo& TfCadTipoSolicitacao::StaticClass() {
-  static core::TClassInfo info("TfCadTipoSolicitacao", &vexlo::TVexloForm::StaticClass(),
+  static core::TClassInfo info("TfCadTipoSolicitacao", &TfCadLista::StaticClass(),
                                core::FactoryOf<TfCadTipoSolicitacao>());
   return info;
 }
 
-TfCadTipoSolicitacao::TfCadTipoSolicitacao(core::TComponent* AOwner) : vexlo::TVexloForm(AOwner) {
-  SetName("fCadTipoSolicitacao");
-  SetCaption("Cadastro de Tipo de Solicitação");
-  SetClientWidth(900);
-  SetClientHeight(480);
-  SetColor(ui::clWhite);
-  Font().SetName("Segoe UI");
-  Font().SetSize(9);
-  DisableAlign();
-
-  db::TDataSource* src = DM->dtsTipoSolicitacao;
-  TCadFrame frame =
-      BuildCadFrame(*this, Caption(), src, true, {{"ID_TIPO", 51}, {"NOME_TIPO", 241}});
-  pnButtons = frame.pnButtons;
-  lblTituloTela = frame.lblTituloTela;
-  btnSair = frame.btnSair;
-  pnlDados = frame.pnlDados;
-  Panel1 = frame.Panel1;
-  btnNovo = frame.btnNovo;
-  btnSalvar = frame.btnSalvar;
-  btnCancelar = frame.btnCancelar;
-  GroupBox2 = frame.GroupBox2;
-  DBGrid1 = frame.DBGrid1;
-  GroupBox1 = frame.GroupBox1;
-
+TfCadTipoSolicitacao::TfCadTipoSolicitacao(core::TComponent* AOwner)
+    : TfCadLista(AOwner, "fCadTipoSolicitacao", "Cadastro de Tipo de Solicitação",
+                 &TDM::qryTipoSolicitacao, &TDM::dtsTipoSolicitacao,
+                 {{"ID_TIPO", 51}, {"NOME_TIPO", 241}}) {
   Label1 = MakeLabel(this, GroupBox1, "Label1", "Id Tipo", 16, 24);
-  DBEdit1 = MakeDBEdit(this, GroupBox1, "DBEdit1", src, "ID_TIPO", 16, 42, 121);
+  DBEdit1 = MakeDBEdit(this, GroupBox1, "DBEdit1", Fonte(), "ID_TIPO", 16, 42, 121);
   MakeKeyReadOnly(DBEdit1);
   Label2 = MakeLabel(this, GroupBox1, "Label2", "Tipo de Solicitação", 16, 74);
-  DBEdit2 = MakeDBEdit(this, GroupBox1, "DBEdit2", src, "NOME_TIPO", 16, 92, 400);
+  DBEdit2 = MakeDBEdit(this, GroupBox1, "DBEdit2", Fonte(), "NOME_TIPO", 16, 92, 400);
   Label3 = MakeLabel(this, GroupBox1, "Label3", "Ícone", 16, 124);
   dbiLogoTipo = Make<ui::TDBImage>(this, GroupBox1, "dbiLogoTipo", 16, 142, 105, 105);
-  dbiLogoTipo->SetDataSource(src);
+  dbiLogoTipo->SetDataSource(Fonte());
   dbiLogoTipo->SetDataField("LOGO_SITUACAO");
   dbiLogoTipo->SetProportional(true);
   dbiLogoTipo->SetEnabled(false);
   Label4 = MakeLabel(this, GroupBox1, "Label4", "Cor", 16, 256);
-  DBEdit3 = MakeDBEdit(this, GroupBox1, "DBEdit3", src, "COR_SITUACAO", 16, 274, 121);
+  DBEdit3 = MakeDBEdit(this, GroupBox1, "DBEdit3", Fonte(), "COR_SITUACAO", 16, 274, 121);
   DBEdit3->SetEnabled(false);
 
-  btnNovo->OnClick = [this](core::TComponent* Sender) { btnNovoClick(Sender); };
-  btnSalvar->OnClick = [this](core::TComponent* Sender) { btnSalvarClick(Sender); };
-  btnCancelar->OnClick = [this](core::TComponent* Sender) { btnCancelarClick(Sender); };
-  btnSair->OnClick = [this](core::TComponent* Sender) { btnSairClick(Sender); };
-  OnCloseQuery = [this](core::TComponent* Sender, bool& CanClose) {
-    FormCloseQuery(Sender, CanClose);
-  };
-
-  // The form's own data source on the dataset, for its state changes only.
-  dtsStatus = new db::TDataSource(this);
-  dtsStatus->SetName("dtsStatus");
-  dtsStatus->OnStateChange = [this](core::TComponent* Sender) { dtsStatusStateChange(Sender); };
-  dtsStatus->SetDataSet(DM->qryTipoSolicitacao);
-  dtsStatusStateChange(dtsStatus);
-  EnableAlign();
-}
-
-TfCadTipoSolicitacao::~TfCadTipoSolicitacao() {
-  // The data source reports its last state change while it is freed, when
-  // this form is already gone.
-  dtsStatus->OnStateChange = nullptr;
-}
-
-void TfCadTipoSolicitacao::btnNovoClick(core::TComponent*) {
-  DM->qryTipoSolicitacao->Append();
-}
-
-void TfCadTipoSolicitacao::btnSalvarClick(core::TComponent*) {
-  if (IsEditing(DM->qryTipoSolicitacao)) DM->qryTipoSolicitacao->Post();
-}
-
-void TfCadTipoSolicitacao::btnCancelarClick(core::TComponent*) {
-  if (IsEditing(DM->qryTipoSolicitacao)) DM->qryTipoSolicitacao->Cancel();
-}
-
-void TfCadTipoSolicitacao::btnSairClick(core::TComponent*) {
-  FTDI->Fechar(false);
-}
-
-void TfCadTipoSolicitacao::FormCloseQuery(core::TComponent*, bool& CanClose) {
-  CanClose = ConfirmarAlteracoes(*this, DM->qryTipoSolicitacao);
-}
-
-void TfCadTipoSolicitacao::dtsStatusStateChange(core::TComponent*) {
-  ApplyEditButtons(DM->qryTipoSolicitacao, btnNovo, btnSalvar, btnCancelar);
-}
-
-void TfCadTipoSolicitacao::ExportVexlo() {
-  vexlo::TVexloForm::ExportVexlo();
-  SetTitle("My Vexlo Form");
-  Vexlo()->FrameworkExportType()->SetTemplateMasterHTMLFile("");
-  Vexlo()->FrameworkExportType()->SetTemplatePageHTMLFile("");
-  ExportarCadastroWeb(*this, lblTituloTela, btnSair, {btnNovo, btnSalvar, btnCancelar}, DBGrid1,
-                      {{Label1, DBEdit1, "col-12 col-md-4"},
-                       {Label2, DBEdit2, "col-12 col-md-8"},
-                       {Label3, dbiLogoTipo, "col-12 col-md-4"},
-                       {Label4, DBEdit3, "col-12 col-md-4"}});
-}
-
-void TfCadTipoSolicitacao::InitControlsVexlo(orvane::TOrvaneControl* AOrvaneControl) {
-  vexlo::TVexloForm::InitControlsVexlo(AOrvaneControl);
-  ReportarDigitacaoWeb(AOrvaneControl);
-}
-
-void TfCadTipoSolicitacao::RenderVexlo(orvane::TOrvaneControl* AOrvaneControl,
-                                       std::string& HTMLControl) {
-  vexlo::TVexloForm::RenderVexlo(AOrvaneControl, HTMLControl);
+  ConcluirCadastro({{Label1, DBEdit1, "col-12 col-md-4"},
+                    {Label2, DBEdit2, "col-12 col-md-8"},
+                    {Label3, dbiLogoTipo, "col-12 col-md-4"},
+                    {Label4, DBEdit3, "col-12 col-md-4"}});
 }
 
 }  // namespace app

@@ -10,6 +10,17 @@
 
 namespace app {
 
+void IniciarFormCadastro(ui::TCustomForm& AForm, const std::string& AName,
+                         const std::string& ACaption) {
+  AForm.SetName(AName);
+  AForm.SetCaption(ACaption);
+  AForm.SetClientWidth(900);
+  AForm.SetClientHeight(480);
+  AForm.SetColor(ui::clWhite);
+  AForm.Font().SetName("Segoe UI");
+  AForm.Font().SetSize(9);
+}
+
 TCadFrame BuildCadFrame(ui::TCustomForm& AForm, const std::string& ACaption,
                         db::TDataSource* ASource, bool AWithList,
                         std::initializer_list<TGridColumn> AColumns) {
@@ -52,6 +63,16 @@ TCadFrame BuildCadFrame(ui::TCustomForm& AForm, const std::string& ACaption,
   f.GroupBox1->SetCaption("Detalhes");
   f.GroupBox1->SetAlign(ui::alClient);
   return f;
+}
+
+db::TDataSource* CriarDtsStatus(core::TComponent& AOwner, db::TDataSet* ADataSet,
+                                std::function<void(core::TComponent*)> AOnStateChange) {
+  auto* status = new db::TDataSource(&AOwner);
+  status->SetName("dtsStatus");
+  status->OnStateChange = std::move(AOnStateChange);
+  status->SetDataSet(ADataSet);
+  status->OnStateChange(status);
+  return status;
 }
 
 bool IsEditing(const db::TDataSet* ADataSet) {
@@ -105,7 +126,7 @@ bool ConfirmarAlteracoes(vexlo::TVexloForm& AForm, db::TDataSet* ADataSet,
 
 void ExportarCadastroWeb(vexlo::TVexloForm& AForm, ui::TControl* ATitulo, ui::TControl* ASair,
                          std::initializer_list<ui::TControl*> ABotoes, ui::TControl* AGrade,
-                         std::initializer_list<TCampoWeb> ACampos) {
+                         const std::vector<TCampoWeb>& ACampos) {
   vexlo::TVexloItems& items = AForm.Vexlo()->Items();
   auto titulo = items.Add().Row("row align-items-center g-2 mb-2 tamblo-titulo", false, "", "", "");
   titulo->Items().Add().VCLObj(ATitulo, "col fs-4 fw-bold");

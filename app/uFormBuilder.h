@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/db/DB.h"
 #include "platform/ui/DBCtrls.h"
@@ -110,9 +111,20 @@ struct TGridColumn {
   int Width;  // -1: the field's default width
 };
 
+// How every registration form starts: its name and caption, a 900 x 480
+// client area, white, "Segoe UI" 9.
+void IniciarFormCadastro(ui::TCustomForm& AForm, const std::string& AName,
+                         const std::string& ACaption);
+
 TCadFrame BuildCadFrame(ui::TCustomForm& AForm, const std::string& ACaption,
                         db::TDataSource* ASource, bool AWithList,
                         std::initializer_list<TGridColumn> AColumns);
+
+// The form's own data source "dtsStatus" on ADataSet, used only for its
+// state-change notification: AOnStateChange runs on every change and once
+// at once, so the buttons start right.
+db::TDataSource* CriarDtsStatus(core::TComponent& AOwner, db::TDataSet* ADataSet,
+                                std::function<void(core::TComponent*)> AOnStateChange);
 
 // The enabling rule of the toolbar: while the dataset is editing or
 // inserting "Novo" is off and "Salvar" / "Cancelar" are on; otherwise the
@@ -147,7 +159,7 @@ struct TCampoWeb {
 // phone, and the details as labelled fields.
 void ExportarCadastroWeb(vexlo::TVexloForm& AForm, ui::TControl* ATitulo, ui::TControl* ASair,
                          std::initializer_list<ui::TControl*> ABotoes, ui::TControl* AGrade,
-                         std::initializer_list<TCampoWeb> ACampos);
+                         const std::vector<TCampoWeb>& ACampos);
 
 // For InitControlsVexlo: typing into a data-aware field reaches the form
 // at once (as on the desktop, where it starts editing the record and so
