@@ -3,11 +3,12 @@
 // ";", the first is written). Checking or unchecking it in the page writes
 // the checked or unchecked value into the field before an event runs; a
 // field or caption changed on the server side is pushed on the next
-// observer pass.
+// observer pass. The switch itself is the plain check box's.
 #pragma once
 
 #include <string>
 
+#include "orvane/controls/Orvane.CheckBox.h"
 #include "orvane/controls/Orvane.DBControl.h"
 #include "orvane/controls/Orvane.Types.h"
 #include "platform/db/DB.h"
@@ -33,12 +34,12 @@ class IOrvaneDBCheckBox {
   virtual void SetProcGetText(TOnGetValue AValue) = 0;
 };
 
-class TOrvaneDBCheckBox : public TOrvaneDBControl, public IOrvaneDBCheckBox {
+class TOrvaneDBCheckBox : public TOrvaneCheckBoxSwitch<TOrvaneDBControl, IOrvaneDBCheckBox> {
   CORE_DECLARE_CLASS()
  public:
   using TOrvaneDBCheckBoxDataLink = TOrvaneDBDataLink;
 
-  explicit TOrvaneDBCheckBox(core::TComponent* AOwner) : TOrvaneDBControl(AOwner) {}
+  explicit TOrvaneDBCheckBox(core::TComponent* AOwner) : TOrvaneCheckBoxSwitch(AOwner) {}
 
   // The caption from the desktop check box, else empty.
   std::string GetText() override;
@@ -55,28 +56,15 @@ class TOrvaneDBCheckBox : public TOrvaneDBControl, public IOrvaneDBCheckBox {
   // Without a bound field nothing at all; else a changed state starts an
   // edit and writes the checked or unchecked value.
   void SetChecked(bool AValue) override;
-  void SetCheckBoxType(TCheckBoxType AValue) override { FCheckBoxType = AValue; }
-  TCheckBoxType GetCheckBoxType() const override { return FCheckBoxType; }
   void SetProcGetText(TOnGetValue AValue) override { FProcGetText = std::move(AValue); }
 
   bool IsDBCheckBox() override { return true; }
-  bool NeedCheckValidation() override { return true; }
-  bool GetEnableComponentState() override { return true; }
-  void Initialize() override;
-  void ProcessHTML() override;
-  void ProcessEventParameters(const std::shared_ptr<IOrvaneControlEvent>&, TStringList&) override {}
-  // The key "checked", applied when it differs from the stored state.
-  void ProcessComponentState(const nlohmann::json& AState) override;
-  void UpdateServerControls(TStringList& ScriptJS, bool AForceUpdate) override;
 
  protected:
   void ClearHooks() override;
 
  private:
-  bool FStoredChecked = false;
-  std::string FStoredText;
   TOnGetValue FProcGetText;
-  TCheckBoxType FCheckBoxType = TCheckBoxType::CBSwitchType;
   std::string FValueChecked;
   std::string FValueUnChecked;
 };

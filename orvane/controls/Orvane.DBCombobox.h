@@ -2,11 +2,13 @@
 // box's items whose selection is the text of a field of the data source's
 // current record. The item the visitor chose reaches the field before an
 // event runs. A field value that is not among the items still shows, as an
-// option of its own, so it is never overwritten unseen.
+// option of its own, so it is never overwritten unseen. The select element
+// itself is the plain combo box's.
 #pragma once
 
 #include <string>
 
+#include "orvane/controls/Orvane.Combobox.h"
 #include "orvane/controls/Orvane.DBControl.h"
 #include "orvane/controls/Orvane.Types.h"
 #include "platform/db/DB.h"
@@ -26,12 +28,12 @@ class IOrvaneDBCombobox {
   virtual void SetProcGetItems(TOnGetStrings AValue) = 0;
 };
 
-class TOrvaneDBCombobox : public TOrvaneDBControl, public IOrvaneDBCombobox {
+class TOrvaneDBCombobox : public TOrvaneComboboxSelect<TOrvaneDBControl, IOrvaneDBCombobox> {
   CORE_DECLARE_CLASS()
  public:
   using TOrvaneDBComboboxDataLink = TOrvaneDBDataLink;
 
-  explicit TOrvaneDBCombobox(core::TComponent* AOwner) : TOrvaneDBControl(AOwner) {}
+  explicit TOrvaneDBCombobox(core::TComponent* AOwner) : TOrvaneComboboxSelect(AOwner) {}
 
   void SetDataSource(db::TDataSource* AValue) override { TOrvaneDBControl::SetDataSource(AValue); }
   db::TDataSource* GetDataSource() const override { return TOrvaneDBControl::GetDataSource(); }
@@ -45,28 +47,21 @@ class TOrvaneDBCombobox : public TOrvaneDBControl, public IOrvaneDBCombobox {
   // The desktop combo box's items, else the control's own.
   const core::TStrings& GetItems() override;
   void SetProcGetItems(TOnGetStrings AValue) override { FProcGetItems = std::move(AValue); }
-  core::TStrings& StoredItems() { return FStoredItems; }
 
   bool IsDBCombobox() override { return true; }
-  bool GetEnableComponentState() override { return true; }
-  void Initialize() override;
-  void ProcessHTML() override;
-  void ProcessEventParameters(const std::shared_ptr<IOrvaneControlEvent>&, TStringList&) override {}
   // The key "selecteditemindex": the 1-based position of the chosen item.
   // Anything else (the placeholder, the field's own value shown beside the
   // items) leaves the field as it is.
   void ProcessComponentState(const nlohmann::json& AState) override;
-  void UpdateServerControls(TStringList& ScriptJS, bool AForceUpdate) override;
 
  protected:
   void ClearHooks() override;
+  // The placeholder when the field is empty; a field value the list lacks
+  // as an option of its own.
+  std::string OptionsHTML() const override;
 
  private:
-  std::string OptionsHTML() const;
-
   TOnGetStrings FProcGetItems;
-  std::string FStoredSelectedItem;
-  core::TStrings FStoredItems;
 };
 
 }  // namespace orvane
