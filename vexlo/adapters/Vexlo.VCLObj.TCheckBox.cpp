@@ -1,17 +1,13 @@
 #include "vexlo/adapters/Vexlo.VCLObj.TCheckBox.h"
 
-#include "platform/ui/StdCtrls.h"
 #include "vexlo/adapters/Vexlo.Orvane.CheckBox.h"
 
 namespace vexlo {
 
-core::TComponentClass TVCLObjTCheckBox::VCLClass() const {
-  return &ui::TCheckBox::StaticClass();
-}
-
-void TVCLObjTCheckBox::ProcessPropertyClass(orvane::TOrvaneControl*) {
+template <class C>
+void TVCLObjSwitch<C>::ProcessPropertyClass(orvane::TOrvaneControl*) {
   auto kind = KindAs<OrvaneCheckBox>();
-  auto* check = ControlAs<ui::TCheckBox>();
+  auto* check = ControlAs<C>();
   if (!kind || !check) return;
   kind->SetOnGetText([check] { return orvane::TOrvaneVariant(check->Caption()); });
   kind->SetOnGetChecked([check] { return orvane::TOrvaneVariant(check->Checked()); });
@@ -24,10 +20,13 @@ void TVCLObjTCheckBox::ProcessPropertyClass(orvane::TOrvaneControl*) {
   SetEnabledVisibleProcs(*kind, check);
 }
 
-void TVCLObjTCheckBox::ProcessEventClass() {
+template <class C>
+void TVCLObjSwitch<C>::ProcessEventClass() {
   if (auto kind = FrameworkItemClass())
-    ForwardEvents(*kind, ControlAs<ui::TCheckBox>(),
-                  feClick | feEnter | feExit | feKeyDown | feKeyPress);
+    ForwardEvents(*kind, ControlAs<C>(), feClick | feEnter | feExit | feKeyDown | feKeyPress);
 }
+
+template class TVCLObjSwitch<ui::TCheckBox>;
+template class TVCLObjSwitch<ui::TRadioButton>;
 
 }  // namespace vexlo

@@ -1,23 +1,14 @@
 // The radio button adapter: a radio button as a web switch, as the check
-// box adapter does.
+// box adapter does (the switch itself lives with the check box adapter).
 #pragma once
 
-#include "vexlo/adapters/Vexlo.VCLObj.h"
+#include "vexlo/adapters/Vexlo.VCLObj.TCheckBox.h"
 
 namespace vexlo {
 
-class TVCLObjTRadioButton : public TVexloVCLObj {
+class TVCLObjTRadioButton : public TVCLObjSwitch<ui::TRadioButton> {
  public:
-  using TVexloVCLObj::TVexloVCLObj;
-  std::string CSSClass() const override { return "form-check-input"; }
-  core::TComponentClass VCLClass() const override;
-  void ProcessPropertyClass(orvane::TOrvaneControl* NewObj) override;
-  void ProcessEventClass() override;
-
- protected:
-  IVexloFrameworkItemPtr KindOf(IVexloFrameworkType& AFramework) override {
-    return AFramework.CheckBox();
-  }
+  using TVCLObjSwitch::TVCLObjSwitch;
 };
 
 }  // namespace vexlo
