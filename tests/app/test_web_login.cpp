@@ -7,71 +7,32 @@
 // handler waits on a modal form lets the handler unwind first.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <future>
 
-#include "app/uConfig.h"
 #include "app/uDM.h"
 #include "app/uLisSolicitacoes.h"
 #include "app/uLogin.h"
 #include "app/uMenu.h"
-#include "app/uServerController.h"
-#include "orvane/server/Orvane.BaseClass.h"
-#include "orvane/server/Orvane.Server.HTML.h"
 #include "orvane/server/Orvane.Session.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/app/WebAppTestSupport.h"
 #include "tests/support/WebPageClient.h"
 #include "vexlo/Vexlo.Instance.h"
-#include "vexlo/Vexlo.Manager.h"
 
 using namespace app;
-namespace fs = std::filesystem;
-using testing_support::TAccess;
-using testing_support::TTestDatabase;
 
 namespace {
 
-class WebLogin : public ::testing::Test {
+class WebLogin : public app_testing::WebEngineTest {
  protected:
-  static void SetUpTestSuite() { database = new TTestDatabase(TAccess::Server); }
-  static void TearDownTestSuite() {
-    delete database;
-    database = nullptr;
-  }
+  WebLogin() : WebEngineTest("tamblo-weblogin") {}
   void SetUp() override {
-    DatabaseConfig().Host = database->Host();
-    DatabaseConfig().Path = database->Path();
-    Dir = testnet::TempDir("tamblo-weblogin");
-    const fs::path source =
-        fs::path(std::getenv("TAMBLO_SOURCE_DIR") ? std::getenv("TAMBLO_SOURCE_DIR") : ".") /
-        "wwwroot";
-    fs::copy(source / "pages", Dir / "pages", fs::copy_options::recursive);
-    Engine = std::make_unique<orvane::TOrvaneBaseClass>();
-    Manager = std::make_shared<vexlo::TVexloManager>();
-    Manager->SetOrvane(Engine.get());
-    Manager->SetPrimaryFormClass(&TfLogin::StaticClass());
-    vexlo::SetVexloManager(Manager);
-    InstallSessionHooks();
-    Engine->SetServerController(std::make_shared<TServerController>());
-    ConfigureWebEngine(*Engine);
-    Engine->GetOptions().SetRootDirectory(Dir.string() + "/");
-    Engine->GetOptions().SetUseINIConfig(false);
-    Engine->OrvaneServerTCP().DefaultBindAddress = "127.0.0.1";
-    Engine->SetServerPort(0);
-    Pages = std::make_unique<orvane::TOrvaneServerHTML>(*Engine);
-    Engine->StartServer();
-    Port = Engine->OrvaneServerTCP().BoundPort();
+    WebEngineTest::SetUp();
+    StartServer();
   }
   void TearDown() override {
     Engine->StopServer();
     CloseAllSessions(*Engine);
-    Pages.reset();
-    Engine.reset();
-    vexlo::SetVexloManager(nullptr);
-    orvane::SetOrvaneVexloInstanceFactory(nullptr);
-    orvane::SetOrvaneSessionLanguageSource(nullptr);
-    std::error_code ec;
-    fs::remove_all(Dir, ec);
+    WebEngineTest::TearDown();
   }
   std::shared_ptr<orvane::IOrvaneSession> Session(const webclient::TPage& APage) {
     return Engine->SessionByUUID(APage.UUID);
@@ -80,9 +41,6 @@ class WebLogin : public ::testing::Test {
   template <class F>
   static void OnSession(orvane::IOrvaneSession& ASession, F AProc) {
     ASession.ExecThread(true, AProc);
-  }
-  static vexlo::TVexloInstance& Registry(orvane::IOrvaneSession& ASession) {
-    return *std::dynamic_pointer_cast<vexlo::TVexloInstance>(ASession.GetVexloInstance());
   }
   // Presses Entrar with the two texts in the fields, as the page does.
   static void Entrar(webclient::TPageSocket& ASocket, const std::string& ALogin,
@@ -96,15 +54,7 @@ class WebLogin : public ::testing::Test {
                                                           {{"id", "LBLSENHA"}},
                                                           {{"id", "BTNENTRAR"}}})));
   }
-
-  static TTestDatabase* database;
-  fs::path Dir;
-  std::unique_ptr<orvane::TOrvaneBaseClass> Engine;
-  std::shared_ptr<vexlo::TVexloManager> Manager;
-  std::unique_ptr<orvane::TOrvaneServerHTML> Pages;
-  int Port = 0;
 };
-TTestDatabase* WebLogin::database = nullptr;
 
 }  // namespace
 

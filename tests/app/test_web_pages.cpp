@@ -3,7 +3,6 @@
 // session's own data module, on a real Firebird database.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <future>
 
 #include "app/uCadPrefeitura.h"
@@ -11,28 +10,20 @@
 #include "app/uCadTipoSolicitacao.h"
 #include "app/uCadTipoUnidade.h"
 #include "app/uCadUnidades.h"
-#include "app/uConfig.h"
 #include "app/uDM.h"
 #include "app/uLisSolicitacoes.h"
 #include "app/uLogin.h"
 #include "app/uMenu.h"
-#include "app/uServerController.h"
 #include "app/uSolicitacao.h"
-#include "orvane/server/Orvane.BaseClass.h"
-#include "orvane/server/Orvane.Server.HTML.h"
 #include "orvane/server/Orvane.Session.h"
+#include "tests/app/WebAppTestSupport.h"
 #include "tests/platform/net/TestClient.h"
-#include "tests/support/TestDatabase.h"
 #include "vexlo/Vexlo.Instance.h"
 #include "vexlo/Vexlo.Item.HTML.Row.h"
 #include "vexlo/Vexlo.Item.VCLObj.h"
-#include "vexlo/Vexlo.Manager.h"
 #include "vexlo/Vexlo.h"
 
 using namespace app;
-namespace fs = std::filesystem;
-using testing_support::TAccess;
-using testing_support::TTestDatabase;
 
 namespace {
 
@@ -49,47 +40,11 @@ class TFreeWatch : public core::TComponent {
   }
 };
 
-// The engine as the web starter sets it up, over a copy of the web root's
-// page templates and pictures, serving on an ephemeral port when started.
-class WebPagesTest : public ::testing::Test {
+// Sessions made by hand on the shared engine; the tests that need the
+// server start it themselves.
+class WebPagesTest : public app_testing::WebEngineTest {
  protected:
-  static void SetUpTestSuite() { database = new TTestDatabase(TAccess::Server); }
-  static void TearDownTestSuite() {
-    delete database;
-    database = nullptr;
-  }
-  void SetUp() override {
-    DatabaseConfig().Host = database->Host();
-    DatabaseConfig().Path = database->Path();
-    Dir = testnet::TempDir("tamblo-webpages-app");
-    const fs::path source =
-        fs::path(std::getenv("TAMBLO_SOURCE_DIR") ? std::getenv("TAMBLO_SOURCE_DIR") : ".") /
-        "wwwroot";
-    fs::copy(source / "pages", Dir / "pages", fs::copy_options::recursive);
-    Engine = std::make_unique<orvane::TOrvaneBaseClass>();
-    Manager = std::make_shared<vexlo::TVexloManager>();
-    Manager->SetOrvane(Engine.get());
-    Manager->SetPrimaryFormClass(&TfLogin::StaticClass());
-    vexlo::SetVexloManager(Manager);
-    InstallSessionHooks();
-    Engine->SetServerController(std::make_shared<TServerController>());
-    ConfigureWebEngine(*Engine);
-    Engine->GetOptions().SetRootDirectory(Dir.string() + "/");
-    Engine->GetOptions().SetUseINIConfig(false);
-    Engine->OrvaneServerTCP().DefaultBindAddress = "127.0.0.1";
-    Engine->SetServerPort(0);
-    Pages = std::make_unique<orvane::TOrvaneServerHTML>(*Engine);
-  }
-  void TearDown() override {
-    Engine->StopServer();
-    Pages.reset();
-    Engine.reset();
-    vexlo::SetVexloManager(nullptr);
-    orvane::SetOrvaneVexloInstanceFactory(nullptr);
-    orvane::SetOrvaneSessionLanguageSource(nullptr);
-    std::error_code ec;
-    fs::remove_all(Dir, ec);
-  }
+  WebPagesTest() : WebEngineTest("tamblo-webpages-app") {}
   std::shared_ptr<orvane::TOrvaneSession> NewSession() {
     auto session = orvane::TOrvaneSession::Create(Engine.get());
     Engine->AddSession(session);
@@ -108,22 +63,12 @@ class WebPagesTest : public ::testing::Test {
     });
     if (failure) std::rethrow_exception(failure);
   }
-  static vexlo::TVexloInstance& Registry(orvane::IOrvaneSession& ASession) {
-    return *std::dynamic_pointer_cast<vexlo::TVexloInstance>(ASession.GetVexloInstance());
-  }
   static std::vector<std::string> Ids(const vexlo::TVexloItemList& AItems) {
     std::vector<std::string> ids;
     for (const auto& item : AItems) ids.push_back(item->GetItemID());
     return ids;
   }
-
-  static TTestDatabase* database;
-  fs::path Dir;
-  std::unique_ptr<orvane::TOrvaneBaseClass> Engine;
-  std::shared_ptr<vexlo::TVexloManager> Manager;
-  std::unique_ptr<orvane::TOrvaneServerHTML> Pages;
 };
-TTestDatabase* WebPagesTest::database = nullptr;
 
 }  // namespace
 
