@@ -2,6 +2,7 @@
 // handlers, and the parsing of a request head.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -97,6 +98,10 @@ class TOrvaneWebSocketContext : public net::TContextData {
   }
   // Whether the server's count of WebSocket connections includes this
   // one; taken back exactly once when the connection ends.
+  // Marks the connection as the one its page spoke on last (or opened
+  // last): pushes for the page go to the marked one with the latest mark.
+  void MarkHeard() { FHeard = FHeardCounter.fetch_add(1) + 1; }
+  uint64_t Heard() const { return FHeard.load(); }
   void SetCountedWebSocket() { Set(FCountedWebSocket, true); }
   bool TakeCountedWebSocket() {
     std::lock_guard<std::mutex> g(FLock);
@@ -122,6 +127,8 @@ class TOrvaneWebSocketContext : public net::TContextData {
   std::string FFormUUID;
   std::shared_ptr<IOrvaneSession> FCountedSession;
   bool FCountedWebSocket = false;
+  std::atomic<uint64_t> FHeard{0};
+  static inline std::atomic<uint64_t> FHeardCounter{0};
 };
 
 enum class TWebSocketMessageType {

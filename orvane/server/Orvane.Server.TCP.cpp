@@ -298,6 +298,7 @@ bool TOrvaneServerTCP::InterceptExecute(net::TContext& AContext) {
   TWebSocketIOHandlerHelper ws(io, maxFrame);
   std::string text = ws.ReadString();
   if (!text.empty()) {
+    data->MarkHeard();
     std::string answer;
     DoReceiveMessage(text, *data, answer);
     if (!answer.empty()) ws.WriteString(answer);
@@ -668,6 +669,7 @@ bool TOrvaneServerTCP::Upgrade(TOrvaneHTTPRequest& ARequest, net::TContext& ACon
     // connection either before or after, never half set up.
     auto lock = LockList();
     context->SetEstablished(true);
+    context->MarkHeard();
   }
   ++FWebSockets;
   context->SetCountedWebSocket();
@@ -1109,17 +1111,20 @@ void TOrvaneServerTCP::SendWebSocketMessage(const std::string& AMessage, const s
   if (AMessage.empty() || AToken.empty()) return;
   net::TContextPtr target;
   {
-    // The page's newest connection (the list is in the order connections
-    // came): after a reconnection the one it replaced may not have been
-    // seen closing yet, and a push written there would be lost.
+    // The connection the page spoke on last (or opened last): after a
+    // reconnection the one it replaced may not have been seen closing yet,
+    // and a push written there would be lost.
     auto lock = LockList();
+    uint64_t latest = 0;
     for (const net::TContextPtr& c : Contexts()) {
       if (!c->Connection().Connected()) continue;
       auto d = std::dynamic_pointer_cast<TOrvaneWebSocketContext>(c->Data());
       if (d && d->Established() && d->Token() == AToken &&
           d->OrvaneSessionUUID() == AOrvaneSessionUUID &&
-          d->ChannelName() == "OrvaneSocketConnection")
+          d->ChannelName() == "OrvaneSocketConnection" && (!target || d->Heard() > latest)) {
         target = c;
+        latest = d->Heard();
+      }
     }
   }
   // The frame is written outside the list lock (the context stays alive

@@ -250,16 +250,26 @@ TEST_F(OrvaneServer, PushesUseTheFourLengthFormsAndReachOnlyTheirPage) {
   EXPECT_EQ(b->ReadN(1, 200), "");
 }
 
-TEST_F(OrvaneServer, PushesGoToThePagesNewestConnection) {
+TEST_F(OrvaneServer, PushesGoToTheConnectionThePageSpokeOnLast) {
+  std::atomic<int> heard{0};
+  Engine->ReceiveMessage = [&](const TOrvaneWebSocketMessage&, TOrvaneWebSocketContext&,
+                               std::string&) { ++heard; };
   Start();
   // The page reconnected; the server has not yet seen its first connection
   // close (the browser's close is still on its way).
   auto before = OpenSocket("T1", "U1");
   auto after = OpenSocket("T1", "U1");
   ASSERT_TRUE(before && after);
-  Engine->OrvaneServerTCP().SendWebSocketMessage("UnLockThreadClient();", "T1", "U1");
+  TOrvaneServerTCP& server = Engine->OrvaneServerTCP();
+  server.SendWebSocketMessage("UnLockThreadClient();", "T1", "U1");
   EXPECT_EQ(ReadServerFrame(*after).Payload, "UnLockThreadClient();");
   EXPECT_EQ(before->ReadN(1, 200), "");
+  // Then the page speaks on the first one (the second was the one going).
+  before->Send(ClientFrame(R"({"type":"text","name":"n","wait":0})"));
+  ASSERT_TRUE(Eventually([&] { return heard == 1; }));
+  server.SendWebSocketMessage("depois", "T1", "U1");
+  EXPECT_EQ(ReadServerFrame(*before).Payload, "depois");
+  EXPECT_EQ(after->ReadN(1, 200), "");
 }
 
 TEST_F(OrvaneServer, PushAndAnswerOnOneConnectionNeverInterleave) {
