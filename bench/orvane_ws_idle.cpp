@@ -16,23 +16,12 @@
 #include <thread>
 #include <vector>
 
+#include "bench/ProcessStatus.h"
+
+using benchproc::ResidentKB;
+using benchproc::Threads;
+
 namespace {
-
-long ResidentKB(int APid) {
-  std::ifstream in("/proc/" + std::to_string(APid) + "/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  return -1;
-}
-
-int Threads(int APid) {
-  std::ifstream in("/proc/" + std::to_string(APid) + "/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind("Threads:", 0) == 0) return std::atoi(line.c_str() + 8);
-  return -1;
-}
 
 int Upgrade(int APort) {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -30,25 +30,14 @@
 #include <thread>
 #include <vector>
 
+#include "bench/ProcessStatus.h"
+
+using benchproc::ResidentKB;
+using benchproc::Threads;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-long ResidentKB(int APid) {
-  std::ifstream in("/proc/" + std::to_string(APid) + "/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  return -1;
-}
-
-int Threads(int APid) {
-  std::ifstream in("/proc/" + std::to_string(APid) + "/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind("Threads:", 0) == 0) return std::atoi(line.c_str() + 8);
-  return -1;
-}
 
 // User and system CPU time of the process, in clock ticks.
 long long CpuTicks(int APid) {

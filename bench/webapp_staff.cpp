@@ -32,21 +32,16 @@
 #include <thread>
 #include <vector>
 
+#include "bench/ProcessStatus.h"
 #include "tests/support/WebPageClient.h"
 
 using Clock = std::chrono::steady_clock;
 using webclient::TPage;
 using webclient::TPageSocket;
 
-namespace {
+using benchproc::ResidentKB;
 
-long ResidentKB(int APid) {
-  std::ifstream in("/proc/" + std::to_string(APid) + "/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  return -1;
-}
+namespace {
 
 // The event id of a control's browser event on the page ("click", "input").
 std::string EventOf(const TPage& APage, const std::string& AControl, const std::string& AJS) {

@@ -146,6 +146,24 @@ void TOrvaneServerFunctions::UnLockClient(const std::shared_ptr<IOrvaneSession>&
     ASession->ExecJS("UnLockThreadClient();");
 }
 
+namespace {
+
+// The answer to a cell post: its outcome for the page's script, and a
+// failure status the page restores the row on.
+void CellPostAnswer(TOrvaneHTTPResponse& AResponse, bool AOk, const std::string& AMessage,
+                    const std::string& ARowID) {
+  nlohmann::json answer = {
+      {"status", AOk ? "ok" : "error"}, {"errormessage", AMessage}, {"rowid", ARowID}};
+  AResponse.Content = answer.dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
+  AResponse.ContentType = "application/json";
+  if (AOk) return;
+  AResponse.Error = true;
+  AResponse.ErrorMessage = AMessage;
+  AResponse.StatusCode = "404 Not Found";
+}
+
+}  // namespace
+
 void TOrvaneServerFunctions::RESTData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPResponse& AResponse,
                                       TOrvaneWebSocketContext& AContext) {
   const TStringList& query = ARequest.Header.QueryParams;
@@ -167,17 +185,12 @@ void TOrvaneServerFunctions::RESTData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPR
     // (its tab or popup closed while the request was on its way): it gets
     // no rows, and a post is refused, instead of a connection closed
     // without an answer.
-    AResponse.ContentType = "application/json";
     if (ARequest.Header.Path.find("/rest/json/jqgrid/post") != std::string::npos) {
-      AResponse.Error = true;
-      AResponse.ErrorMessage = "O formulário foi fechado; a alteração não foi gravada.";
-      AResponse.StatusCode = "404 Not Found";
-      AResponse.Content =
-          nlohmann::json(
-              {{"status", "error"}, {"errormessage", AResponse.ErrorMessage}, {"rowid", ""}})
-              .dump(-1, ' ', true);
+      CellPostAnswer(AResponse, false, "O formulário foi fechado; a alteração não foi gravada.",
+                     "");
     } else {
       AResponse.Content = R"({"page":1,"total":0,"records":0,"rows":[]})";
+      AResponse.ContentType = "application/json";
     }
     return;
   }
@@ -195,15 +208,7 @@ void TOrvaneServerFunctions::RESTData(TOrvaneHTTPRequest& ARequest, TOrvaneHTTPR
       ok = false;
       message = "A alteração enviada não é válida.";
     }
-    nlohmann::json answer = {
-        {"status", ok ? "ok" : "error"}, {"errormessage", message}, {"rowid", rowID}};
-    AResponse.Content = answer.dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
-    AResponse.ContentType = "application/json";
-    if (!ok) {
-      AResponse.Error = true;
-      AResponse.ErrorMessage = message;
-      AResponse.StatusCode = "404 Not Found";
-    }
+    CellPostAnswer(AResponse, ok, message, rowID);
     // The page is brought up to date (the rows reload after a post).
     guard.Leave();
     form = nullptr;

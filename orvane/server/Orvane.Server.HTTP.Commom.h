@@ -96,12 +96,12 @@ class TOrvaneWebSocketContext : public net::TContextData {
     std::lock_guard<std::mutex> g(FLock);
     return std::exchange(FCountedSession, nullptr);
   }
-  // Whether the server's count of WebSocket connections includes this
-  // one; taken back exactly once when the connection ends.
   // Marks the connection as the one its page spoke on last (or opened
   // last): pushes for the page go to the marked one with the latest mark.
   void MarkHeard() { FHeard = FHeardCounter.fetch_add(1) + 1; }
   uint64_t Heard() const { return FHeard.load(); }
+  // Whether the server's count of WebSocket connections includes this
+  // one; taken back exactly once when the connection ends.
   void SetCountedWebSocket() { Set(FCountedWebSocket, true); }
   bool TakeCountedWebSocket() {
     std::lock_guard<std::mutex> g(FLock);

@@ -717,13 +717,19 @@ void TOrvaneSession::LeaveFormsGuard() {
   FFormsGuard.Leave();
 }
 
-void TOrvaneSession::Close() {
+bool TOrvaneSession::StopWaits() {
+  bool wasClosing;
   {
     // Set under the lock list's lock, so no Lock starts waiting after this.
     std::lock_guard<std::mutex> g(FLockNameLock);
-    if (FClosing.exchange(true)) return;
+    wasClosing = FClosing.exchange(true);
   }
   UnLockAll();
+  return wasClosing;
+}
+
+void TOrvaneSession::Close() {
+  if (StopWaits()) return;
   Notify(TSessionChangeType::sctClosingSession);
   if (TOrvaneBaseClass* root = LiveRoot())
     if (auto self = weak_from_this().lock()) {
@@ -746,12 +752,7 @@ void TOrvaneSession::Close() {
 void TOrvaneSession::Destroy() {
   std::call_once(FDestroyOnce, [this] {
     FDestroyingSession = true;
-    {
-      // No handler starts waiting any more; those waiting are woken.
-      std::lock_guard<std::mutex> g(FLockNameLock);
-      FClosing = true;
-    }
-    UnLockAll();
+    StopWaits();
     try {
       Notify(TSessionChangeType::sctDestroySession);
     } catch (...) {
@@ -789,7 +790,6 @@ void TOrvaneSession::Destroy() {
     try {
       callbacks.reset();
       data.reset();
-      UnLockAll();
       instance.reset();
     } catch (...) {
     }

@@ -234,6 +234,9 @@ class TOrvaneSession : public core::TComponent,
   // its forms and data module) before they are freed.
   void WaitForWork();
   void WorkOver();
+  // Marks the session closing, so no handler starts waiting any more, and
+  // wakes those waiting; true when it was closing already.
+  bool StopWaits();
   // Runs a work item inside the forms guard; failures end the item only.
   void RunItem(const std::function<void()>& AProc);
   friend class TOrvaneSessionThread;

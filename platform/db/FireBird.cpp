@@ -107,17 +107,17 @@ auto Guard(const std::string& AContext, F&& AFunc) -> decltype(AFunc()) {
   }
 }
 
-// Runs a write that is one statement in a transaction of its own. When
-// another transaction changed the same record at the same moment, the
+// Guard for a write that is one statement in a transaction of its own.
+// When another transaction changed the same record at the same moment, the
 // write is run again in a new transaction, as if it had come a moment
 // later (what two clerks saving one after the other would get).
 template <class F>
-void WriteRetryingConcurrentChange(F&& AWrite) {
+void GuardWrite(const std::string& AContext, F&& AWrite) {
   constexpr int kAttempts = 5;
   thread_local std::minstd_rand random(std::random_device{}());
   for (int attempt = 1;; ++attempt) {
     try {
-      AWrite();
+      Guard(AContext, AWrite);
       return;
     } catch (const EConcurrentChange&) {
       if (attempt == kAttempts) throw;
@@ -884,32 +884,30 @@ void TQuery::InternalPost(const std::vector<TValue>* AOld, std::vector<TValue>& 
     }
   }
 
-  WriteRetryingConcurrentChange([&] {
-    Guard(Name() + ": erro ao gravar o registro", [&] {
-      TStatus st;
-      IAttachment* att = con.Impl().Attachment;
-      TTransaction tra(att, true);
-      TMessage in;
-      BuildInput(att, tra.Get(), params, in);
-      TRef<IStatement> stmt(att->prepare(&st, tra.Get(), 0, Utf8ToWin1252(sql).c_str(),
-                                         SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA));
-      TMessage out;
-      out.Reset(stmt->getOutputMetadata(&st));
-      bool returning = out.Meta->getCount(&st) > 0;
-      stmt->execute(&st, tra.Get(), in.Meta, in.Meta ? in.Buffer.data() : nullptr,
-                    returning ? out.Meta : nullptr, returning ? out.Buffer.data() : nullptr);
-      if (AOld && stmt->getAffectedRecords(&st) == 0)
-        throw EDatabaseError(
-            "O registro não foi encontrado: foi excluído ou alterado por outro usuário");
-      if (returning) {
-        std::vector<TColumn> cols = DescribeColumns(out.Meta);
-        for (size_t k = 0; k < keys.size() && k < cols.size(); ++k) {
-          TValue v = ReadColumn(cols[k], out.Buffer.data(), att, tra.Get());
-          AValues[keys[k]->Index()] = v;
-        }
+  GuardWrite(Name() + ": erro ao gravar o registro", [&] {
+    TStatus st;
+    IAttachment* att = con.Impl().Attachment;
+    TTransaction tra(att, true);
+    TMessage in;
+    BuildInput(att, tra.Get(), params, in);
+    TRef<IStatement> stmt(att->prepare(&st, tra.Get(), 0, Utf8ToWin1252(sql).c_str(),
+                                       SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA));
+    TMessage out;
+    out.Reset(stmt->getOutputMetadata(&st));
+    bool returning = out.Meta->getCount(&st) > 0;
+    stmt->execute(&st, tra.Get(), in.Meta, in.Meta ? in.Buffer.data() : nullptr,
+                  returning ? out.Meta : nullptr, returning ? out.Buffer.data() : nullptr);
+    if (AOld && stmt->getAffectedRecords(&st) == 0)
+      throw EDatabaseError(
+          "O registro não foi encontrado: foi excluído ou alterado por outro usuário");
+    if (returning) {
+      std::vector<TColumn> cols = DescribeColumns(out.Meta);
+      for (size_t k = 0; k < keys.size() && k < cols.size(); ++k) {
+        TValue v = ReadColumn(cols[k], out.Buffer.data(), att, tra.Get());
+        AValues[keys[k]->Index()] = v;
       }
-      tra.Commit();
-    });
+    }
+    tra.Commit();
   });
 }
 
@@ -927,10 +925,8 @@ void TQuery::InternalDelete(const std::vector<TValue>& AValues) {
   }
   if (params.empty())
     throw EDatabaseError(Name() + ": não há campo chave para identificar o registro");
-  WriteRetryingConcurrentChange([&] {
-    Guard(Name() + ": erro ao excluir o registro",
-          [&] { ExecuteCommitted(con.Impl().Attachment, sql, params); });
-  });
+  GuardWrite(Name() + ": erro ao excluir o registro",
+             [&] { ExecuteCommitted(con.Impl().Attachment, sql, params); });
 }
 
 void TQuery::ValidateFieldValue(const TField& AField, const TValue& AValue) {

@@ -1,5 +1,5 @@
-// What the web tests of the application share: the engine as the web starter
-// sets it up (login as the primary form, the application's server controller
+// What the web tests of the application share: a web node as `tamblo --web`
+// runs it (login as the primary form, the application's server controller
 // and session hooks), over a copy of the web root's page templates, on one
 // real Firebird database per suite. StartServer serves on an ephemeral port.
 #pragma once
@@ -14,15 +14,12 @@
 #include <utility>
 
 #include "app/uConfig.h"
-#include "app/uLogin.h"
 #include "app/uServerController.h"
 #include "orvane/server/Orvane.BaseClass.h"
-#include "orvane/server/Orvane.Server.HTML.h"
 #include "orvane/server/Orvane.Session.h"
 #include "tests/platform/net/TestClient.h"
 #include "tests/support/TestDatabase.h"
 #include "vexlo/Vexlo.Instance.h"
-#include "vexlo/Vexlo.Manager.h"
 
 namespace app_testing {
 
@@ -47,34 +44,25 @@ class WebEngineTest : public ::testing::Test {
         fs::path(std::getenv("TAMBLO_SOURCE_DIR") ? std::getenv("TAMBLO_SOURCE_DIR") : ".") /
         "wwwroot";
     fs::copy(source / "pages", Dir / "pages", fs::copy_options::recursive);
-    Engine = std::make_unique<orvane::TOrvaneBaseClass>();
-    Manager = std::make_shared<vexlo::TVexloManager>();
-    Manager->SetOrvane(Engine.get());
-    Manager->SetPrimaryFormClass(&app::TfLogin::StaticClass());
-    vexlo::SetVexloManager(Manager);
-    app::InstallSessionHooks();
-    Engine->SetServerController(std::make_shared<app::TServerController>());
-    app::ConfigureWebEngine(*Engine);
-    Engine->GetOptions().SetRootDirectory(Dir.string() + "/");
-    Engine->GetOptions().SetUseINIConfig(false);
-    Engine->OrvaneServerTCP().DefaultBindAddress = "127.0.0.1";
-    Engine->SetServerPort(0);
-    Pages = std::make_unique<orvane::TOrvaneServerHTML>(*Engine);
+    app::TWebOptions options;
+    options.Port = 0;
+    options.BindAddress = "127.0.0.1";
+    options.WebRoot = Dir.string() + "/";
+    options.TempDirectory = (Dir / "temp").string();
+    options.IniFile = (Dir / "Config.ini").string();
+    Node = std::make_unique<app::TWebNode>(options);
+    Engine = &Node->Engine();
   }
   void TearDown() override {
-    Engine->StopServer();
-    Pages.reset();
-    Engine.reset();
-    vexlo::SetVexloManager(nullptr);
-    orvane::SetOrvaneVexloInstanceFactory(nullptr);
-    orvane::SetOrvaneSessionLanguageSource(nullptr);
+    Engine = nullptr;
+    Node.reset();  // stops serving and closes every session
     std::error_code ec;
     std::filesystem::remove_all(Dir, ec);
   }
   // Starts serving and notes the port the server bound.
   void StartServer() {
-    Engine->StartServer();
-    Port = Engine->OrvaneServerTCP().BoundPort();
+    Node->Start();
+    Port = Node->Port();
   }
   static vexlo::TVexloInstance& Registry(orvane::IOrvaneSession& ASession) {
     return *std::dynamic_pointer_cast<vexlo::TVexloInstance>(ASession.GetVexloInstance());
@@ -83,9 +71,8 @@ class WebEngineTest : public ::testing::Test {
   static inline testing_support::TTestDatabase* database = nullptr;
   const std::string DirName;
   std::filesystem::path Dir;
-  std::unique_ptr<orvane::TOrvaneBaseClass> Engine;
-  std::shared_ptr<vexlo::TVexloManager> Manager;
-  std::unique_ptr<orvane::TOrvaneServerHTML> Pages;
+  std::unique_ptr<app::TWebNode> Node;
+  orvane::TOrvaneBaseClass* Engine = nullptr;
   int Port = 0;
 };
 

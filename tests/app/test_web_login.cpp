@@ -29,11 +29,6 @@ class WebLogin : public app_testing::WebEngineTest {
     WebEngineTest::SetUp();
     StartServer();
   }
-  void TearDown() override {
-    Engine->StopServer();
-    CloseAllSessions(*Engine);
-    WebEngineTest::TearDown();
-  }
   std::shared_ptr<orvane::IOrvaneSession> Session(const webclient::TPage& APage) {
     return Engine->SessionByUUID(APage.UUID);
   }

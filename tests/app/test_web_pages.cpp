@@ -46,7 +46,7 @@ class WebPagesTest : public app_testing::WebEngineTest {
  protected:
   WebPagesTest() : WebEngineTest("tamblo-webpages-app") {}
   std::shared_ptr<orvane::TOrvaneSession> NewSession() {
-    auto session = orvane::TOrvaneSession::Create(Engine.get());
+    auto session = orvane::TOrvaneSession::Create(Engine);
     Engine->AddSession(session);
     return session;
   }
