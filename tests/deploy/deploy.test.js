@@ -202,9 +202,10 @@ test("two nodes behind nginx", async (t) => {
     }
     // Each page came from the node its cookie names, with everything it
     // asked for (nginx logs a WebSocket when it closes: below).
-    const pages = site.routes().filter((r) => r.method === "GET" && r.uri === "/");
+    const pages = () => site.routes().filter((r) => r.method === "GET" && r.uri === "/");
+    await waitFor(() => pages().length === browsers.length, "every page in the log");
     assert.deepEqual(
-      pages.map((r) => r.upstreams),
+      pages().map((r) => r.upstreams),
       browsers.map((b) => [address(b.node)]),
     );
     for (const b of browsers) b.record.assertClean();
@@ -259,8 +260,10 @@ test("two nodes behind nginx", async (t) => {
         headers: { cookie, "content-type": "multipart/form-data; boundary=b" },
         body: '--b\r\nContent-Disposition: form-data; name="f"; filename="a.txt"\r\n\r\nx\r\n--b--\r\n',
       });
-      for (const r of site.routes().filter((r) => r.uri.endsWith(marker)))
-        assert.equal(r.upstreams[0], address(name), JSON.stringify(r));
+      // nginx writes a request's log line after the answer has gone out.
+      const mine = () => site.routes().filter((r) => r.uri.endsWith(marker));
+      await waitFor(() => mine().length === 3, `the three requests for ${name} in the log`);
+      for (const r of mine()) assert.equal(r.upstreams[0], address(name), JSON.stringify(r));
     }
     assert.equal(site.routes().filter((r) => r.uri.includes("m=no")).length, 6);
   });
