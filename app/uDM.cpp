@@ -160,6 +160,8 @@ TDM::TDM(core::TComponent* AOwner)
   conBD->Params.Password = "plumtree7";
   conBD->Params.CharacterSet = "WIN1252";
   conBD->LoginPrompt = false;
+  // Web sessions come and go: each one's attachment serves the next.
+  conBD->Pooled = FSessionModule;
 
   auto pair = [this](db::TQuery*& q, db::TDataSource*& d, const std::string& stem) {
     q = new db::TQuery(this);

@@ -21,6 +21,7 @@
 #include "orvane/server/Orvane.Server.HTML.h"
 #include "orvane/server/Orvane.Session.h"
 #include "platform/db/DB.h"
+#include "platform/db/FireBird.h"
 #include "vexlo/Vexlo.Forms.h"
 #include "vexlo/Vexlo.Instance.h"
 #include "vexlo/Vexlo.Manager.h"
@@ -399,6 +400,7 @@ void TWebNode::Start() {
     while (!FSweepWake.wait_for(l, std::chrono::minutes(1), [this] { return FStopping; })) {
       l.unlock();
       orvane::CloseExpiredSessions(*FEngine);
+      db::TConnection::DetachPooled(std::chrono::minutes(1));
       l.lock();
     }
   });
@@ -416,6 +418,7 @@ void TWebNode::Stop() {
   // page can make a session while the others are being closed.
   FEngine->StopServer();
   orvane::CloseAllSessions(*FEngine);
+  db::TConnection::DetachPooled();
 }
 
 int TWebNode::Port() const {

@@ -3,6 +3,7 @@
 // of its FROM clause at once, identifying the row by its key fields.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,15 @@ class TConnection : public core::TComponent {
 
   TConnectionParams Params;
   bool LoginPrompt = false;
+  // Connections that come and go (one per web session) set this: Close
+  // hands the attachment to a pool shared by the process and Open takes an
+  // idle one made with the same parameters (checked alive) before attaching
+  // anew.
+  bool Pooled = false;
+  // Detaches the pooled attachments idle for at least AIdleFor (zero: all).
+  static void DetachPooled(std::chrono::seconds AIdleFor = std::chrono::seconds(0));
+  // The idle attachments in the pool.
+  static size_t PooledCount();
 
   bool Connected() const;
   void SetConnected(bool AValue) { AValue ? Open() : Close(); }
@@ -54,6 +64,7 @@ class TConnection : public core::TComponent {
 
  private:
   friend class TQuery;
+  std::string PoolKey() const;
   void AttachQuery(TQuery* AQuery);
   void DetachQuery(TQuery* AQuery);
   std::unique_ptr<TImpl> FImpl;

@@ -42,6 +42,8 @@ TTestDatabase::TTestDatabase(TAccess AAccess, bool ASeed) {
 }
 
 TTestDatabase::~TTestDatabase() {
+  // Sessions' connections may have left attachments to this file in the pool.
+  db::TConnection::DetachPooled();
   std::error_code ec;
   std::filesystem::remove(FPath, ec);
 }

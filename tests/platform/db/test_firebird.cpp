@@ -266,3 +266,69 @@ TEST(Connection, WrongPasswordIsRefused) {
   con.Params.Password = "errada";
   EXPECT_THROW(con.Open(), EDatabaseError);
 }
+
+// Pooled connections: a closed one's attachment serves the next Open with the
+// same parameters (the same server attachment), a dead one is replaced, and
+// DetachPooled ends them on the server.
+TEST(ConnectionPool, AClosedAttachmentServesTheNextOpenAndADeadOneIsReplaced) {
+  TTestDatabase database(TAccess::Server);
+  TConnection::DetachPooled();
+  auto attachmentOf = [](TConnection& ACon) {
+    TQuery q;
+    q.SetConnection(&ACon);
+    q.SQL().SetText("SELECT CURRENT_CONNECTION AS ID FROM RDB$DATABASE");
+    q.Open();
+    return q.FieldByName("ID").AsString();
+  };
+  const std::string attachments = "SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = ";
+
+  std::string first;
+  {
+    TConnection con;
+    database.Configure(con);
+    con.Pooled = true;
+    con.Open();
+    first = attachmentOf(con);
+    // A failed write leaves nothing behind for the next user.
+    EXPECT_THROW(con.ExecSQL("INSERT INTO SITUACAO (ID_SITUACAO) VALUES (1)"), EDatabaseError);
+  }
+  EXPECT_EQ(TConnection::PooledCount(), 1u);
+
+  {
+    // Other parameters attach anew; a connection that does not pool
+    // detaches when it closes.
+    TConnection other;
+    database.Configure(other);
+    other.Params.CharacterSet = "UTF8";
+    other.Pooled = true;
+    other.Open();
+    EXPECT_NE(attachmentOf(other), first);
+    other.Pooled = false;
+  }
+  EXPECT_EQ(TConnection::PooledCount(), 1u);
+
+  TConnection again;
+  database.Configure(again);
+  again.Pooled = true;
+  again.Open();
+  EXPECT_EQ(attachmentOf(again), first);
+  EXPECT_EQ(TConnection::PooledCount(), 0u);
+  again.ExecSQL("UPDATE SITUACAO SET COR_SITUACAO = 'azul' WHERE ID_SITUACAO = 1");
+  EXPECT_EQ(database.Scalar("SELECT COR_SITUACAO FROM SITUACAO WHERE ID_SITUACAO = 1"), "azul");
+  again.Close();
+
+  // The server ends the pooled attachment: the next Open attaches anew.
+  database.Exec("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = " + first);
+  TConnection after;
+  database.Configure(after);
+  after.Pooled = true;
+  after.Open();
+  const std::string fresh = attachmentOf(after);
+  EXPECT_NE(fresh, first);
+  after.Close();
+  EXPECT_EQ(TConnection::PooledCount(), 1u);
+
+  TConnection::DetachPooled();
+  EXPECT_EQ(TConnection::PooledCount(), 0u);
+  EXPECT_EQ(database.Scalar(attachments + fresh), "0");
+}
