@@ -658,16 +658,19 @@ bool TOrvaneServerTCP::Upgrade(TOrvaneHTTPRequest& ARequest, net::TContext& ACon
       context->SetOrvaneSession(session);
     }
   }
-  try {
-    io.Write(std::string("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\n") +
-             "Connection: Upgrade\r\nSec-WebSocket-Accept: " +
-             WebSocketAcceptKey(h.SecWebSocketKey) + "\r\n\r\n");
-  } catch (const net::ESocketError&) {
-  }
   {
     // Established under the list lock, so a push walking the list sees the
-    // connection either before or after, never half set up.
+    // connection either before or after, never half set up; the answer is
+    // written under it too, so a push can neither come before it on the
+    // wire nor be lost to a page that already has it. A fresh connection's
+    // send buffer takes these few bytes at once: nobody waits on the lock.
     auto lock = LockList();
+    try {
+      io.Write(std::string("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\n") +
+               "Connection: Upgrade\r\nSec-WebSocket-Accept: " +
+               WebSocketAcceptKey(h.SecWebSocketKey) + "\r\n\r\n");
+    } catch (const net::ESocketError&) {
+    }
     context->SetEstablished(true);
     context->MarkHeard();
   }

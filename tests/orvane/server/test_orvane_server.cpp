@@ -291,11 +291,11 @@ TEST_F(OrvaneServer, PushAndAnswerOnOneConnectionNeverInterleave) {
   int as = 0, bs = 0;
   for (int i = 0; i < 2 * kCount; ++i) {
     auto f = ReadServerFrame(*ws);
-    ASSERT_TRUE(f.Ok);
-    ASSERT_EQ(f.Payload.size(), kSize);
-    char ch = f.Payload[0];
-    ASSERT_EQ(f.Payload, std::string(kSize, ch));
-    (ch == 'a' ? as : bs)++;
+    if (!f.Ok || f.Payload.size() != kSize || f.Payload != std::string(kSize, f.Payload[0])) {
+      ADD_FAILURE() << "frame " << i << " is not one whole answer or push";
+      break;
+    }
+    (f.Payload[0] == 'a' ? as : bs)++;
   }
   pusher.join();
   sender.join();
