@@ -167,7 +167,11 @@ int LoadPage(int APort) {
   std::string page = GetPage(APort);
   std::string token = Quoted(page, "setConnection(", 4);
   std::string uuid = Quoted(page, "setConnection(", 5);
-  std::string form = Quoted(page, "OrvaneServer().ExecEvent(", 2);
+  // The form's id, from the page-load call (other calls on the page, the
+  // controls' events, come before it).
+  size_t load = page.find("\"AfterPageLoad\"");
+  size_t call = load == std::string::npos ? load : page.rfind("ExecEvent(", load);
+  std::string form = call == std::string::npos ? "" : Quoted(page.substr(call), "ExecEvent(", 2);
   if (token.empty() || uuid.empty() || form.empty()) return -1;
   int fd = Connect(APort);
   if (fd < 0) return -1;
