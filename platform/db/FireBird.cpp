@@ -145,6 +145,18 @@ TDateTime FromIscTimestamp(ISC_DATE ADate, ISC_TIME ATime) {
   return static_cast<double>(ADate - kIscDateOffset) + ATime / 864000000.0;
 }
 
+// Runs a call whose failure must not throw (clean-up, a liveness check);
+// false when the server reported an error.
+template <class F>
+bool Succeeds(F&& ACall) {
+  IStatus* s = Master()->getStatus();
+  CheckStatusWrapper w(s);
+  ACall(&w);
+  const bool ok = !(w.getState() & IStatus::STATE_ERRORS);
+  s->dispose();
+  return ok;
+}
+
 // A transaction that rolls back unless committed.
 class TTransaction {
  public:
@@ -160,12 +172,7 @@ class TTransaction {
     FTra = AAttachment->startTransaction(&st, tpb->getBufferLength(&st), tpb->getBuffer(&st));
   }
   ~TTransaction() {
-    if (!FTra) return;
-    IStatus* s = Master()->getStatus();
-    CheckStatusWrapper w(s);
-    FTra->rollback(&w);
-    if (w.getState() & IStatus::STATE_ERRORS) FTra->release();
-    s->dispose();
+    if (FTra && !Succeeds([&](CheckStatusWrapper* w) { FTra->rollback(w); })) FTra->release();
   }
   TTransaction(const TTransaction&) = delete;
   TTransaction& operator=(const TTransaction&) = delete;
@@ -465,11 +472,7 @@ TValue ReadColumn(const TColumn& c, const unsigned char* buf, IAttachment* AAtt,
 
 // Detaches, or at least frees, an attachment whose server may be gone.
 void Detach(IAttachment* AAtt) {
-  IStatus* s = Master()->getStatus();
-  CheckStatusWrapper w(s);
-  AAtt->detach(&w);
-  if (w.getState() & IStatus::STATE_ERRORS) AAtt->release();
-  s->dispose();
+  if (!Succeeds([&](CheckStatusWrapper* w) { AAtt->detach(w); })) AAtt->release();
 }
 
 // Attachments of closed pooled connections, kept for the next Open with the
@@ -505,12 +508,7 @@ class TAttachmentPool {
           }
       }
       if (!att) return nullptr;
-      IStatus* s = Master()->getStatus();
-      CheckStatusWrapper w(s);
-      att->ping(&w);
-      const bool alive = !(w.getState() & IStatus::STATE_ERRORS);
-      s->dispose();
-      if (alive) return att;
+      if (Succeeds([&](CheckStatusWrapper* w) { att->ping(w); })) return att;
       Detach(att);  // the server restarted or dropped it: try the next
     }
   }
